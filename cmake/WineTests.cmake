@@ -1,0 +1,34 @@
+# Windows test programs run under Wine inside one session per ctest run: a private Xvfb display, a
+# prefix copied from a template made once per build folder, and a persistent wineserver. The
+# session is a ctest fixture, so any selection of Wine tests brings it along.
+if(NOT WIN32)
+  return()
+endif()
+
+set(GATEVANE_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
+set(GATEVANE_WINE_SCRIPTS ${CMAKE_SOURCE_DIR}/tests/wine)
+
+add_test(NAME wine_session_start COMMAND ${GATEVANE_WINE_SCRIPTS}/wine-session.sh start ${GATEVANE_WINE_DIR})
+set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine_session LABELS wine TIMEOUT 300)
+add_test(NAME wine_session_stop COMMAND ${GATEVANE_WINE_SCRIPTS}/wine-session.sh stop ${GATEVANE_WINE_DIR})
+set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine_session LABELS wine TIMEOUT 60)
+
+# gatevane_add_wine_test(<target> LABELS <labels...> [TIMEOUT <s>] [GLOBAL_NAMES])
+# GLOBAL_NAMES: the test uses names every process of the session shares (the mutex and window
+# class "Quarnel", processes called OstrelPet.dll), so it never runs beside another such test.
+function(gatevane_add_wine_test target)
+  cmake_parse_arguments(ARG "GLOBAL_NAMES" "TIMEOUT" "LABELS" ${ARGN})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 180)
+  endif()
+  add_test(NAME ${target}
+           COMMAND ${GATEVANE_WINE_SCRIPTS}/run-wine-test.sh ${GATEVANE_WINE_DIR} ${ARG_TIMEOUT}
+                   $<TARGET_FILE:${target}>)
+  set_tests_properties(${target} PROPERTIES
+    FIXTURES_REQUIRED wine_session
+    LABELS "${ARG_LABELS}"
+    TIMEOUT ${ARG_TIMEOUT})
+  if(ARG_GLOBAL_NAMES)
+    set_tests_properties(${target} PROPERTIES RESOURCE_LOCK quarnel_global_names)
+  endif()
+endfunction()

@@ -1,0 +1,69 @@
+#include "launcher/register/random_nickname.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "launcher/register/nickname_words.h"
+
+namespace gatevane {
+namespace {
+
+std::function<unsigned()> Draws(std::vector<unsigned> values) {
+    auto at = std::make_shared<std::size_t>(0);
+    return [=] { return values.at((*at)++); };
+}
+
+TEST(NicknameFromDraws, FormsZeroToThreeDrawTheGivenNameFirstThenTheSurname) {
+    EXPECT_EQ(NicknameFromDraws(0, Draws({2190 + 1, 496 + 2})),
+              std::string(Surnames()[2]) + GivenNamesA()[1]);
+    EXPECT_EQ(NicknameFromDraws(1, Draws({3, 0})), std::string(Surnames()[0]) + GivenNamesB()[3]);
+    EXPECT_EQ(NicknameFromDraws(2, Draws({116 * 2 + 4, 495})),
+              std::string(Surnames()[495]) + CharactersC()[4]);
+    EXPECT_EQ(NicknameFromDraws(3, Draws({95, 7})), std::string(Surnames()[7]) + CharactersD()[95]);
+}
+
+TEST(NicknameFromDraws, FormFourIsSurnameThenCThenDDrawnInReverse) {
+    EXPECT_EQ(NicknameFromDraws(4, Draws({1, 2, 3})),
+              std::string(Surnames()[3]) + CharactersC()[2] + CharactersD()[1]);
+}
+
+// The number of GBK double-byte characters in `text`, or -1 when it holds anything else.
+int ChineseCharacterCount(const std::string& text) {
+    if (text.size() % 2 != 0) return -1;
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        if (static_cast<unsigned char>(text[i]) < 0x81) return -1;
+    }
+    return static_cast<int>(text.size() / 2);
+}
+
+bool StartsWithASurname(const std::string& nickname) {
+    for (std::size_t i = 0; i < Surnames().size; ++i) {
+        if (nickname.rfind(Surnames()[i], 0) == 0) return true;
+    }
+    return false;
+}
+
+TEST(MakeRandomNickname, HasTwoToFiveChineseCharactersAndStartsWithASurname) {
+    for (int i = 0; i < 300; ++i) {
+        const std::string nickname = MakeRandomNickname();
+        int characters = ChineseCharacterCount(nickname);
+        EXPECT_GE(characters, 2) << nickname;
+        EXPECT_LE(characters, 5) << nickname;
+        EXPECT_TRUE(StartsWithASurname(nickname)) << nickname;
+    }
+}
+
+TEST(NicknameFromDraws, EveryFormStaysWithinTwoToFiveCharactersAtTheListsExtremes) {
+    for (unsigned form = 0; form < kNicknameForms; ++form) {
+        for (unsigned draw : {0u, 1u, 95u, 115u, 495u, 2189u, 4062u, 4294967295u}) {
+            int characters = ChineseCharacterCount(NicknameFromDraws(form, [=] { return draw; }));
+            EXPECT_GE(characters, 2) << form << " " << draw;
+            EXPECT_LE(characters, 5) << form << " " << draw;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace gatevane

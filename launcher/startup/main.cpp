@@ -1,0 +1,7 @@
+#include <windows.h>
+
+#include "launcher/startup/startup.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+    return gatevane::RunStartup(commandLine);
+}

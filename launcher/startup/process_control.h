@@ -1,0 +1,14 @@
+#pragma once
+// Starting and ending other processes of the game hall.
+
+namespace gatevane {
+
+// Ends the first running process whose executable file name equals `fileName` (letter case
+// ignored). True when one was found; whether it could be opened and ended is not examined.
+bool EndProcessByName(const char* fileName);
+
+// Starts the program at `path` with an empty command line and does not wait for it. On failure
+// shows "创建宿主进程失败!(<path>)" in a plain message box and returns false.
+bool LaunchProcess(const char* path);
+
+}  // namespace gatevane

@@ -1,0 +1,120 @@
+// The launcher's start-up, in this order:
+//   COM (apartment) -> single instance (mutex "Quarnel", or a running lobby brought to the front)
+//   -> a launcher left in UpdateDownLoad swapped in and started -> Winsock 1.1
+//   -> QuarnelOld.exe removed -> settings -> the command line decides the update check.
+// Every early end returns 0 after closing what was opened; the mutex handle is closed, never
+// released, so the system releases it when the process ends.
+#include "launcher/startup/startup.h"
+
+#include <objbase.h>
+#include <windows.h>
+#include <winsock2.h>
+
+#include <string>
+
+#include "launcher/common/plain_message_box.h"
+#include "launcher/common/unique_handle.h"
+#include "launcher/startup/launcher_settings.h"
+#include "launcher/startup/process_control.h"
+#include "launcher/startup/program_folder.h"
+#include "launcher/startup/start_login_switch.h"
+
+namespace gatevane {
+namespace {
+
+constexpr char kInstanceName[] = "Quarnel";     // the launcher's mutex
+constexpr char kLobbyWindowClass[] = "Quarnel";  // the lobby's main window
+
+class ComApartment {
+public:
+    ComApartment() : initialised_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComApartment() {
+        if (initialised_) ::CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    bool initialised() const { return initialised_; }
+
+private:
+    bool initialised_;
+};
+
+bool AcquireInstance(const UniqueKernelHandle& mutex) {
+    if (!mutex) return false;
+    DWORD wait = ::WaitForSingleObject(mutex.get(), 0);
+    return wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+}
+
+// Brings a running lobby to the front; false when there is none.
+bool ActivateRunningLobby() {
+    HWND lobby = ::FindWindowA(kLobbyWindowClass, nullptr);
+    if (!lobby) return false;
+    if (::IsIconic(lobby)) ::ShowWindow(lobby, SW_RESTORE);
+    ::SetActiveWindow(lobby);
+    ::BringWindowToTop(lobby);
+    ::SetForegroundWindow(lobby);
+    return true;
+}
+
+bool IsFile(const std::string& path) {
+    DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A launcher that the update downloaded but did not install replaces the running one, which then
+// starts it. True when the new launcher took over (or was meant to) and this process must end.
+bool SwapInPendingLauncher() {
+    const std::string pending = ProgramFolderPath("/UpdateDownLoad/Quarnel.exe");
+    const std::string current = ProgramFolderPath("/Quarnel.exe");
+    const std::string retired = ProgramFolderPath("/QuarnelOld.exe");
+    if (!IsFile(pending)) return false;
+
+    bool retiredCurrent = ::MoveFileA(current.c_str(), retired.c_str()) != FALSE;
+    if (!::MoveFileExA(pending.c_str(), current.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        // Put the running launcher back under its name, or the next start would find no launcher.
+        if (retiredCurrent) ::MoveFileA(retired.c_str(), current.c_str());
+        return false;
+    }
+    LaunchProcess(current.c_str());
+    return true;
+}
+
+bool StartWinsock() {
+    WSADATA data;
+    return ::WSAStartup(MAKEWORD(1, 1), &data) == 0;
+}
+
+void ReportStartupDone() {
+    char report[160];
+    std::snprintf(report, sizeof report,
+                  "Quarnel: start-up done (update check %s, server line %d); this build has no "
+                  "login window yet, so the launcher ends here.\n",
+                  theSettings.UpdateOnStart ? "on" : "off", theSettings.selectedLine);
+    ::OutputDebugStringA(report);
+}
+
+}  // namespace
+
+int RunStartup(const char* commandLine) {
+    ComApartment com;
+    if (!com.initialised()) return 0;
+
+    UniqueKernelHandle instance(::CreateMutexA(nullptr, FALSE, kInstanceName));
+    bool acquired = AcquireInstance(instance);
+    if (ActivateRunningLobby() || !acquired) return 0;
+    if (SwapInPendingLauncher()) return 0;
+
+    if (!StartWinsock()) {
+        ShowPlainMessageBox("Socket 初始化失败!");
+        return 0;
+    }
+    ::DeleteFileA(ProgramFolderPath("/QuarnelOld.exe").c_str());
+    theSettings.LoadSettings();
+    theSettings.UpdateOnStart = UpdateCheckWanted(commandLine ? commandLine : "");
+
+    ReportStartupDone();
+    return 0;
+}
+
+}  // namespace gatevane

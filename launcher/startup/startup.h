@@ -1,0 +1,8 @@
+#pragma once
+
+namespace gatevane {
+
+// The launcher's start-up, from COM to the command line; returns the process exit code (always 0).
+int RunStartup(const char* commandLine);
+
+}  // namespace gatevane

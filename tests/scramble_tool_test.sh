@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The operator's scramble tool: round trips, refusals and exit codes.
+set -u
+tool=$1
+failures=0
+check() {  # check DESCRIPTION EXPECTED ACTUAL
+    if [ "$2" != "$3" ]; then
+        echo "FAIL: $1: expected [$2], got [$3]"
+        failures=$((failures + 1))
+    fi
+}
+
+entry=$("$tool" 10.20.30.40); check "scramble exits 0" 0 $?
+check "entry length is whole groups" 0 $(( ${#entry} % 20 ))
+check "entry starts with the length" 0b "${entry:0:2}"
+check "entry is lowercase hex" "" "$(tr -d '0-9a-f' <<<"$entry")"
+check "decode gives the address" 10.20.30.40 "$("$tool" --decode "$entry")"
+other=$("$tool" 10.20.30.40)
+[ "$other" != "$entry" ] || { echo "FAIL: two runs gave the same key bytes"; failures=$((failures + 1)); }
+
+longest=$(printf 'h%.0s' $(seq 63))
+check "63 characters round trip" "$longest" "$("$tool" --decode "$("$tool" "$longest")")"
+"$tool" "${longest}h" >/dev/null 2>&1; check "64 characters refused" 1 $?
+"$tool" "bad host" >/dev/null 2>&1; check "a space refused" 1 $?
+"$tool" "" >/dev/null 2>&1; check "empty refused" 1 $?
+"$tool" --decode 0123 >/dev/null 2>&1; check "short entry refused" 1 $?
+"$tool" --decode "zz${entry:2}" >/dev/null 2>&1; check "non-hex entry refused" 1 $?
+"$tool" >/dev/null 2>&1; check "no argument is a usage error" 2 $?
+"$tool" --frobnicate x >/dev/null 2>&1; check "unknown option is a usage error" 2 $?
+"$tool" --help | grep -q "usage: scramble"; check "--help prints usage" 0 $?
+
+if [ $failures -eq 0 ]; then echo "scramble tool: all checks passed"; fi
+exit $((failures > 0))

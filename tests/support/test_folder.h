@@ -1,0 +1,38 @@
+#pragma once
+// A fresh program folder for one test case under the run's temporary folder, with the programs the
+// build made at hand.
+
+#include <functional>
+#include <string>
+
+namespace gatevane::testing {
+
+// The folder the test programs and the launcher were built into.
+std::string BuildFolder();
+
+class TestFolder {
+public:
+    TestFolder();
+    ~TestFolder();
+    TestFolder(const TestFolder&) = delete;
+    TestFolder& operator=(const TestFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+    // `relative` inside the folder, with backslashes.
+    std::string Path(const std::string& relative) const;
+
+    // Copies a program of the build into the folder under `relative` (folders made as needed).
+    void CopyBuilt(const std::string& builtName, const std::string& relative) const;
+    void Write(const std::string& relative, const std::string& content) const;
+    std::string Read(const std::string& relative) const;
+    bool Exists(const std::string& relative) const;
+    void MakeFolder(const std::string& relative) const;
+
+private:
+    std::string path_;
+};
+
+// Polls `condition` every 20 ms for at most `milliseconds`; true as soon as it holds.
+bool WaitUntil(int milliseconds, const std::function<bool()>& condition);
+
+}  // namespace gatevane::testing
