@@ -10,7 +10,7 @@ namespace gatevane {
 
 // "line.velmora.cn", scrambled.
 const char kBuiltInServerEntry[] =
-    "0f6c6c006c05e6df59b7f83c0f7ad63b6c426c1e59c2f826cf4260f41e6c0c";
+    "0f631079315f3e5b436d0f791075315d3e53432c0f7d1071311f3e5d432d";
 const char kBuiltInLogonHost[] = "logon.velmora.cn";
 
 LauncherSettings theSettings;

@@ -114,4 +114,26 @@ bool WaitUntil(int milliseconds, const std::function<bool()>& condition) {
     }
 }
 
+UniqueKernelHandle StartProgram(const std::string& program, const std::string& folder) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.c_str(), &startup, &process)) {
+        return {};
+    }
+    ::CloseHandle(process.hThread);
+    return UniqueKernelHandle(process.hProcess);
+}
+
+bool EndsWithin(const UniqueKernelHandle& process, int milliseconds, unsigned long* exitCode) {
+    if (::WaitForSingleObject(process.get(), static_cast<DWORD>(milliseconds)) != WAIT_OBJECT_0) {
+        return false;
+    }
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.get(), &code);
+    if (exitCode) *exitCode = code;
+    return true;
+}
+
 }  // namespace gatevane::testing

@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "launcher/common/unique_handle.h"
+
 namespace gatevane::testing {
 
 // The folder the test programs and the launcher were built into.
@@ -34,5 +36,12 @@ private:
 
 // Polls `condition` every 20 ms for at most `milliseconds`; true as soon as it holds.
 bool WaitUntil(int milliseconds, const std::function<bool()>& condition);
+
+// Starts `program` (its path) in `folder` without waiting; the handle of the process, or an empty
+// one when it could not start.
+UniqueKernelHandle StartProgram(const std::string& program, const std::string& folder);
+
+// Whether the process has ended within `milliseconds`, and with which exit code.
+bool EndsWithin(const UniqueKernelHandle& process, int milliseconds, unsigned long* exitCode = nullptr);
 
 }  // namespace gatevane::testing

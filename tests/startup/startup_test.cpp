@@ -1,0 +1,190 @@
+// The launcher's start-up, run as a whole process in a fresh program folder and watched through
+// its debugger output and the files it leaves.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <thread>
+
+#include "launcher/common/unique_handle.h"
+#include "tests/support/message_box_closer.h"
+#include "tests/support/test_folder.h"
+#include "tests/support/traced_process.h"
+
+namespace gatevane {
+namespace {
+
+using testing::RunTraced;
+using testing::TestFolder;
+using testing::TracedRun;
+
+constexpr char kStartupDone[] = "Quarnel: start-up done";
+
+class StartupTest : public ::testing::Test {
+protected:
+    StartupTest() { folder_.CopyBuilt("Quarnel.exe", "Quarnel.exe"); }
+
+    TracedRun RunLauncher(const std::string& commandLine = "") {
+        TracedRun run = RunTraced(folder_.Path("Quarnel.exe"), commandLine, folder_.path());
+        EXPECT_TRUE(run.started);
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_EQ(run.exitCode, 0u);
+        return run;
+    }
+
+    std::string BuiltLauncher() const {
+        TestFolder scratch;
+        scratch.CopyBuilt("Quarnel.exe", "Quarnel.exe");
+        return scratch.Read("Quarnel.exe");
+    }
+
+    TestFolder folder_;
+};
+
+TEST_F(StartupTest, RunsTheUpdateCheckUnlessStartLoginIsOne) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "update check on"},
+        {"/StartLogin:1", "update check off"},
+        {"-a /StartLogin:1 -b", "update check off"},
+        {"/StartLogin:2", "update check on"},
+        {"/startlogin:1", "update check on"},
+        {"/StartLogin:", "update check on"},
+        {"something else", "update check on"},
+    };
+    for (const auto& [commandLine, expected] : cases) {
+        EXPECT_TRUE(RunLauncher(commandLine).Said(expected)) << "command line: " << commandLine;
+    }
+}
+
+TEST_F(StartupTest, SettingsComeFromTheCurrentDirectoryWithDefaultsAndBadValuesKept) {
+    EXPECT_TRUE(RunLauncher().Said("server line 0"));
+    folder_.Write("ServerInfo.ini", "[logon]\r\nselected=7\r\n");
+    EXPECT_TRUE(RunLauncher().Said("server line 7"));
+    folder_.Write("ServerInfo.ini", "[logon]\r\nselected=12\r\n");
+    EXPECT_TRUE(RunLauncher().Said("server line 12"));
+    EXPECT_EQ(folder_.Read("ServerInfo.ini"), "[logon]\r\nselected=12\r\n");  // only read
+}
+
+TEST_F(StartupTest, ASecondLauncherEndsSilently) {
+    folder_.Write("QuarnelOld.exe", "old");
+    UniqueKernelHandle otherLauncher(::CreateMutexA(nullptr, TRUE, "Quarnel"));
+    ASSERT_TRUE(otherLauncher);
+
+    TracedRun run = RunLauncher();
+    EXPECT_TRUE(run.debugLines.empty());
+    EXPECT_TRUE(folder_.Exists("QuarnelOld.exe"));  // it stopped before its clean-up
+}
+
+TEST_F(StartupTest, AnAbandonedInstanceMutexCountsAsAcquired) {
+    UniqueKernelHandle mutex(::CreateMutexA(nullptr, FALSE, "Quarnel"));
+    std::thread([&] { ::WaitForSingleObject(mutex.get(), 0); }).join();  // owner ends, no release
+    EXPECT_TRUE(RunLauncher().Said(kStartupDone));
+}
+
+// A stand-in for the lobby's main window, on a thread of its own so that the launcher's calls to it
+// are answered.
+class LobbyWindow {
+public:
+    LobbyWindow() : thread_([this] { Run(); }) {
+        testing::WaitUntil(5000, [this] { return window_ != nullptr; });
+    }
+    ~LobbyWindow() {
+        ::PostMessageA(window_, WM_CLOSE, 0, 0);
+        thread_.join();
+    }
+    HWND window() const { return window_; }
+
+private:
+    void Run() {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = [](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+            if (message == WM_DESTROY) ::PostQuitMessage(0);
+            return ::DefWindowProcA(hwnd, message, wParam, lParam);
+        };
+        windowClass.hInstance = ::GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "Quarnel";
+        ::RegisterClassA(&windowClass);
+        HWND window = ::CreateWindowA("Quarnel", "大厅", WS_OVERLAPPEDWINDOW, 100, 100, 400, 300,
+                                      nullptr, nullptr, windowClass.hInstance, nullptr);
+        ::ShowWindow(window, SW_SHOWMINIMIZED);
+        window_ = window;
+        MSG message;
+        while (::GetMessageA(&message, nullptr, 0, 0) > 0) ::DispatchMessageA(&message);
+        ::UnregisterClassA("Quarnel", windowClass.hInstance);
+    }
+
+    std::atomic<HWND> window_{nullptr};
+    std::thread thread_;
+};
+
+TEST_F(StartupTest, ARunningLobbyIsBroughtToTheFrontInsteadOfStartingAgain) {
+    folder_.Write("QuarnelOld.exe", "old");
+    LobbyWindow lobby;
+    ASSERT_TRUE(lobby.window());
+    ASSERT_TRUE(::IsIconic(lobby.window()));
+
+    TracedRun run = RunLauncher();
+    EXPECT_TRUE(run.debugLines.empty());
+    EXPECT_TRUE(folder_.Exists("QuarnelOld.exe"));
+    EXPECT_TRUE(testing::WaitUntil(3000, [&] { return !::IsIconic(lobby.window()); }));
+    EXPECT_EQ(::GetForegroundWindow(), lobby.window());
+}
+
+TEST_F(StartupTest, APendingLauncherIsSwappedInAndStartedAndTheOldOneRemovedNextTime) {
+    const std::string launcher = folder_.Read("Quarnel.exe");
+    folder_.CopyBuilt("Quarnel.run", "UpdateDownLoad\\Quarnel.exe");
+    const std::string pending = folder_.Read("UpdateDownLoad\\Quarnel.exe");
+
+    TracedRun run = RunLauncher();
+    EXPECT_FALSE(run.Said(kStartupDone));
+    EXPECT_FALSE(folder_.Exists("UpdateDownLoad\\Quarnel.exe"));
+    EXPECT_EQ(folder_.Read("QuarnelOld.exe"), launcher);
+    EXPECT_EQ(folder_.Read("Quarnel.exe"), pending);
+    ASSERT_TRUE(testing::WaitUntil(10000, [&] { return folder_.Exists("Quarnel.exe.cmdline"); }));
+    // started with an empty command line
+    EXPECT_NE(folder_.Read("Quarnel.exe.cmdline").find("\narguments: []\n"), std::string::npos);
+
+    folder_.CopyBuilt("Quarnel.exe", "Quarnel.exe");  // the next start runs a launcher again
+    EXPECT_TRUE(RunLauncher().Said(kStartupDone));
+    EXPECT_FALSE(folder_.Exists("QuarnelOld.exe"));
+}
+
+TEST_F(StartupTest, ASwapThatCannotCompleteKeepsTheRunningLauncher) {
+    const std::string launcher = folder_.Read("Quarnel.exe");
+    folder_.CopyBuilt("Quarnel.run", "UpdateDownLoad\\Quarnel.exe");
+    UniqueFileHandle locked(::CreateFileA(folder_.Path("UpdateDownLoad\\Quarnel.exe").c_str(),
+                                          GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(locked);
+
+    EXPECT_TRUE(RunLauncher().Said(kStartupDone));
+    EXPECT_EQ(folder_.Read("Quarnel.exe"), launcher);
+    EXPECT_FALSE(folder_.Exists("QuarnelOld.exe"));
+    EXPECT_TRUE(folder_.Exists("UpdateDownLoad\\Quarnel.exe"));
+}
+
+TEST_F(StartupTest, ASwappedInLauncherThatCannotStartIsReported) {
+    folder_.MakeFolder("UpdateDownLoad");
+    folder_.Write("UpdateDownLoad\\Quarnel.exe", "a truncated download");
+    testing::MessageBoxCloser closer("温馨提示");
+
+    TracedRun run = RunLauncher();
+    EXPECT_FALSE(run.Said(kStartupDone));
+    ASSERT_EQ(closer.Texts().size(), 1u);
+    EXPECT_EQ(closer.Texts()[0], "创建宿主进程失败!(" + folder_.path() + "/Quarnel.exe)");
+    EXPECT_TRUE(folder_.Exists("QuarnelOld.exe"));  // the next manual start deals with it
+}
+
+TEST_F(StartupTest, ARunningDesktopPetIsEnded) {
+    folder_.CopyBuilt("pet_standin.exe", "OSTRELPET.DLL");
+    UniqueKernelHandle pet = testing::StartProgram(folder_.Path("OSTRELPET.DLL"), folder_.path());
+    ASSERT_TRUE(pet);
+    ::Sleep(200);  // let it appear in the process list
+
+    EXPECT_TRUE(RunLauncher().Said(kStartupDone));
+    unsigned long exitCode = 99;
+    EXPECT_TRUE(testing::EndsWithin(pet, 5000, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
+}
+
+}  // namespace
+}  // namespace gatevane
