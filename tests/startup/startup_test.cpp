@@ -95,12 +95,14 @@ public:
     HWND window() const { return window_; }
 
 private:
+    static LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_DESTROY) ::PostQuitMessage(0);
+        return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+
     void Run() {
         WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = [](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-            if (message == WM_DESTROY) ::PostQuitMessage(0);
-            return ::DefWindowProcA(hwnd, message, wParam, lParam);
-        };
+        windowClass.lpfnWndProc = WindowProcedure;
         windowClass.hInstance = ::GetModuleHandleA(nullptr);
         windowClass.lpszClassName = "Quarnel";
         ::RegisterClassA(&windowClass);

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds the launcher and runs its start-up under Wine on a sample program folder. The login window
+# is not part of the launcher yet, so start-up ends after its settings and command line and says so
+# in its debugger output, which the demo prints.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+scripts/install-deps.sh
+echo "== building"
+cmake --preset native >/dev/null && cmake --build --preset native --target scramble >/dev/null
+cmake --preset win64 >/dev/null && cmake --build --preset win64 >/dev/null
+
+demo=$root/build/demo
+program=$demo/program
+rm -rf "$program"
+mkdir -p "$program"
+cp build/win64/bin/Quarnel.exe build/win64/bin/Quarnel.run "$program/"
+
+# The operator's files: nine logon lines on loopback with line 7 selected, an image skin.
+{
+    echo "[logon]"
+    echo "selected=7"
+    for i in $(seq 0 8); do echo "logon$i=$(build/native/tools/scramble "127.0.0.$((i + 2))")"; done
+} >"$program/ServerInfo.ini"
+printf '[Skin]\nKind=0\nImage=3\n' >"$program/SkinInfo.ini"
+
+source tests/wine/wine-env.sh
+tests/wine/wine-session.sh start "$demo/wine" >/dev/null
+trap 'tests/wine/wine-session.sh stop "$demo/wine" >/dev/null' EXIT
+source "$demo/wine/session.env"
+windows_program="Z:${program//\//\\}"
+
+run() {  # run DESCRIPTION [ARGUMENTS...]
+    echo
+    echo "== $1"
+    shift
+    (cd "$program" && "$WINE" "$root/build/win64/bin/run_traced.exe" "$windows_program\\Quarnel.exe" "$@" 2>&1 | tr -d '\r')
+}
+
+run "start-up in the sample folder (the update check would run)"
+run "started by the lobby with /StartLogin:1 (no update check)" /StartLogin:1
+
+echo
+echo "== a new launcher left in UpdateDownLoad by an interrupted update"
+mkdir -p "$program/UpdateDownLoad"
+cp build/win64/bin/Quarnel.exe "$program/UpdateDownLoad/Quarnel.exe"
+run "start-up moves itself to QuarnelOld.exe, swaps the new one in and starts it"
+sleep 2
+echo "  program folder now: $(cd "$program" && ls | tr '\n' ' ')"
+echo "  (the new launcher, not traced here, deletes QuarnelOld.exe in its own start-up; had the old"
+echo "   one still been running then, the next start would delete it)"

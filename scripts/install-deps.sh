@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on Debian 12, as root; does nothing when all is there.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ make                        # host build of the core and its tests
+    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix  # the two Windows targets
+    libz-mingw-w64-dev zlib1g-dev                     # zlib for Windows and for the host
+    googletest libgtest-dev                           # GoogleTest: source for Windows, library for the host
+    clang-14 libclang-rt-14-dev                       # libFuzzer for the parsers
+    wine wine64 xvfb xauth fonts-wqy-microhei         # Windows programs under Wine on a virtual display
+    nginx                                             # the update server of the end-to-end tests
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
