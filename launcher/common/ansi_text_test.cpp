@@ -8,8 +8,12 @@ namespace {
 TEST(LowerAnsiText, LowersAsciiLettersButNotTrailBytesOfChineseCharacters) {
     EXPECT_EQ(LowerAnsiText("OstrelPet.DLL"), "ostrelpet.dll");
     // "丂" is 0x81 0x40 and "亅" is 0x81 0x5A in GBK: trail bytes '@' and 'Z'.
-    const std::string withTrailZ = "\x81\x5A" "AB";
-    EXPECT_EQ(LowerAnsiText(withTrailZ), "\x81\x5A" "ab");
+    const std::string withTrailZ =
+        "\x81\x5A"
+        "AB";
+    EXPECT_EQ(LowerAnsiText(withTrailZ),
+              "\x81\x5A"
+              "ab");
     EXPECT_EQ(LowerAnsiText("宠物PET"), "宠物pet");
 }
 
@@ -25,9 +29,9 @@ TEST(CopyAnsiText, CutsToTheBufferWithoutSplittingACharacter) {
     EXPECT_STREQ(out, "abcde");
     EXPECT_EQ(CopyAnsiText("a身份证", out, sizeof out), 5u);  // 'a' and two characters
     EXPECT_STREQ(out, "a身份");
-    EXPECT_EQ(CopyAnsiText("身份证", out, sizeof out), 4u);    // a third would need 6 bytes + 1
+    EXPECT_EQ(CopyAnsiText("身份证", out, sizeof out), 4u);  // a third would need 6 bytes + 1
     EXPECT_STREQ(out, "身份");
-    EXPECT_EQ(CopyAnsiText("ab\x81", out, sizeof out), 2u);    // a lone lead byte is dropped
+    EXPECT_EQ(CopyAnsiText("ab\x81", out, sizeof out), 2u);  // a lone lead byte is dropped
     EXPECT_EQ(CopyAnsiText("x", out, 0), 0u);
 }
 

@@ -11,8 +11,12 @@ constexpr const char* kEmptyMessage = "身份证号码不能为空,请输入您�
 constexpr const char* kFormatMessage = "身份证号码必须为 15 位或者 18 位数字！";
 constexpr const char* kInvalidMessage = "您输入的身份证号码不正确,请检查后重新输入！";
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsX(char c) { return c == 'x' || c == 'X'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsX(char c) {
+    return c == 'x' || c == 'X';
+}
 
 // The decimal number at the start of `text`; a letter ends it.
 int LeadingNumber(std::string_view text) {
@@ -62,9 +66,9 @@ bool Refuse(const char* text, char* message, std::size_t size) {
 
 bool CheckIdCardNumber(std::string_view number, char* message, std::size_t size) {
     if (number.empty()) return Refuse(kEmptyMessage, message, size);
-    bool wellFormed = (number.size() == 15 || number.size() == 18) &&
-                      std::all_of(number.begin(), number.end(),
-                                  [](char c) { return IsDigit(c) || IsX(c); });
+    bool wellFormed =
+        (number.size() == 15 || number.size() == 18) &&
+        std::all_of(number.begin(), number.end(), [](char c) { return IsDigit(c) || IsX(c); });
     if (!wellFormed) return Refuse(kFormatMessage, message, size);
     if (!HasPlausibleBirthDate(number)) return Refuse(kInvalidMessage, message, size);
     if (number.size() == 18) {

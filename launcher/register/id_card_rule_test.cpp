@@ -36,20 +36,20 @@ TEST(CheckIdCardNumber, ACheckCharacterXMayBeLowerCase) {
 
 TEST(CheckIdCardNumber, RefusesEmptyAndMisshapenNumbers) {
     EXPECT_EQ(Verdict(""), kEmpty);
-    EXPECT_EQ(Verdict("44030119900307123"), kFormat);      // 17 characters
-    EXPECT_EQ(Verdict("4403011990030712300"), kFormat);    // 19 characters
-    EXPECT_EQ(Verdict("44030119900307123A"), kFormat);     // a letter other than x
+    EXPECT_EQ(Verdict("44030119900307123"), kFormat);    // 17 characters
+    EXPECT_EQ(Verdict("4403011990030712300"), kFormat);  // 19 characters
+    EXPECT_EQ(Verdict("44030119900307123A"), kFormat);   // a letter other than x
     EXPECT_EQ(Verdict("4403011990 307123X"), kFormat);
-    EXPECT_EQ(Verdict("44030119900307１2X"), kFormat);     // a full-width digit
+    EXPECT_EQ(Verdict("44030119900307１2X"), kFormat);  // a full-width digit
 }
 
 TEST(CheckIdCardNumber, RefusesImpossibleBirthDates) {
     for (const char* number : {"110101189901010010", "110101210101010010",  // years 1899, 2101
                                "110101199013010010", "110101199000010010",  // months 13, 00
                                "110101199001320010", "110101199001000010",  // days 32, 00
-                               "110105491331002", "110105490031002",         // 15: month 13, 00
-                               "110105491232002", "110105491200002",         // 15: day 32, 00
-                               "1101011990x1010010"}) {                      // a letter ends a number
+                               "110105491331002", "110105490031002",        // 15: month 13, 00
+                               "110105491232002", "110105491200002",        // 15: day 32, 00
+                               "1101011990x1010010"}) {  // a letter ends a number
         EXPECT_EQ(Verdict(number), kInvalid) << number;
     }
 }

@@ -6,8 +6,8 @@ namespace gatevane {
 namespace {
 
 TEST(CheckPasswordStrength, RefusesSimpleDigitRuns) {
-    for (const char* password : {"", "666666", "1", "123456", "654321", "121212", "1232101",
-                                 "98", "5820731"}) {
+    for (const char* password :
+         {"", "666666", "1", "123456", "654321", "121212", "1232101", "98", "5820731"}) {
         EXPECT_FALSE(CheckPasswordStrength(password)) << password;
     }
 }

@@ -13,7 +13,9 @@ const char* Pick(const WordList& list, const std::function<unsigned()>& draw) {
     return list[draw() % list.size];
 }
 
-void SeedFromTimestampCounter() { std::srand(static_cast<unsigned>(__rdtsc())); }
+void SeedFromTimestampCounter() {
+    std::srand(static_cast<unsigned>(__rdtsc()));
+}
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "launcher/register/nickname_words.h"
+#include "tests/gbk_hanzi.h"
 
 namespace gatevane {
 namespace {
@@ -29,15 +30,6 @@ TEST(NicknameFromDraws, FormFourIsSurnameThenCThenDDrawnInReverse) {
               std::string(Surnames()[3]) + CharactersC()[2] + CharactersD()[1]);
 }
 
-// The number of GBK double-byte characters in `text`, or -1 when it holds anything else.
-int ChineseCharacterCount(const std::string& text) {
-    if (text.size() % 2 != 0) return -1;
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-        if (static_cast<unsigned char>(text[i]) < 0x81) return -1;
-    }
-    return static_cast<int>(text.size() / 2);
-}
-
 bool StartsWithASurname(const std::string& nickname) {
     for (std::size_t i = 0; i < Surnames().size; ++i) {
         if (nickname.rfind(Surnames()[i], 0) == 0) return true;
@@ -48,7 +40,7 @@ bool StartsWithASurname(const std::string& nickname) {
 TEST(MakeRandomNickname, HasTwoToFiveChineseCharactersAndStartsWithASurname) {
     for (int i = 0; i < 300; ++i) {
         const std::string nickname = MakeRandomNickname();
-        int characters = ChineseCharacterCount(nickname);
+        int characters = testing::CountGbkHanzi(nickname.c_str());
         EXPECT_GE(characters, 2) << nickname;
         EXPECT_LE(characters, 5) << nickname;
         EXPECT_TRUE(StartsWithASurname(nickname)) << nickname;
@@ -58,7 +50,8 @@ TEST(MakeRandomNickname, HasTwoToFiveChineseCharactersAndStartsWithASurname) {
 TEST(NicknameFromDraws, EveryFormStaysWithinTwoToFiveCharactersAtTheListsExtremes) {
     for (unsigned form = 0; form < kNicknameForms; ++form) {
         for (unsigned draw : {0u, 1u, 95u, 115u, 495u, 2189u, 4062u, 4294967295u}) {
-            int characters = ChineseCharacterCount(NicknameFromDraws(form, [=] { return draw; }));
+            const std::string nickname = NicknameFromDraws(form, [=] { return draw; });
+            int characters = testing::CountGbkHanzi(nickname.c_str());
             EXPECT_GE(characters, 2) << form << " " << draw;
             EXPECT_LE(characters, 5) << form << " " << draw;
         }

@@ -9,8 +9,7 @@
 namespace gatevane {
 
 // "line.velmora.cn", scrambled.
-const char kBuiltInServerEntry[] =
-    "0f631079315f3e5b436d0f791075315d3e53432c0f7d1071311f3e5d432d";
+const char kBuiltInServerEntry[] = "0f631079315f3e5b436d0f791075315d3e53432c0f7d1071311f3e5d432d";
 const char kBuiltInLogonHost[] = "logon.velmora.cn";
 
 LauncherSettings theSettings;
@@ -30,7 +29,9 @@ std::string CurrentDirectoryFile(const char* name) {
     return path;
 }
 
-std::string ServerInfoPath() { return CurrentDirectoryFile("ServerInfo.ini"); }
+std::string ServerInfoPath() {
+    return CurrentDirectoryFile("ServerInfo.ini");
+}
 
 }  // namespace
 

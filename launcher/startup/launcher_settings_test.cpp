@@ -1,7 +1,7 @@
 #include "launcher/startup/launcher_settings.h"
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>

@@ -32,8 +32,8 @@ bool LaunchProcess(const char* path) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessA(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process)) {
+    if (!::CreateProcessA(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process)) {
         char message[kPathCapacity + 64];
         std::snprintf(message, sizeof message, "创建宿主进程失败!(%s)", path);
         ShowPlainMessageBox(message);

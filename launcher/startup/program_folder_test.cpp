@@ -29,7 +29,8 @@ TEST(ProgramFolderPath, AppendsTheTailAndKeepsToThePathLimit) {
     EXPECT_EQ(ProgramFolderPath("/Quarnel.run"), testing::BuildFolder() + "/Quarnel.run");
     const std::string longPath = ProgramFolderPath("\\" + std::string(400, 'n'));
     EXPECT_EQ(longPath.size(), kPathCapacity - 1);
-    EXPECT_EQ(longPath.substr(0, testing::BuildFolder().size() + 2), testing::BuildFolder() + "\\n");
+    EXPECT_EQ(longPath.substr(0, testing::BuildFolder().size() + 2),
+              testing::BuildFolder() + "\\n");
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 namespace gatevane {
 namespace {
 
-bool IsLine(int index) { return index >= 0 && index < kServerLineCount; }
+bool IsLine(int index) {
+    return index >= 0 && index < kServerLineCount;
+}
 
 }  // namespace
 

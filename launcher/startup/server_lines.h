@@ -8,9 +8,9 @@ namespace gatevane {
 
 constexpr int kServerLineCount = 9;
 
-// The entry index returned for `index`: an index of 0..8 stands for itself, a larger one for entry 0;
-// a negative one asks for the selected line, which is first repaired to 0 (in memory) when it lies
-// outside 0..8.
+// The entry index returned for `index`: an index of 0..8 stands for itself, a larger one for entry
+// 0; a negative one asks for the selected line, which is first repaired to 0 (in memory) when it
+// lies outside 0..8.
 int ServerEntryIndex(int index, int& selectedLine);
 
 // The line that selecting `index` stores (out-of-range indexes select line 0), or nothing when that

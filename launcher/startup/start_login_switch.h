@@ -6,8 +6,9 @@
 
 namespace gatevane {
 
-// The number after the first space-separated token that begins with "/StartLogin:" (case-sensitive),
-// read like the C library's atoi; 0 when there is no such token or no number behind it.
+// The number after the first space-separated token that begins with "/StartLogin:"
+// (case-sensitive), read like the C library's atoi; 0 when there is no such token or no number
+// behind it.
 int ParseStartLogin(std::string_view commandLine);
 
 // Whether the login window should run the update check for this command line.

@@ -6,8 +6,8 @@
 // released, so the system releases it when the process ends.
 #include "launcher/startup/startup.h"
 
-#include <objbase.h>
 #include <windows.h>
+#include <objbase.h>
 #include <winsock2.h>
 
 #include <string>
@@ -22,7 +22,7 @@
 namespace gatevane {
 namespace {
 
-constexpr char kInstanceName[] = "Quarnel";     // the launcher's mutex
+constexpr char kInstanceName[] = "Quarnel";      // the launcher's mutex
 constexpr char kLobbyWindowClass[] = "Quarnel";  // the lobby's main window
 
 class ComApartment {

@@ -1,7 +1,7 @@
 #include "launcher/update/file_md5.h"
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include "launcher/common/unique_handle.h"
 #include "launcher/update/md5.h"

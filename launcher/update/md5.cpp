@@ -6,7 +6,9 @@
 namespace gatevane {
 namespace {
 
-constexpr std::uint32_t RotateLeft(std::uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
+constexpr std::uint32_t RotateLeft(std::uint32_t x, int n) {
+    return (x << n) | (x >> (32 - n));
+}
 
 // The four rounds of RFC 1321, written out: a table-driven loop costs a third of the speed.
 #define MD5_STEP(f, a, b, c, d, word, constant, shift) \

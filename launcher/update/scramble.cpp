@@ -34,7 +34,9 @@ int ReadHexByte(std::string_view text, std::size_t at) {
 
 }  // namespace
 
-std::uint8_t CrtScrambleByte() { return static_cast<std::uint8_t>(std::rand() % 255); }
+std::uint8_t CrtScrambleByte() {
+    return static_cast<std::uint8_t>(std::rand() % 255);
+}
 
 std::uint16_t ScrambleText(std::string_view text, char* out, std::uint16_t outSize,
                            const ScrambleByteSource& nextByte) {

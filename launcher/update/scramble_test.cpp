@@ -47,10 +47,12 @@ TEST(ScrambleText, LengthsAreWholeGroupsOfFiveUnits) {
 
 TEST(ScrambleText, UnitsAreKeyThenKeyXorByteInLowercaseHex) {
     // Key bytes 6, 0xA0, 0x0B, 0xFE, 0x00, then padding bytes 0x55 .. 0x58.
-    std::string out = Scrambled("AB\x01\xff" "c!", Bytes({0xA0, 0x0B, 0xFE, 0x00, 0x55, 0x56, 0x57, 0x58}));
-    EXPECT_EQ(out,
-              "0647"        "a0e2"        "0b0a"        "fe01"        "0063"
-              "0627"        "a0f5"        "0b5d"        "fea9"        "0058");
+    const std::string text = "\x41\x42\x01\xff\x63\x21";  // "AB", 0x01, 0xFF, "c!"
+    const std::string out =
+        Scrambled(text, Bytes({0xA0, 0x0B, 0xFE, 0x00, 0x55, 0x56, 0x57, 0x58}));
+    const std::string firstFive = "0647a0e20b0afe010063";   // "A" ^ 6, "B" ^ 0xA0, ...
+    const std::string secondFive = "0627a0f50b5dfea90058";  // "!" ^ 6, then padding
+    EXPECT_EQ(out, firstFive + secondFive);
 }
 
 TEST(ScrambleText, RefusesTextsLongerThanItsLengthByte) {
@@ -68,12 +70,16 @@ TEST(ScrambleText, TooSmallABufferGetsTheSizeNeededAndAnEmptyText) {
 }
 
 TEST(ScrambleText, RoundTripsWhateverTheKeyBytes) {
-    const std::string texts[] = {"a", "abcde", "127.0.0.1", std::string("\0\x01zero", 6),
+    const std::string texts[] = {"a",
+                                 "abcde",
+                                 "127.0.0.1",
+                                 std::string("\0\x01zero", 6),
                                  "/Type:1 /ServerID:7 /Account:玩家 /PassWord:p@ss w0rd",
                                  std::string(255, '\xfe')};
     for (int seed : {0, 1, 77, 128, 254}) {
         for (const std::string& text : texts) {
-            std::string scrambled = Scrambled(text, Bytes({std::uint8_t(seed), std::uint8_t(seed * 3), 254, 0}));
+            std::string scrambled =
+                Scrambled(text, Bytes({std::uint8_t(seed), std::uint8_t(seed * 3), 254, 0}));
             EXPECT_EQ(scrambled.size() % 20, 0u);
             EXPECT_EQ(std::stoi(scrambled.substr(0, 2), nullptr, 16), int(text.size()));
             EXPECT_EQ(Plain(scrambled), text) << "key seed " << seed;
@@ -89,16 +95,16 @@ TEST(ScrambleText, TheCrtSourceRoundTripsToo) {
 
 TEST(UnscrambleText, RefusesMalformedInput) {
     const std::string good = Scrambled("abcdef", Bytes({5}));
-    EXPECT_EQ(Plain(good.substr(0, 19)), "");                   // too short
-    EXPECT_EQ(Plain("06" + std::string(18, '0')), "");          // 6 bytes need 40 characters
-    EXPECT_EQ(Plain(good.substr(0, 39)), "");                   // one character short
-    EXPECT_EQ(Plain(good + "0"), "");                           // one too many
-    EXPECT_EQ(Plain(good + std::string(20, '0')), "");          // a group too many
-    EXPECT_EQ(Plain("zz" + good.substr(2)), "");                // length not hexadecimal
+    EXPECT_EQ(Plain(good.substr(0, 19)), "");           // too short
+    EXPECT_EQ(Plain("06" + std::string(18, '0')), "");  // 6 bytes need 40 characters
+    EXPECT_EQ(Plain(good.substr(0, 39)), "");           // one character short
+    EXPECT_EQ(Plain(good + "0"), "");                   // one too many
+    EXPECT_EQ(Plain(good + std::string(20, '0')), "");  // a group too many
+    EXPECT_EQ(Plain("zz" + good.substr(2)), "");        // length not hexadecimal
     std::string notHex = good;
     notHex[6] = 'g';
-    EXPECT_EQ(Plain(notHex), "");                               // a unit not hexadecimal
-    EXPECT_EQ(Plain(std::string(20, '0')), "");                 // length 0 carries nothing
+    EXPECT_EQ(Plain(notHex), "");                // a unit not hexadecimal
+    EXPECT_EQ(Plain(std::string(20, '0')), "");  // length 0 carries nothing
 }
 
 TEST(UnscrambleText, IgnoresPaddingAndAcceptsUppercaseDigits) {

@@ -1,7 +1,7 @@
 // The launcher's start-up, run as a whole process in a fresh program folder and watched through
 // its debugger output and the files it leaves.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>

@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     }
     for (const std::string& line : run.debugLines) std::printf("  debug: %s\n", line.c_str());
     std::printf("  %s %s\n", argv[1],
-                run.timedOut ? "did not end within 60 s" : ("ended with exit code " + std::to_string(run.exitCode)).c_str());
+                run.timedOut ? "did not end within 60 s"
+                             : ("ended with exit code " + std::to_string(run.exitCode)).c_str());
     return run.timedOut ? 1 : 0;
 }

@@ -64,7 +64,9 @@ TestFolder::TestFolder() {
     }
 }
 
-TestFolder::~TestFolder() { RemoveTree(path_); }
+TestFolder::~TestFolder() {
+    RemoveTree(path_);
+}
 
 std::string TestFolder::Path(const std::string& relative) const {
     std::string path = path_ + "\\" + relative;

@@ -42,6 +42,7 @@ bool WaitUntil(int milliseconds, const std::function<bool()>& condition);
 UniqueKernelHandle StartProgram(const std::string& program, const std::string& folder);
 
 // Whether the process has ended within `milliseconds`, and with which exit code.
-bool EndsWithin(const UniqueKernelHandle& process, int milliseconds, unsigned long* exitCode = nullptr);
+bool EndsWithin(const UniqueKernelHandle& process, int milliseconds,
+                unsigned long* exitCode = nullptr);
 
 }  // namespace gatevane::testing

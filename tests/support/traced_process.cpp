@@ -52,25 +52,25 @@ TracedRun RunTraced(const std::string& program, const std::string& commandLine,
         }
         DWORD continueStatus = DBG_CONTINUE;
         switch (event.dwDebugEventCode) {
-        case CREATE_PROCESS_DEBUG_EVENT:
-            if (event.u.CreateProcessInfo.hFile) ::CloseHandle(event.u.CreateProcessInfo.hFile);
-            break;
-        case LOAD_DLL_DEBUG_EVENT:
-            if (event.u.LoadDll.hFile) ::CloseHandle(event.u.LoadDll.hFile);
-            break;
-        case OUTPUT_DEBUG_STRING_EVENT:
-            run.debugLines.push_back(ReadDebugString(process.hProcess, event.u.DebugString));
-            break;
-        case EXCEPTION_DEBUG_EVENT:
-            if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT) {
-                continueStatus = DBG_EXCEPTION_NOT_HANDLED;
-            }
-            break;
-        case EXIT_PROCESS_DEBUG_EVENT:
-            run.exitCode = event.u.ExitProcess.dwExitCode;
-            break;
-        default:
-            break;
+            case CREATE_PROCESS_DEBUG_EVENT:
+                if (event.u.CreateProcessInfo.hFile) ::CloseHandle(event.u.CreateProcessInfo.hFile);
+                break;
+            case LOAD_DLL_DEBUG_EVENT:
+                if (event.u.LoadDll.hFile) ::CloseHandle(event.u.LoadDll.hFile);
+                break;
+            case OUTPUT_DEBUG_STRING_EVENT:
+                run.debugLines.push_back(ReadDebugString(process.hProcess, event.u.DebugString));
+                break;
+            case EXCEPTION_DEBUG_EVENT:
+                if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT) {
+                    continueStatus = DBG_EXCEPTION_NOT_HANDLED;
+                }
+                break;
+            case EXIT_PROCESS_DEBUG_EVENT:
+                run.exitCode = event.u.ExitProcess.dwExitCode;
+                break;
+            default:
+                break;
         }
         ::ContinueDebugEvent(event.dwProcessId, event.dwThreadId, continueStatus);
         if (event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT) break;

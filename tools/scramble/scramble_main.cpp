@@ -27,8 +27,8 @@ const char kUsageText[] =
     "Exit status: 0 done, 1 input refused, 2 wrong arguments.\n";
 
 bool IsAddressCharacter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '.' || c == '-' || c == '_';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+           c == '-' || c == '_';
 }
 
 int Scramble(std::string_view address) {
