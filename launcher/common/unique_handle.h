@@ -48,9 +48,17 @@ struct FileHandleTraits {
     static void Close(Type handle) { ::CloseHandle(handle); }
 };
 
+struct ModuleTraits {
+    using Type = HMODULE;
+    static Type Empty() { return nullptr; }
+    static void Close(Type module) { ::FreeLibrary(module); }
+};
+
 // Processes, threads, mutexes, events.
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 // CreateFile and CreateToolhelp32Snapshot, which fail with INVALID_HANDLE_VALUE.
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
+// LoadLibrary.
+using UniqueModule = UniqueHandle<ModuleTraits>;
 
 }  // namespace gatevane

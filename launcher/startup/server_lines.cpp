@@ -15,6 +15,12 @@ int ServerEntryIndex(int index, int& selectedLine) {
     return selectedLine;
 }
 
+const char* LineOptionForEntry(int index) {
+    if (index == 5 || index == 6) return "LogonLine0";
+    if (index == 7 || index == 8) return "LogonLine2";
+    return "LogonLineAuto";
+}
+
 std::optional<int> ServerLineToStore(int index, int selectedLine) {
     int line = IsLine(index) ? index : 0;
     if (line == selectedLine) return std::nullopt;

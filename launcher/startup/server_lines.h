@@ -13,6 +13,10 @@ constexpr int kServerLineCount = 9;
 // lies outside 0..8.
 int ServerEntryIndex(int index, int& selectedLine);
 
+// The login window's option that shows the group of entry `index`: entries 5 and 6 form
+// "LogonLine0", 7 and 8 "LogonLine2", all others the automatic line "LogonLineAuto".
+const char* LineOptionForEntry(int index);
+
 // The line that selecting `index` stores (out-of-range indexes select line 0), or nothing when that
 // line is already selected and the file must not be touched.
 std::optional<int> ServerLineToStore(int index, int selectedLine);

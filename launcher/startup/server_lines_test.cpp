@@ -35,5 +35,16 @@ TEST(ServerLineToStore, OutOfRangeSelectsLineZeroAndTheSameLineWritesNothing) {
     EXPECT_EQ(ServerLineToStore(0, 12), 0);  // a bad stored value is replaced
 }
 
+TEST(LineOptionForEntry, GroupsTheNineEntriesIntoThreeLines) {
+    const char* expected[] = {"LogonLineAuto", "LogonLineAuto", "LogonLineAuto",
+                              "LogonLineAuto", "LogonLineAuto", "LogonLine0",
+                              "LogonLine0",    "LogonLine2",    "LogonLine2"};
+    for (int index = 0; index < kServerLineCount; ++index) {
+        EXPECT_STREQ(LineOptionForEntry(index), expected[index]) << index;
+    }
+    EXPECT_STREQ(LineOptionForEntry(-1), "LogonLineAuto");
+    EXPECT_STREQ(LineOptionForEntry(12), "LogonLineAuto");
+}
+
 }  // namespace
 }  // namespace gatevane

@@ -1,0 +1,62 @@
+#include "launcher/contracts/component_loader.h"
+
+#include <gtest/gtest.h>
+
+#include "launcher/contracts/tcp_socket.h"
+
+namespace gatevane {
+namespace {
+
+TEST(ComponentLoader, MakesTheSocketComponentAndUnloadsIt) {
+    ComponentLoader loader(kTcpSocketInterfaceId, kNetworkServiceModule, kCreateTcpSocketFunction);
+    ASSERT_TRUE(loader.CreateComponent()) << loader.errorText();
+    EXPECT_STREQ(loader.errorText(), "");
+    ASSERT_NE(loader.Get<TcpSocketComponent>(), nullptr);
+    EXPECT_NE(::GetModuleHandleA(kNetworkServiceModule), nullptr);
+    EXPECT_TRUE(loader.CreateComponent());  // replaces the first component
+    loader.UnloadComponent();
+    EXPECT_EQ(loader.Get<TcpSocketComponent>(), nullptr);
+    EXPECT_EQ(::GetModuleHandleA(kNetworkServiceModule), nullptr);
+}
+
+// The loader's text for each way creation can fail.
+std::string Failure(const InterfaceId& id, const char* module, const char* function) {
+    ComponentLoader loader(id, module, function);
+    EXPECT_FALSE(loader.CreateComponent());
+    EXPECT_EQ(loader.Get<BaseInterface>(), nullptr);
+    return loader.errorText();
+}
+
+TEST(ComponentLoader, NamesWhatFailed) {
+    EXPECT_EQ(Failure(kTcpSocketInterfaceId, "Missing.dll", kCreateTcpSocketFunction),
+              "“Missing.dll”模块加载失败");
+    EXPECT_EQ(Failure(kTcpSocketInterfaceId, kNetworkServiceModule, "CreateTcpSocket"),
+              "找不到组件创建函数“CreateTcpSocket”");
+    // The module makes no object for an identifier it does not know.
+    EXPECT_EQ(Failure(kTcpSocketSinkInterfaceId, kNetworkServiceModule, kCreateTcpSocketFunction),
+              "调用函数“CreateTCPSocket”生成对象失败");
+    EXPECT_EQ(Failure(kTcpSocketInterfaceId, "throwing_component.dll", "CreateThrowingText"),
+              "由于“no licence for this component”，组件创建失败");
+    EXPECT_EQ(Failure(kTcpSocketInterfaceId, "throwing_component.dll", "CreateThrowingOther"),
+              "组件创建函数“CreateThrowingOther”产生未知异常错误，组件创建失败");
+}
+
+TEST(CreateTcpSocket, AnswersOnlyTheVersionsItWasBuiltFor) {
+    UniqueModule module(::LoadLibraryA(kNetworkServiceModule));
+    ASSERT_TRUE(module);
+    auto create = reinterpret_cast<CreateTcpSocketFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(module.get(), kCreateTcpSocketFunction)));
+    ASSERT_NE(create, nullptr);
+    for (std::uint32_t version : {0x08010100u, 0x080100FFu, 0x080101FFu}) {
+        auto* base = static_cast<BaseInterface*>(create(kBaseInterfaceId, version));
+        ASSERT_NE(base, nullptr) << std::hex << version;
+        EXPECT_NE(base->FindInterface(kTcpSocketInterfaceId, version), nullptr);
+        base->Destroy();
+    }
+    for (std::uint32_t version : {0x08010200u, 0x08020100u, 0x07010100u, 0x00000000u}) {
+        EXPECT_EQ(create(kTcpSocketInterfaceId, version), nullptr) << std::hex << version;
+    }
+}
+
+}  // namespace
+}  // namespace gatevane
