@@ -21,7 +21,9 @@ constexpr UINT_PTR kTimeLimitTimer = 1;
 // What may wait to be sent before Send refuses more: many times any message of the launcher.
 constexpr std::size_t kMaxOutgoing = 256 * 1024;
 
-HINSTANCE ThisModule() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
+HINSTANCE ThisModule() {
+    return reinterpret_cast<HINSTANCE>(&__ImageBase);
+}
 
 bool RegisterWindowClass() {
     WNDCLASSA windowClass{};
@@ -42,8 +44,8 @@ AsyncTcpSocket* AsyncTcpSocket::Create() {
     WSADATA data;
     if (::WSAStartup(MAKEWORD(1, 1), &data) != 0) return nullptr;
     HWND window = RegisterWindowClass()
-                      ? ::CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                          nullptr, ThisModule(), nullptr)
+                      ? ::CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                          ThisModule(), nullptr)
                       : nullptr;
     if (!window) {
         ::WSACleanup();
@@ -68,11 +70,17 @@ AsyncTcpSocket::~AsyncTcpSocket() {
 void AsyncTcpSocket::Destroy() {
     Close();
     sink_ = nullptr;
-    if (dispatchDepth_ > 0) {
-        destroyRequested_ = true;  // deleted once the event being delivered has returned
-    } else {
+    if (dispatchDepth_ == 0) {
         delete this;
+        return;
     }
+    // Destroyed from inside one of its own events: deleted once that event has returned. The
+    // owner may free this module right after Destroy, while the event's code is still running,
+    // so the module stays loaded for the rest of the process.
+    destroyRequested_ = true;
+    HMODULE self;
+    ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                         reinterpret_cast<LPCSTR>(&__ImageBase), &self);
 }
 
 void* AsyncTcpSocket::FindInterface(const InterfaceId& id, std::uint32_t version) {
@@ -97,8 +105,8 @@ void AsyncTcpSocket::Close() {
 }
 
 void AsyncTcpSocket::NextAttempt() {
-    attemptMessage_ = kFirstSocketMessage +
-                      (attemptMessage_ - kFirstSocketMessage + 1) % kSocketMessageCount;
+    attemptMessage_ =
+        kFirstSocketMessage + (attemptMessage_ - kFirstSocketMessage + 1) % kSocketMessageCount;
 }
 
 int AsyncTcpSocket::Connect(const char* host, std::uint16_t port) {
@@ -109,8 +117,8 @@ int AsyncTcpSocket::Connect(const char* host, std::uint16_t port) {
     if (std::optional<std::uint32_t> address = ParseDottedAddress(name)) {
         if (int error = StartConnect(*address)) return error;
     } else if (IsHostName(name)) {
-        resolveTask_ = ::WSAAsyncGetHostByName(window_, kResolvedMessage, host, resolved_,
-                                               sizeof resolved_);
+        resolveTask_ =
+            ::WSAAsyncGetHostByName(window_, kResolvedMessage, host, resolved_, sizeof resolved_);
         if (!resolveTask_) return ::WSAGetLastError();
         state_ = State::kResolving;
     } else {
@@ -190,30 +198,30 @@ void AsyncTcpSocket::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void AsyncTcpSocket::OnSocketEvent(WORD event, int error) {
     switch (event) {
-    case FD_CONNECT:
-        OnConnected(error);
-        break;
-    case FD_READ:
-        ReadAvailable();
-        break;
-    case FD_WRITE:
-        Flush();
-        break;
-    case FD_CLOSE:
-        ReadAvailable();  // what the server sent before closing still counts
-        if (state_ == State::kConnected) {
-            EndConnection(error ? kShutNetworkError : kShutByServer);
-        }
-        break;
-    default:
-        break;
+        case FD_CONNECT:
+            OnConnected(error);
+            break;
+        case FD_READ:
+            ReadAvailable();
+            break;
+        case FD_WRITE:
+            Flush();
+            break;
+        case FD_CLOSE:
+            ReadAvailable();  // what the server sent before closing still counts
+            if (state_ == State::kConnected) {
+                EndConnection(error ? kShutNetworkError : kShutByServer);
+            }
+            break;
+        default:
+            break;
     }
 }
 
 void AsyncTcpSocket::OnResolved(int error) {
     const auto* host = reinterpret_cast<const hostent*>(resolved_);
-    if (error == 0 && (host->h_addrtype != AF_INET || host->h_length != 4 ||
-                       !host->h_addr_list || !host->h_addr_list[0])) {
+    if (error == 0 && (host->h_addrtype != AF_INET || host->h_length != 4 || !host->h_addr_list ||
+                       !host->h_addr_list[0])) {
         error = WSANO_DATA;
     }
     if (error == 0) {
@@ -268,18 +276,19 @@ void AsyncTcpSocket::DeliverFrames() {
     // The sink may close or reconnect from an event: stop as soon as this connection is gone.
     while (state_ == State::kConnected && attemptMessage_ == attempt && !destroyRequested_) {
         switch (reader_.Next(command, body)) {
-        case FrameReader::Result::kNeedMore:
-            return;
-        case FrameReader::Result::kMalformed:
-            EndConnection(kShutMalformedData);
-            return;
-        case FrameReader::Result::kFrame:
-            if (sink_ && !sink_->OnEventTCPSocketRead(socketId_, command, body.data(),
-                                                      static_cast<std::uint16_t>(body.size())) &&
-                state_ == State::kConnected && attemptMessage_ == attempt) {
-                EndConnection(kShutReadRefused);
-            }
-            break;
+            case FrameReader::Result::kNeedMore:
+                return;
+            case FrameReader::Result::kMalformed:
+                EndConnection(kShutMalformedData);
+                return;
+            case FrameReader::Result::kFrame:
+                if (sink_ &&
+                    !sink_->OnEventTCPSocketRead(socketId_, command, body.data(),
+                                                 static_cast<std::uint16_t>(body.size())) &&
+                    state_ == State::kConnected && attemptMessage_ == attempt) {
+                    EndConnection(kShutReadRefused);
+                }
+                break;
         }
     }
 }

@@ -7,11 +7,13 @@ namespace {
 
 constexpr std::size_t kMaxHostLength = 63;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 bool IsHostCharacter(char c) {
-    return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' ||
-           c == '_' || c == '.';
+    return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' || c == '_' ||
+           c == '.';
 }
 
 }  // namespace

@@ -16,8 +16,8 @@ TEST(ParseDottedAddress, ReadsFourDecimalParts) {
 }
 
 TEST(IsHostName, TakesLettersDigitsDashesAndDotsUpToSixtyThreeCharacters) {
-    for (const char* name : {"localhost", "logon.velmora.cn", "line-2_b.example", "x",
-                             "3com.example"}) {
+    for (const char* name :
+         {"localhost", "logon.velmora.cn", "line-2_b.example", "x", "3com.example"}) {
         EXPECT_TRUE(IsHostName(name)) << name;
     }
     EXPECT_TRUE(IsHostName(std::string(63, 'h')));

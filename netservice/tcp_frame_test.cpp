@@ -31,8 +31,8 @@ std::pair<std::vector<Received>, FrameReader::Result> Read(const std::vector<std
         TcpCommand command;
         std::vector<std::uint8_t> body;
         while ((result = reader.Next(command, body)) == FrameReader::Result::kFrame) {
-            frames.push_back({command.mainCommand, command.subCommand,
-                              std::string(body.begin(), body.end())});
+            frames.push_back(
+                {command.mainCommand, command.subCommand, std::string(body.begin(), body.end())});
         }
     }
     return {frames, result};
@@ -42,7 +42,8 @@ TEST(EncodeFrame, WritesTheHeaderLittleEndianThenTheBody) {
     EXPECT_EQ(Frame(0x0102, 0xA0B0, "hi"),
               (std::vector<std::uint8_t>{0xC7, 1, 2, 0, 0x02, 0x01, 0xB0, 0xA0, 'h', 'i'}));
     EXPECT_EQ(Frame(1, 4, "").size(), kFrameHeaderSize);
-    EXPECT_EQ(Frame(1, 4, std::string(kMaxFrameBody, 'x')).size(), kFrameHeaderSize + kMaxFrameBody);
+    EXPECT_EQ(Frame(1, 4, std::string(kMaxFrameBody, 'x')).size(),
+              kFrameHeaderSize + kMaxFrameBody);
     EXPECT_TRUE(Frame(1, 4, std::string(kMaxFrameBody + 1, 'x')).empty());
 }
 
@@ -63,10 +64,10 @@ TEST(FrameReader, ReassemblesFramesHoweverTheStreamIsCut) {
 TEST(FrameReader, RefusesWhatIsNotOneOfOurFramesAsSoonAsItShows) {
     auto good = Frame(1, 4, "ok");
     const std::vector<std::vector<std::uint8_t>> bad = {
-        {0x00},                                   // no marker
-        {0xC7, 2},                                // another format version
-        {0xC7, 1, 0x01, 0x40},                    // a body of 16385 bytes announced
-        {0xC7, 1, 0xFF, 0xFF, 1, 0, 4, 0},        // a body of 65535 bytes announced
+        {0x00},                             // no marker
+        {0xC7, 2},                          // another format version
+        {0xC7, 1, 0x01, 0x40},              // a body of 16385 bytes announced
+        {0xC7, 1, 0xFF, 0xFF, 1, 0, 4, 0},  // a body of 65535 bytes announced
     };
     for (const auto& stream : bad) {
         auto [frames, result] = Read(stream, 1);

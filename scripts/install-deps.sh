@@ -10,6 +10,7 @@ packages=(
     clang-14 libclang-rt-14-dev                       # libFuzzer for the parsers
     wine wine64 xvfb xauth fonts-wqy-microhei         # Windows programs under Wine on a virtual display
     nginx                                             # the update server of the end-to-end tests
+    python3                                           # the logon server stand-in's own test
 )
 
 missing=()

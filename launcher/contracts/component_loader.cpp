@@ -19,7 +19,9 @@ ComponentLoader::ComponentLoader(const InterfaceId& interfaceId, const char* mod
     CopyAnsiText(functionName, functionName_, sizeof functionName_);
 }
 
-ComponentLoader::~ComponentLoader() { UnloadComponent(); }
+ComponentLoader::~ComponentLoader() {
+    UnloadComponent();
+}
 
 bool ComponentLoader::CreateComponent() {
     errorText_[0] = '\0';

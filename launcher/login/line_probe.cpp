@@ -22,7 +22,8 @@ bool LineProbe::StartProbe(int index) {
     if (index < 0 || index >= kServerLineCount) return false;
     index_ = index;
     if (!component()) {
-        auto* sink = static_cast<BaseInterface*>(FindInterface(kBaseInterfaceId, kInterfaceVersion));
+        auto* sink =
+            static_cast<BaseInterface*>(FindInterface(kBaseInterfaceId, kInterfaceVersion));
         if (!loader_.CreateComponent()) return Stop("网络组件创建失败");
         if (!component()->SetSink(sink)) return Stop("网络组件回调接口设置失败");
     }

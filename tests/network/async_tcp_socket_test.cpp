@@ -43,8 +43,8 @@ protected:
     // Sends a test-channel message with `sub` and waits for `events` further events.
     void Exchange(std::uint16_t sub, const std::string& body, int events) {
         const std::size_t before = sink_.events.size();
-        ASSERT_TRUE(socket_->Send(kTestChannel, sub, body.data(),
-                                  static_cast<std::uint16_t>(body.size())));
+        ASSERT_TRUE(
+            socket_->Send(kTestChannel, sub, body.data(), static_cast<std::uint16_t>(body.size())));
         PumpMessagesUntil(5000, [&] { return sink_.events.size() >= before + events; });
         PumpMessagesUntil(200, [] { return false; });  // nothing more should come
         ASSERT_EQ(sink_.events.size(), before + events);
@@ -199,8 +199,8 @@ TEST_F(AsyncTcpSocketTest, ANameCheckGetsTheServersAnswer) {
                                   static_cast<std::uint16_t>(request.size())));
         ASSERT_TRUE(WaitFor(SocketEvent::kRead));
         const std::string& body = sink_.events[0].body;
-        auto reply = DecodeNameCheckReply(reinterpret_cast<const std::uint8_t*>(body.data()),
-                                          body.size());
+        auto reply =
+            DecodeNameCheckReply(reinterpret_cast<const std::uint8_t*>(body.data()), body.size());
         ASSERT_TRUE(reply.has_value());
         EXPECT_EQ(reply->kind, 1u);
         EXPECT_EQ(reply->acceptable, acceptable);

@@ -19,7 +19,9 @@ namespace {
 using testing::LogonServer;
 using testing::PumpMessagesUntil;
 
-std::string ProbeHost(int index) { return "127.0.0." + std::to_string(index + 2); }
+std::string ProbeHost(int index) {
+    return "127.0.0." + std::to_string(index + 2);
+}
 
 class ProbeOwner final : public LineProbeOwner {
 public:
@@ -83,8 +85,8 @@ private:
 };
 
 TEST_F(LineProbeTest, TheFirstEntryToConnectChoosesItsLine) {
-    const std::pair<int, const char*> cases[] = {{3, "LogonLineAuto"}, {6, "LogonLine0"},
-                                                 {8, "LogonLine2"}};
+    const std::pair<int, const char*> cases[] = {
+        {3, "LogonLineAuto"}, {6, "LogonLine0"}, {8, "LogonLine2"}};
     for (const auto& [winner, option] : cases) {
         WriteServerList(1, AllNineHosts());
         ProbeOwner owner(settings_);
@@ -105,7 +107,8 @@ TEST_F(LineProbeTest, TheFirstEntryToConnectChoosesItsLine) {
 TEST_F(LineProbeTest, LaterAnswersChangeNothing) {
     WriteServerList(0, AllNineHosts());
     std::vector<std::string> listen;
-    for (int i = 0; i < kServerLineCount; ++i) listen.insert(listen.end(), {"--listen", ProbeHost(i)});
+    for (int i = 0; i < kServerLineCount; ++i)
+        listen.insert(listen.end(), {"--listen", ProbeHost(i)});
     LogonServer server(listen);
     LineProbes probes = RunProbes();
 
@@ -120,7 +123,8 @@ TEST_F(LineProbeTest, LaterAnswersChangeNothing) {
 TEST_F(LineProbeTest, EveryProbeClosesItsConnectionAtItsFirstEvent) {
     WriteServerList(0, AllNineHosts());
     std::vector<std::string> listen;
-    for (int i = 0; i < kServerLineCount; ++i) listen.insert(listen.end(), {"--listen", ProbeHost(i)});
+    for (int i = 0; i < kServerLineCount; ++i)
+        listen.insert(listen.end(), {"--listen", ProbeHost(i)});
     LogonServer server(listen);
     LineProbes probes = RunProbes();
     EXPECT_TRUE(PumpMessagesUntil(3000, [&] { return server.Count("close conn=") == 9; }))

@@ -34,8 +34,8 @@ public:
     }
     bool OnEventTCPSocketRead(std::uint16_t, TcpCommand command, const void* data,
                               std::uint16_t size) override {
-        return Record({SocketEvent::kRead, 0, command,
-                       std::string(static_cast<const char*>(data), size)});
+        return Record(
+            {SocketEvent::kRead, 0, command, std::string(static_cast<const char*>(data), size)});
     }
 
     int Count(SocketEvent::Kind kind) const {

@@ -35,8 +35,8 @@ DebugOutputCapture::~DebugOutputCapture() {
 void DebugOutputCapture::Collect() {
     while (!stop_) {
         if (::WaitForSingleObject(dataReady_.get(), 50) != WAIT_OBJECT_0) continue;
-        std::string text(view_ + sizeof(DWORD), strnlen(view_ + sizeof(DWORD),
-                                                        kBufferSize - sizeof(DWORD)));
+        std::string text(view_ + sizeof(DWORD),
+                         strnlen(view_ + sizeof(DWORD), kBufferSize - sizeof(DWORD)));
         while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
         {
             std::lock_guard<std::mutex> lock(mutex_);

@@ -42,8 +42,8 @@ LogonServer::LogonServer(const std::vector<std::string>& options) {
     PROCESS_INFORMATION process{};
     // Wine starts Linux programs without a process handle to wait on: the ready and stop files
     // are the only contact.
-    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &process)) {
+    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process)) {
         throw std::runtime_error("cannot start " + commandLine);
     }
     if (process.hThread) ::CloseHandle(process.hThread);
@@ -58,7 +58,9 @@ LogonServer::~LogonServer() {
     WaitUntil(5000, [this] { return !folder_.Exists("ready"); });
 }
 
-std::string LogonServer::Log() const { return folder_.Read("server.log"); }
+std::string LogonServer::Log() const {
+    return folder_.Read("server.log");
+}
 
 int LogonServer::Count(const std::string& part) const {
     const std::string log = Log();
