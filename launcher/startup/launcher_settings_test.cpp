@@ -1,6 +1,5 @@
 #include "launcher/startup/launcher_settings.h"
 
-#include <windows.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -16,19 +15,9 @@ namespace {
 // them from its own current directory.
 class LauncherSettingsTest : public ::testing::Test {
 protected:
-    LauncherSettingsTest() {
-        char previous[MAX_PATH];
-        ::GetCurrentDirectoryA(sizeof previous, previous);
-        previous_ = previous;
-        ::SetCurrentDirectoryA(folder_.path().c_str());
-    }
-    ~LauncherSettingsTest() override { ::SetCurrentDirectoryA(previous_.c_str()); }
-
     testing::TestFolder folder_;
+    testing::CurrentDirectory inFolder_{folder_.path()};
     LauncherSettings settings_;
-
-private:
-    std::string previous_;
 };
 
 TEST_F(LauncherSettingsTest, WithoutFilesEveryKeyTakesItsDefault) {

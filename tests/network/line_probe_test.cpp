@@ -41,14 +41,6 @@ private:
 
 class LineProbeTest : public ::testing::Test {
 protected:
-    LineProbeTest() {
-        char previous[MAX_PATH];
-        ::GetCurrentDirectoryA(sizeof previous, previous);
-        previous_ = previous;
-        ::SetCurrentDirectoryA(folder_.path().c_str());
-    }
-    ~LineProbeTest() override { ::SetCurrentDirectoryA(previous_.c_str()); }
-
     // ServerInfo.ini with the given selected line and entries (index -> host, "" = empty).
     void WriteServerList(int selected, const std::vector<std::string>& hosts) {
         std::string ini = "[logon]\r\nselected=" + std::to_string(selected) + "\r\n";
@@ -76,12 +68,10 @@ protected:
     }
 
     testing::TestFolder folder_;
+    testing::CurrentDirectory inFolder_{folder_.path()};
     LauncherSettings settings_;
     ProbeOwner owner_{settings_};
     testing::DebugOutputCapture capture_;
-
-private:
-    std::string previous_;
 };
 
 TEST_F(LineProbeTest, TheFirstEntryToConnectChoosesItsLine) {
@@ -104,11 +94,12 @@ TEST_F(LineProbeTest, TheFirstEntryToConnectChoosesItsLine) {
     }
 }
 
-TEST_F(LineProbeTest, LaterAnswersChangeNothing) {
+TEST_F(LineProbeTest, WhenAllAnswerTheFirstCountsAndEveryProbeClosesAtOnce) {
     WriteServerList(0, AllNineHosts());
     std::vector<std::string> listen;
-    for (int i = 0; i < kServerLineCount; ++i)
+    for (int i = 0; i < kServerLineCount; ++i) {
         listen.insert(listen.end(), {"--listen", ProbeHost(i)});
+    }
     LogonServer server(listen);
     LineProbes probes = RunProbes();
 
@@ -118,15 +109,7 @@ TEST_F(LineProbeTest, LaterAnswersChangeNothing) {
     EXPECT_EQ(owner_.selectedOption, LineOptionForEntry(first));
     EXPECT_EQ(settings_.selectedLine, first);
     EXPECT_EQ(capture_.Count("Check.....OnEventTCPSocketLink----Success!!--"), 9);
-}
 
-TEST_F(LineProbeTest, EveryProbeClosesItsConnectionAtItsFirstEvent) {
-    WriteServerList(0, AllNineHosts());
-    std::vector<std::string> listen;
-    for (int i = 0; i < kServerLineCount; ++i)
-        listen.insert(listen.end(), {"--listen", ProbeHost(i)});
-    LogonServer server(listen);
-    LineProbes probes = RunProbes();
     EXPECT_TRUE(PumpMessagesUntil(3000, [&] { return server.Count("close conn=") == 9; }))
         << server.Log();
     EXPECT_EQ(server.Count("accept conn="), 9);

@@ -108,6 +108,17 @@ bool TestFolder::Exists(const std::string& relative) const {
     return ::GetFileAttributesA(Path(relative).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+CurrentDirectory::CurrentDirectory(const std::string& folder) {
+    char previous[MAX_PATH];
+    ::GetCurrentDirectoryA(sizeof previous, previous);
+    previous_ = previous;
+    ::SetCurrentDirectoryA(folder.c_str());
+}
+
+CurrentDirectory::~CurrentDirectory() {
+    ::SetCurrentDirectoryA(previous_.c_str());
+}
+
 bool WaitUntil(int milliseconds, const std::function<bool()>& condition) {
     for (int waited = 0;; waited += 20) {
         if (condition()) return true;

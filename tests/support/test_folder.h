@@ -34,6 +34,19 @@ private:
     std::string path_;
 };
 
+// Makes `folder` the current directory for its lifetime, as the game hall's folder is when the
+// launcher reads its settings files.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::string& folder);
+    ~CurrentDirectory();
+    CurrentDirectory(const CurrentDirectory&) = delete;
+    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+
+private:
+    std::string previous_;
+};
+
 // Polls `condition` every 20 ms for at most `milliseconds`; true as soon as it holds.
 bool WaitUntil(int milliseconds, const std::function<bool()>& condition);
 
