@@ -8,7 +8,7 @@
 #include "launcher/register/name_check_messages.h"
 #include "netservice/tcp_frame.h"
 #include "tests/network/recording_sink.h"
-#include "tests/support/logon_server.h"
+#include "tests/support/native_server.h"
 
 namespace gatevane {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "launcher/update/scramble.h"
 #include "tests/support/debug_output_capture.h"
-#include "tests/support/logon_server.h"
+#include "tests/support/native_server.h"
 #include "tests/support/test_folder.h"
 
 namespace gatevane {

@@ -1,4 +1,4 @@
-#include "tests/support/logon_server.h"
+#include "tests/support/native_server.h"
 
 #include <windows.h>
 
@@ -17,20 +17,20 @@ std::string UnixPath(const std::string& windowsPath) {
     return path;
 }
 
-std::string StandInProgram() {
-    const char* program = std::getenv("GATEVANE_LOGON_SERVER");
+std::string ServerProgram(const char* variable) {
+    const char* program = std::getenv(variable);
     if (!program || !*program) {
-        throw std::runtime_error(
-            "GATEVANE_LOGON_SERVER does not name the logon server stand-in (build the native "
-            "preset, and run the tests through ctest)");
+        throw std::runtime_error(std::string(variable) +
+                                 " does not name the test server (build the native preset, and "
+                                 "run the tests through ctest)");
     }
     return program;
 }
 
 }  // namespace
 
-LogonServer::LogonServer(const std::vector<std::string>& options) {
-    std::string commandLine = "\"" + StandInProgram() + "\"";
+NativeServer::NativeServer(const char* programVariable, const std::vector<std::string>& options) {
+    std::string commandLine = "\"" + ServerProgram(programVariable) + "\"";
     for (const std::string& option : options) commandLine += " \"" + option + "\"";
     commandLine += " --ready-file \"" + UnixPath(folder_.Path("ready")) + "\"";
     commandLine += " --stop-file \"" + UnixPath(folder_.Path("stop")) + "\"";
@@ -49,20 +49,20 @@ LogonServer::LogonServer(const std::vector<std::string>& options) {
     if (process.hThread) ::CloseHandle(process.hThread);
     if (process.hProcess) ::CloseHandle(process.hProcess);
     if (!WaitUntil(10000, [this] { return folder_.Exists("ready"); })) {
-        throw std::runtime_error("the logon server stand-in did not start: " + commandLine);
+        throw std::runtime_error("the test server did not start: " + commandLine);
     }
 }
 
-LogonServer::~LogonServer() {
+NativeServer::~NativeServer() {
     folder_.Write("stop", "");
     WaitUntil(5000, [this] { return !folder_.Exists("ready"); });
 }
 
-std::string LogonServer::Log() const {
+std::string NativeServer::Log() const {
     return folder_.Read("server.log");
 }
 
-int LogonServer::Count(const std::string& part) const {
+int NativeServer::Count(const std::string& part) const {
     const std::string log = Log();
     int count = 0;
     for (std::size_t at = log.find(part); at != std::string::npos; at = log.find(part, at + 1)) {

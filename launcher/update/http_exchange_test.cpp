@@ -1,0 +1,480 @@
+#include "launcher/update/http_exchange.h"
+
+#include "launcher/update/update_list.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace gatevane {
+namespace {
+
+// The request bytes, written out in full so that a change to any of them shows.
+const std::string kUserAgentLine =
+    "User-Agent:Mozilla/4.0 (compatible; MSIE 6.00; Windows NT 5.1)\r\n";
+const std::string kRequestEnd =
+    "Pragma: no-cache\r\nCache-Control: no-cache\r\nConnection:Keep-Alive\r\n\r\n";
+
+std::string ExpectedRequest(const std::string& path, const std::string& host,
+                            const std::string& range = "") {
+    return "GET " + path + " HTTP/1.1\r\nHost:" + host + "\r\nAccept:*/*\r\n" + kUserAgentLine +
+           range + kRequestEnd;
+}
+
+TEST(HttpRequest, WholeFileRequestIsExactlyTheLaunchersBytes) {
+    EXPECT_EQ(BuildGetRequest("/update/UpdateList.txt", "up.example.com", 0),
+              "GET /update/UpdateList.txt HTTP/1.1\r\n"
+              "Host:up.example.com\r\n"
+              "Accept:*/*\r\n"
+              "User-Agent:Mozilla/4.0 (compatible; MSIE 6.00; Windows NT 5.1)\r\n"
+              "Pragma: no-cache\r\n"
+              "Cache-Control: no-cache\r\n"
+              "Connection:Keep-Alive\r\n"
+              "\r\n");
+}
+
+TEST(HttpRequest, ResumedRequestAsksForTheRestFromTheOffset) {
+    EXPECT_EQ(BuildGetRequest("/update/TesselRes/Skin/a.png", "10.0.0.7", 4096),
+              "GET /update/TesselRes/Skin/a.png HTTP/1.1\r\n"
+              "Host:10.0.0.7\r\n"
+              "Accept:*/*\r\n"
+              "User-Agent:Mozilla/4.0 (compatible; MSIE 6.00; Windows NT 5.1)\r\n"
+              "Range: bytes=4096-\r\n"
+              "Pragma: no-cache\r\n"
+              "Cache-Control: no-cache\r\n"
+              "Connection:Keep-Alive\r\n"
+              "\r\n");
+    // The offset is unsigned: the largest one is not printed as a negative number.
+    EXPECT_EQ(BuildGetRequest("/f", "h", 4294967295u),
+              ExpectedRequest("/f", "h", "Range: bytes=4294967295-\r\n"));
+    EXPECT_EQ(BuildGetRequest("/f", "h", 1), ExpectedRequest("/f", "h", "Range: bytes=1-\r\n"));
+}
+
+TEST(HttpRequest, PathKeepsItsQueryAndCacheBuster) {
+    const std::string path = WithCacheBuster("/update/list.txt?v=2", 123456789012345ull);
+    EXPECT_EQ(path, "/update/list.txt?v=2?x=123456789012345");
+    EXPECT_EQ(BuildGetRequest(path, "up.example.com", 0), ExpectedRequest(path, "up.example.com"));
+    EXPECT_EQ(WithCacheBuster("http://h/a", 0), "http://h/a?x=0");
+    EXPECT_EQ(WithCacheBuster("", 18446744073709551615ull), "?x=18446744073709551615");
+}
+
+TEST(HttpRequest, RefusesARequestThatWouldNotFitItsBufferRatherThanCutIt) {
+    const std::string host = "up.example.com";
+    // The fixed part of the request around path and host.
+    const std::size_t fixed = ExpectedRequest("", "").size();
+    const std::size_t longestPath = kRequestBufferSize - 1 - fixed - host.size();
+    const std::string fits = "/" + std::string(longestPath - 1, 'p');
+    const std::string request = BuildGetRequest(fits, host, 0);
+    EXPECT_EQ(request.size(), kRequestBufferSize - 1);
+    EXPECT_EQ(request, ExpectedRequest(fits, host));
+    EXPECT_EQ(BuildGetRequest(fits + "p", host, 0), "");
+    EXPECT_EQ(BuildGetRequest("/a", host + std::string(longestPath, 'h'), 0), "");
+
+    // The range line takes room as well: 13 + digits + 3 bytes.
+    const std::string range = "Range: bytes=123-\r\n";
+    const std::string shorter = fits.substr(0, fits.size() - range.size());
+    EXPECT_EQ(BuildGetRequest(shorter, host, 123).size(), kRequestBufferSize - 1);
+    EXPECT_EQ(BuildGetRequest(shorter + "p", host, 123), "");
+    EXPECT_EQ(BuildGetRequest(shorter, host, 1234), "");
+}
+
+TEST(HttpRequest, RefusesPathsAndHostsThatWouldBreakTheRequestLines) {
+    EXPECT_EQ(BuildGetRequest("", "h", 0), "");
+    EXPECT_EQ(BuildGetRequest("/a", "", 0), "");
+    EXPECT_EQ(BuildGetRequest("/a b", "h", 0), "");
+    EXPECT_EQ(BuildGetRequest("/a\r\nX-Injected: 1", "h", 0), "");
+    EXPECT_EQ(BuildGetRequest("/a", "h\nX: 1", 0), "");
+    EXPECT_EQ(BuildGetRequest(std::string("/a\0b", 4), "h", 0), "");
+    EXPECT_EQ(BuildGetRequest("/a\tb", "h", 0), "");
+    // GBK names pass as they are: their bytes are no control characters.
+    EXPECT_EQ(BuildGetRequest("/更新/列表.txt", "h", 0), ExpectedRequest("/更新/列表.txt", "h"));
+}
+
+const std::string kOkHeader =
+    "HTTP/1.1 200 OK\r\nServer: Microsoft-IIS/6.0\r\nContent-Length: 5120\r\n"
+    "Content-Type: text/plain\r\n\r\n";
+
+TEST(ResponseHeader, HeaderEndIsJustAfterTheFirstBlankLine) {
+    const std::string withBody = kOkHeader + "body\r\n\r\nmore";
+    EXPECT_EQ(HeaderEnd(withBody.data(), withBody.size()), kOkHeader.size());
+    EXPECT_EQ(HeaderEnd("\r\n\r\n", 4), 4u);
+    EXPECT_EQ(HeaderEnd("HTTP/1.1 200 OK\r\n\r", 18), std::nullopt);
+    EXPECT_EQ(HeaderEnd("a\n\n\r\n", 5), std::nullopt);
+    EXPECT_EQ(HeaderEnd("", 0), std::nullopt);
+    EXPECT_EQ(HeaderEnd(nullptr, 0), std::nullopt);
+}
+
+TEST(ResponseHeader, HeaderReceivedInPiecesCompletesOnlyWithItsLastByte) {
+    // Every split point, the blank line's own bytes included: the progress depends only on the
+    // bytes received so far.
+    for (std::size_t received = 0; received <= kOkHeader.size(); ++received) {
+        const HeaderProgress progress = HeaderProgressOf(kOkHeader.data(), received);
+        if (received < kOkHeader.size()) {
+            EXPECT_EQ(progress, HeaderProgress::kIncomplete) << received;
+            EXPECT_EQ(HeaderEnd(kOkHeader.data(), received), std::nullopt) << received;
+        } else {
+            EXPECT_EQ(progress, HeaderProgress::kComplete);
+        }
+    }
+}
+
+TEST(ResponseHeader, HeaderMustEndWithinItsBuffer) {
+    std::string filler = "HTTP/1.1 200 OK\r\n";
+    while (filler.size() < kMaxResponseHeader) filler += "X-Pad: aaaaaaaa\r\n";
+    filler.resize(kMaxResponseHeader);
+    EXPECT_EQ(HeaderProgressOf(filler.data(), kMaxResponseHeader - 1), HeaderProgress::kIncomplete);
+    EXPECT_EQ(HeaderProgressOf(filler.data(), kMaxResponseHeader), HeaderProgress::kOverflow);
+
+    // A header using the whole buffer, blank line included, is complete.
+    std::string exact = filler.substr(0, kMaxResponseHeader - 4) + "\r\n\r\n";
+    EXPECT_EQ(HeaderProgressOf(exact.data(), exact.size()), HeaderProgress::kComplete);
+
+    // A blank line that ends one byte past the buffer does not count, whatever follows it.
+    std::string late = filler.substr(0, kMaxResponseHeader - 3) + "\r\n\r\nbody";
+    EXPECT_EQ(HeaderProgressOf(late.data(), late.size()), HeaderProgress::kOverflow);
+    EXPECT_EQ(HeaderProgressOf(late.data(), kMaxResponseHeader - 1), HeaderProgress::kIncomplete);
+}
+
+TEST(ResponseHeader, StatusIsTheNumberAfterTheFirstSpace) {
+    EXPECT_EQ(StatusCode("HTTP/1.1 206 Partial Content\r\n\r\n"), 206);
+    EXPECT_EQ(StatusCode("HTTP/1.1 404 Not Found\r\n"), 404);
+    EXPECT_EQ(StatusCode("HTTP/1.0 302\r\nLocation: /a\r\n\r\n"), 302);  // no reason phrase
+    EXPECT_EQ(StatusCode("HTTP/1.1 200"), 200);
+    EXPECT_EQ(StatusCode("HTTP/1.1 0200 OK"), 200);
+    EXPECT_EQ(StatusCode("HTTP/1.1 20x OK"), 20);  // digits up to the first other character
+    EXPECT_EQ(StatusCode("HTTP/1.1 999 Odd"), 999);
+}
+
+TEST(ResponseHeader, StatusIsZeroWithoutANumberWhereItBelongs) {
+    EXPECT_EQ(StatusCode("HTTP/1.1  200 OK"), 0);  // the token after the first space is empty
+    EXPECT_EQ(StatusCode("HTTP/1.1\r\n\r\n"), 0);
+    EXPECT_EQ(StatusCode(""), 0);
+    EXPECT_EQ(StatusCode("HTTP/1.1 OK 200"), 0);
+    EXPECT_EQ(StatusCode("HTTP/1.1 -200 OK"), 0);
+    // The body is not searched for the first space.
+    EXPECT_EQ(StatusCode("HTTP/1.1\r\n\r\nX 200"), 0);
+}
+
+TEST(ResponseHeader, AbsurdStatusNumbersAreNoStatus) {
+    EXPECT_EQ(StatusCode("HTTP/1.1 99999999999 x"), 0);
+    EXPECT_EQ(StatusCode("HTTP/1.1 1000 x"), 0);
+    EXPECT_EQ(StatusCode("HTTP/1.1 " + std::string(5000, '9')), 0);
+}
+
+TEST(ResponseHeader, ContentLengthComesOnlyFromLinesBeginningWithTheExactField) {
+    EXPECT_EQ(ContentLength(kOkHeader), 5120u);
+    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\ncontent-length: 5\r\n\r\n"), std::nullopt);
+    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nContent-Length:5\r\n\r\n"), std::nullopt);
+    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nContent-Length:  5\r\n\r\n"), std::nullopt);
+    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nX-Content-Length: 5\r\n\r\n"), std::nullopt);
+    // A bare "\n" does not start a line.
+    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nX: a\nContent-Length: 5\r\n\r\n"), std::nullopt);
+    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\n\r\n"), std::nullopt);
+    EXPECT_EQ(ReadContentLength("HTTP/1.1 200 OK\r\n\r\n").kind, ContentLengthField::kAbsent);
+    // Body bytes are no header lines.
+    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\n\r\nContent-Length: 5\r\n"), std::nullopt);
+    // The last line of a header given without its blank line counts too.
+    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nContent-Length: 7"), 7u);
+}
+
+TEST(ResponseHeader, LastContentLengthWins) {
+    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nContent-Length: 5\r\nContent-Length: 9\r\n\r\n"),
+              9u);
+    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nContent-Length: 9\r\nContent-Length: 0\r\n\r\n"),
+              0u);
+    // A malformed last line leaves the length unknown rather than falling back to an earlier one.
+    const ContentLengthField field =
+        ReadContentLength("HTTP/1.1 200 OK\r\nContent-Length: 9\r\nContent-Length: x\r\n\r\n");
+    EXPECT_EQ(field.kind, ContentLengthField::kMalformed);
+    EXPECT_EQ(field.value, 0u);
+}
+
+TEST(ResponseHeader, ContentLengthValuesOutsideUnsigned32BitDigitsAreMalformed) {
+    const auto kind = [](const std::string& value) {
+        return ReadContentLength("HTTP/1.1 200 OK\r\nContent-Length: " + value + "\r\n\r\n").kind;
+    };
+    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nContent-Length: 4294967295\r\n\r\n"), 4294967295u);
+    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nContent-Length: 0012 \t\r\n\r\n"), 12u);
+    EXPECT_EQ(kind("4294967296"), ContentLengthField::kMalformed);
+    EXPECT_EQ(kind("99999999999999999999999"), ContentLengthField::kMalformed);
+    EXPECT_EQ(kind("-1"), ContentLengthField::kMalformed);
+    EXPECT_EQ(kind("+5"), ContentLengthField::kMalformed);
+    EXPECT_EQ(kind("12abc"), ContentLengthField::kMalformed);
+    EXPECT_EQ(kind("1 2"), ContentLengthField::kMalformed);
+    EXPECT_EQ(kind(""), ContentLengthField::kMalformed);
+    EXPECT_EQ(kind("0x10"), ContentLengthField::kMalformed);
+    EXPECT_EQ(kind("5"), ContentLengthField::kValid);
+}
+
+TEST(ResponseHeader, LocationIsTheTextUpToTheNextCarriageReturn) {
+    EXPECT_EQ(Location("HTTP/1.1 302 Found\r\nLocation: /update/v2/list.txt\r\n\r\n"),
+              "/update/v2/list.txt");
+    EXPECT_EQ(Location("HTTP/1.1 301 Moved\r\nLocation: http://cdn.example.com/u/a.png\r\n\r\n"),
+              "http://cdn.example.com/u/a.png");
+    EXPECT_EQ(Location("HTTP/1.1 302 Found\r\nLocation: /a"), "/a");
+    // Found anywhere: a field that ends in "Location: " counts as well.
+    EXPECT_EQ(Location("HTTP/1.1 302 Found\r\nContent-Location: /b\r\nLocation: /a\r\n\r\n"), "/b");
+}
+
+TEST(ResponseHeader, LocationIsRefusedWhenMissingEmptyTooLongOrHoldingControls) {
+    EXPECT_EQ(Location("HTTP/1.1 302 Found\r\n\r\n"), std::nullopt);
+    EXPECT_EQ(Location("HTTP/1.1 302 Found\r\nlocation: /a\r\n\r\n"), std::nullopt);
+    EXPECT_EQ(Location("HTTP/1.1 302 Found\r\nLocation:/a\r\n\r\n"), std::nullopt);
+    EXPECT_EQ(Location("HTTP/1.1 302 Found\r\nLocation: \r\n\r\n"), std::nullopt);
+    EXPECT_EQ(Location("HTTP/1.1 302 Found\r\nLocation: /a\nX: b\r\n\r\n"), std::nullopt);
+    const char withZero[] = "HTTP/1.1 302 Found\r\nLocation: /a\0b\r\n\r\n";
+    EXPECT_EQ(Location(std::string(withZero, sizeof withZero - 1)), std::nullopt);
+    EXPECT_EQ(Location("HTTP/1.1 302 Found\r\n\r\nLocation: /in-the-body\r\n"), std::nullopt);
+
+    const std::string longest = "/" + std::string(258, 'a');
+    ASSERT_EQ(longest.size(), 259u);
+    EXPECT_EQ(Location("HTTP/1.1 302 Found\r\nLocation: " + longest + "\r\n\r\n"), longest);
+    EXPECT_EQ(Location("HTTP/1.1 302 Found\r\nLocation: " + longest + "a\r\n\r\n"), std::nullopt);
+}
+
+std::string PartialHeader(const std::string& range, const std::string& length = "") {
+    std::string header = "HTTP/1.1 206 Partial Content\r\n";
+    if (!range.empty()) header += "Content-Range: " + range + "\r\n";
+    if (!length.empty()) header += "Content-Length: " + length + "\r\n";
+    return header + "\r\n";
+}
+
+TEST(ResponseHeader, ContentRangeMustStartAtTheResumeOffset) {
+    EXPECT_TRUE(RangeStartsAt(PartialHeader("bytes 4096-9999/10000"), 4096));
+    EXPECT_TRUE(RangeStartsAt(PartialHeader("bytes 4096-9999/*"), 4096));
+    EXPECT_TRUE(RangeStartsAt(PartialHeader("bytes 7-7/8"), 7));
+    EXPECT_FALSE(RangeStartsAt(PartialHeader("bytes 0-9999/10000"), 4096));
+    EXPECT_FALSE(RangeStartsAt(PartialHeader("bytes 4095-9999/10000"), 4096));
+    EXPECT_FALSE(RangeStartsAt(PartialHeader(""), 4096));
+
+    const std::optional<ContentRange> range = ReadContentRange(PartialHeader("bytes 10-19/*"));
+    ASSERT_TRUE(range);
+    EXPECT_EQ(range->first, 10u);
+    EXPECT_EQ(range->last, 19u);
+    EXPECT_EQ(range->total, std::nullopt);
+    EXPECT_EQ(ReadContentRange(PartialHeader("bytes 10-19/20 "))->total, 20u);
+}
+
+TEST(ResponseHeader, MalformedOrContradictoryContentRangeIsNoRange) {
+    for (const char* value :
+         {"bytes 4096-", "bytes 4096-9999", "bytes 4096-9999/", "bytes -9999/10000",
+          "bytes 4096 - 9999/10000", "bytes 4096-9999/10000x", "bytes 4096-4095/10000",
+          "bytes 4096-10000/10000", "bytes 4096-9999/**", "bytes */10000", "bytes=4096-9999/10000",
+          "items 4096-9999/10000", "bytes  4096-9999/10000", "bytes 4096-4294967296/*",
+          "bytes 4294967296-4294967297/*", "bytes +4096-9999/10000"}) {
+        EXPECT_FALSE(ReadContentRange(PartialHeader(value))) << value;
+        EXPECT_FALSE(RangeStartsAt(PartialHeader(value), 4096)) << value;
+    }
+    EXPECT_FALSE(
+        RangeStartsAt("HTTP/1.1 206 x\r\ncontent-range: bytes 4096-9999/10000\r\n\r\n", 4096));
+    // Two ranges contradict each other even when one of them would do.
+    for (const char* twice : {"Content-Range: bytes 0-9999/10000\r\n"
+                              "Content-Range: bytes 4096-9999/10000\r\n",
+                              "Content-Range: bytes 4096-9999/10000\r\n"
+                              "Content-Range: bytes 4096-9999/10000\r\n"}) {
+        EXPECT_FALSE(RangeStartsAt(std::string("HTTP/1.1 206 x\r\n") + twice + "\r\n", 4096));
+    }
+}
+
+TEST(DecideResponse, OkIsTheWholeFileWithItsLength) {
+    ResponseAction action = DecideResponse(kOkHeader, 0, 0);
+    EXPECT_EQ(action.kind, ResponseAction::kBody);
+    EXPECT_EQ(action.status, 200);
+    EXPECT_FALSE(action.partial);
+    EXPECT_TRUE(action.lengthKnown);
+    EXPECT_EQ(action.length, 5120u);
+
+    // A resumed request answered with the whole file starts the file again.
+    action = DecideResponse(kOkHeader, 4096, 0);
+    EXPECT_EQ(action.kind, ResponseAction::kBody);
+    EXPECT_FALSE(action.partial);
+    EXPECT_EQ(action.length, 5120u);
+
+    action = DecideResponse("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n", 0, 3);
+    EXPECT_EQ(action.kind, ResponseAction::kBody);
+    EXPECT_FALSE(action.lengthKnown);
+    EXPECT_EQ(action.length, 0u);
+
+    action = DecideResponse("HTTP/1.1 200 OK\r\nContent-Length: 99999999999\r\n\r\n", 0, 0);
+    EXPECT_EQ(action.kind, ResponseAction::kFail);
+    EXPECT_FALSE(action.restartFromZero);
+    EXPECT_NE(action.reason.find("Content-Length"), std::string::npos);
+}
+
+TEST(DecideResponse, PartialContentExtendsTheFileOnlyForTheRequestedRange) {
+    ResponseAction action = DecideResponse(PartialHeader("bytes 4096-9999/10000", "5904"), 4096, 0);
+    EXPECT_EQ(action.kind, ResponseAction::kBody);
+    EXPECT_EQ(action.status, 206);
+    EXPECT_TRUE(action.partial);
+    EXPECT_TRUE(action.lengthKnown);
+    EXPECT_EQ(action.length, 5904u);
+
+    // Without Content-Length the range gives the length.
+    action = DecideResponse(PartialHeader("bytes 4096-9999/*"), 4096, 0);
+    EXPECT_EQ(action.kind, ResponseAction::kBody);
+    EXPECT_TRUE(action.partial);
+    EXPECT_EQ(action.length, 5904u);
+
+    action = DecideResponse(PartialHeader("bytes 1-4294967294/4294967295"), 1, 0);
+    EXPECT_EQ(action.kind, ResponseAction::kBody);
+    EXPECT_EQ(action.length, 4294967294u);
+}
+
+TEST(DecideResponse, PartialContentThatDoesNotFitTheResumeRestartsFromZero) {
+    const struct {
+        std::string header;
+        const char* reasonPart;
+    } cases[] = {
+        {PartialHeader("bytes 0-9999/10000", "10000"), "does not start at the resume offset"},
+        {PartialHeader("bytes 5000-9999/10000", "5000"), "does not start at the resume offset"},
+        {PartialHeader(""), "Content-Range"},
+        {PartialHeader("bytes 4096-9999"), "Content-Range"},
+        {PartialHeader("bytes 4096-8999/10000", "4904"), "end of the file"},
+        {PartialHeader("bytes 4096-9999/10000", "100"), "Content-Length"},
+        {PartialHeader("bytes 4096-9999/10000", "lots"), "Content-Length"},
+    };
+    for (const auto& c : cases) {
+        const ResponseAction action = DecideResponse(c.header, 4096, 0);
+        EXPECT_EQ(action.kind, ResponseAction::kFail) << c.header;
+        EXPECT_TRUE(action.restartFromZero) << c.header;
+        EXPECT_NE(action.reason.find(c.reasonPart), std::string::npos) << action.reason;
+    }
+
+    // Unasked-for partial content is no file at all; there is nothing to restart.
+    const ResponseAction unasked =
+        DecideResponse(PartialHeader("bytes 0-9999/10000", "10000"), 0, 0);
+    EXPECT_EQ(unasked.kind, ResponseAction::kFail);
+    EXPECT_FALSE(unasked.restartFromZero);
+}
+
+TEST(DecideResponse, RedirectsStayOnTheConnectionForPathsAndReopenForUrls) {
+    for (int status : {301, 302, 303}) {
+        const std::string head = "HTTP/1.1 " + std::to_string(status) + " Moved\r\n";
+        ResponseAction action = DecideResponse(head + "Location: /u/v2/list.txt\r\n\r\n", 0, 0);
+        EXPECT_EQ(action.kind, ResponseAction::kRedirectSameConnection) << status;
+        EXPECT_EQ(action.status, status);
+        EXPECT_EQ(action.target, "/u/v2/list.txt");
+
+        action = DecideResponse(head + "Location: http://cdn.example.com/u/list.txt\r\n\r\n", 0, 9);
+        EXPECT_EQ(action.kind, ResponseAction::kRedirectNewUrl) << status;
+        EXPECT_EQ(action.target, "http://cdn.example.com/u/list.txt");
+
+        action = DecideResponse(head + "\r\n", 0, 0);
+        EXPECT_EQ(action.kind, ResponseAction::kFail) << status;
+        EXPECT_NE(action.reason.find("Location"), std::string::npos);
+
+        action = DecideResponse(head + "Location: /" + std::string(259, 'a') + "\r\n\r\n", 0, 0);
+        EXPECT_EQ(action.kind, ResponseAction::kFail) << status;
+    }
+    // Other 3xx answers are no redirect the launcher follows.
+    EXPECT_EQ(DecideResponse("HTTP/1.1 307 Temporary\r\nLocation: /a\r\n\r\n", 0, 0).kind,
+              ResponseAction::kFail);
+    EXPECT_EQ(DecideResponse("HTTP/1.1 304 Not Modified\r\n\r\n", 0, 0).kind,
+              ResponseAction::kFail);
+}
+
+TEST(DecideResponse, TenRedirectsInARowAreTheLimit) {
+    const std::string header = "HTTP/1.1 302 Found\r\nLocation: /again\r\n\r\n";
+    EXPECT_EQ(DecideResponse(header, 0, kMaxRedirects - 1).kind,
+              ResponseAction::kRedirectSameConnection);
+    const ResponseAction action = DecideResponse(header, 0, kMaxRedirects);
+    EXPECT_EQ(action.kind, ResponseAction::kFail);
+    EXPECT_EQ(action.reason, "too many redirects");
+    EXPECT_EQ(DecideResponse(header, 0, 1000).kind, ResponseAction::kFail);
+    EXPECT_EQ(kMaxRedirects, 10);
+}
+
+TEST(DecideResponse, OtherAnswersFailNamingTheirStatus) {
+    ResponseAction action = DecideResponse("HTTP/1.1 404 Not Found\r\n\r\n", 0, 0);
+    EXPECT_EQ(action.kind, ResponseAction::kFail);
+    EXPECT_EQ(action.status, 404);
+    EXPECT_EQ(action.reason, "HTTP status 404");
+    EXPECT_FALSE(action.restartFromZero);
+
+    action = DecideResponse("HTTP/1.1 500 Internal Server Error\r\n\r\n", 4096, 0);
+    EXPECT_EQ(action.reason, "HTTP status 500");
+    EXPECT_FALSE(action.restartFromZero);
+
+    action = DecideResponse("garbage\r\n\r\n", 0, 0);
+    EXPECT_EQ(action.kind, ResponseAction::kFail);
+    EXPECT_EQ(action.status, 0);
+    EXPECT_EQ(action.reason, "no HTTP status");
+
+    // A range the server cannot satisfy means the partial file is no prefix of its file.
+    action = DecideResponse("HTTP/1.1 416 Range Not Satisfiable\r\n\r\n", 4096, 0);
+    EXPECT_EQ(action.kind, ResponseAction::kFail);
+    EXPECT_EQ(action.reason, "HTTP status 416");
+    EXPECT_TRUE(action.restartFromZero);
+    EXPECT_FALSE(DecideResponse("HTTP/1.1 416 x\r\n\r\n", 0, 0).restartFromZero);
+}
+
+TEST(FileAddresses, FileUrlJoinsWithABackslashAndServesTheLauncherAsDll) {
+    EXPECT_EQ(FileUrl("http://up.example.com/update", "TesselRes/Skin/a.png"),
+              "http://up.example.com/update\\TesselRes/Skin/a.png");
+    EXPECT_EQ(FileUrl("http://up.example.com/update/", "a.png"),
+              "http://up.example.com/update/\\a.png");
+    EXPECT_EQ(FileUrl("http://up.example.com/update", "Quarnel.exe"),
+              "http://up.example.com/update\\Quarnel.dll");
+    EXPECT_EQ(FileUrl("http://h/u", "quarnel.exe"), "http://h/u\\quarnel.exe");
+    EXPECT_EQ(FileUrl("http://h/u", "Bin/Quarnel.exe"), "http://h/u\\Bin/Quarnel.exe");
+}
+
+TEST(FileAddresses, LocalFileNameIsTheLastPathSegmentBeforeTheQuery) {
+    EXPECT_EQ(LocalFileName("/update/TesselRes/Skin/a.png?x=123"), "a.png");
+    EXPECT_EQ(LocalFileName("/update/a.png"), "a.png");
+    EXPECT_EQ(LocalFileName("a.png"), "a.png");
+    // Cut at the LAST "?": a "?" inside a folder name is no query.
+    EXPECT_EQ(LocalFileName("/odd?dir/b.png?x=5"), "b.png");
+    EXPECT_EQ(LocalFileName("/update/Quarnel.dll?x=7"), "Quarnel.exe");
+    EXPECT_EQ(LocalFileName("/update/quarnel.dll?x=7"), "quarnel.dll");
+    EXPECT_EQ(LocalFileName("/update/皮肤.png?x=1"), "皮肤.png");
+    // "\x81\x5C" is one GBK character whose trail byte is a backslash.
+    EXPECT_EQ(LocalFileName("/u/\x81\x5C.png"), "\x81\x5C.png");
+}
+
+TEST(FileAddresses, LocalFileNameRefusesNamesTheDownloadFolderCannotHold) {
+    for (const char* path :
+         {"/update/", "/update/?x=1", "/update/..?x=1", "/update/.", "/u/..\\..\\Quarnel.exe",
+          "/u/C:evil.dll", "/u/a.png?v=1?x=2", "/u/a.png.", "/u/a.png ", "/u/a|b", "/u/a\"b",
+          "/u/a*b", "/u/a<b>", "/u/a\tb", ""}) {
+        EXPECT_EQ(LocalFileName(path), "") << path;
+    }
+    // A lead byte followed by no trail byte hides nothing: "\x8a\r" is no character.
+    for (const char* path : {"/u/n\x8a\r", "/u/n\x8a\x7f", "/u/n\x8a\\\x81\x3a"}) {
+        EXPECT_EQ(LocalFileName(path), "") << path;
+    }
+}
+
+TEST(FileAddresses, PartialFileNameIsTheTextAfterTheUrlsLastSlash) {
+    EXPECT_EQ(PartialFileName(FileUrl("http://up.example.com/update/", "a.png")), "\\a.png");
+    EXPECT_EQ(PartialFileName(FileUrl("http://up.example.com/update", "a.png")), "update\\a.png");
+    EXPECT_EQ(PartialFileName(FileUrl("http://up.example.com/update", "TesselRes/Skin/a.png")),
+              "a.png");
+    EXPECT_EQ(PartialFileName(FileUrl("http://h/u", "Quarnel.exe")), "u\\Quarnel.dll");
+    EXPECT_EQ(PartialFileName("no-slash"), "no-slash");
+}
+
+TEST(FileAddresses, InstallPathTurnsEverySlashIntoABackslash) {
+    EXPECT_EQ(InstallPath("C:\\Games\\Hall", "TesselRes/Skin/a.png"),
+              "C:\\Games\\Hall\\TesselRes\\Skin\\a.png");
+    EXPECT_EQ(InstallPath("C:\\Games\\Hall", "Quarnel.exe"), "C:\\Games\\Hall\\Quarnel.exe");
+    EXPECT_EQ(InstallPath("C:/Games/Hall", "a\\b.dll"), "C:\\Games\\Hall\\a\\b.dll");
+    EXPECT_EQ(InstallPath("D:\\大厅", "皮肤/\x81\x5C.png"), "D:\\大厅\\皮肤\\\x81\x5C.png");
+}
+
+TEST(FileAddresses, EntriesThatWouldLeaveTheProgramFolderAreRefused) {
+    for (const char* name :
+         {"", "/Windows/x.dll", "\\x.dll", "C:\\x.dll", "a.dll:stream", "../Quarnel.exe",
+          "TesselRes/../../x.dll", "TesselRes\\..\\..\\x.dll", "a//b.png", "a/./b.png",
+          "TesselRes/", "..", "a\nb.png", "a\x8a\n.png", "\x81:x.dll", "\x81/../x.dll"}) {
+        EXPECT_FALSE(IsSafeEntryName(name)) << name;
+        EXPECT_EQ(InstallPath("C:\\Hall", name), "") << name;
+    }
+    for (const char* name :
+         {"a.png", "TesselRes/Skin/a.png", "a\\b.png", "..a/b..", "皮肤.png", "\x81\x5C./x"}) {
+        EXPECT_TRUE(IsSafeEntryName(name)) << name;
+    }
+}
+
+}  // namespace
+}  // namespace gatevane

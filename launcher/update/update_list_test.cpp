@@ -1,0 +1,468 @@
+#include "launcher/update/update_list.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstdint>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace gatevane {
+
+void PrintTo(const UpdateList& list, std::ostream* out) {
+    *out << "address '" << list.address << "', " << list.entries.size() << " entries:";
+    for (const UpdateListEntry& entry : list.entries) {
+        *out << " ['" << entry.checksum << "' '" << entry.name << "']";
+    }
+}
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+const std::string kSumA = "0123456789abcdef0123456789abcdef";
+const std::string kSumB = "d41d8cd98f00b204e9800998ecf8427e";
+
+void Append(Bytes& out, const Bytes& more) {
+    out.insert(out.end(), more.begin(), more.end());
+}
+
+// A header written byte by byte, so cases can lay out what the builder never writes: `size` is
+// the declared size and also the number of bytes written, zero-padded or cut.
+Bytes Header(std::uint16_t size, std::uint16_t count, const std::string& address) {
+    Bytes header(std::max<std::size_t>(size, kMaxListHeaderSize), 0);
+    header[0] = static_cast<std::uint8_t>(size & 0xff);
+    header[1] = static_cast<std::uint8_t>(size >> 8);
+    header[2] = static_cast<std::uint8_t>(count & 0xff);
+    header[3] = static_cast<std::uint8_t>(count >> 8);
+    std::copy(address.begin(), address.end(), header.begin() + kListAddressOffset);
+    header.resize(size);
+    return header;
+}
+
+// A record the same way: the checksum's and name's bytes go into their fields (zero-padded), then
+// the record is cut or padded to `size`.
+Bytes Record(std::uint16_t size, const std::string& checksum, const std::string& name) {
+    Bytes record(std::max<std::size_t>(size, kMaxRecordSize), 0);
+    record[0] = static_cast<std::uint8_t>(size & 0xff);
+    record[1] = static_cast<std::uint8_t>(size >> 8);
+    std::copy(checksum.begin(), checksum.end(), record.begin() + kRecordChecksumOffset);
+    std::copy(name.begin(), name.end(), record.begin() + kRecordNameOffset);
+    record.resize(size);
+    return record;
+}
+
+Bytes Table(const Bytes& header, const std::vector<Bytes>& records) {
+    Bytes table = header;
+    for (const Bytes& record : records) Append(table, record);
+    return table;
+}
+
+UpdateListResult Read(const Bytes& table) {
+    return ReadUpdateTable(table.data(), table.size());
+}
+
+// The reason a table is refused for, or a note that it was taken.
+std::string Refusal(const Bytes& table) {
+    UpdateListResult result = Read(table);
+    if (result.list) return "(accepted)";
+    EXPECT_FALSE(result.reason.empty());
+    return result.reason;
+}
+
+Bytes Packed(const Bytes& table, int level = Z_BEST_COMPRESSION) {
+    uLongf size = compressBound(static_cast<uLong>(table.size()));
+    Bytes packed(size);
+    EXPECT_EQ(
+        compress2(packed.data(), &size, table.data(), static_cast<uLong>(table.size()), level),
+        Z_OK);
+    packed.resize(size);
+    return packed;
+}
+
+UpdateListResult Unpack(const Bytes& packed) {
+    return ReadUpdateList(packed.data(), packed.size());
+}
+
+UpdateList SampleList() {
+    return {"http://update.velmora.cn/Update/New/",
+            {{"Quarnel.exe", kSumA}, {"data/maps/1.map", kSumB}, {"skin\\运动\\錦.png", kSumA}}};
+}
+
+TEST(ReadUpdateTable, ReadsTheHeaderAndEveryRecord) {
+    const Bytes table = Table(Header(264, 3, "http://a.cn/up/"),
+                              {Record(164, kSumA, "Quarnel.exe"), Record(41, kSumB, "a.dll"),
+                               Record(60, kSumA, "data\\b.bin")});
+    const UpdateListResult result = Read(table);
+    ASSERT_TRUE(result.list) << result.reason;
+    EXPECT_EQ(result.reason, "");
+    const UpdateList expected{"http://a.cn/up/",
+                              {{"Quarnel.exe", kSumA}, {"a.dll", kSumB}, {"data\\b.bin", kSumA}}};
+    EXPECT_EQ(*result.list, expected);
+}
+
+TEST(ReadUpdateTable, EachPartStartsWhereTheSizeBeforeItSays) {
+    // Junk after the texts' zeros, inside the declared sizes, is skipped over.
+    Bytes header = Header(40, 2, "http://a/");
+    header[30] = 'J';
+    Bytes first = Record(100, kSumA, "one.txt");
+    first[90] = 'J';
+    const UpdateListResult result = Read(Table(header, {first, Record(50, kSumB, "two.txt")}));
+    ASSERT_TRUE(result.list) << result.reason;
+    EXPECT_EQ(*result.list, (UpdateList{"http://a/", {{"one.txt", kSumA}, {"two.txt", kSumB}}}));
+}
+
+TEST(ReadUpdateTable, TextsEndAtTheSizeOfTheirHeaderOrRecord) {
+    // No zero within the sizes: the text ends with them, and the next part's size field (0x24,
+    // '$') must not be read into it.
+    const Bytes table =
+        Table(Header(9, 2, "http:"), {Record(36, kSumA, "a"), Record(36, kSumB, "b")});
+    const UpdateListResult result = Read(table);
+    ASSERT_TRUE(result.list) << result.reason;
+    EXPECT_EQ(*result.list, (UpdateList{"http:", {{"a", kSumA}, {"b", kSumB}}}));
+
+    const UpdateListResult noAddress = Read(Table(Header(4, 1, ""), {Record(36, kSumA, "c")}));
+    ASSERT_TRUE(noAddress.list) << noAddress.reason;
+    EXPECT_EQ(noAddress.list->address, "");
+}
+
+TEST(ReadUpdateTable, ChecksumsAreTakenAsTheyComeUpTo32Characters) {
+    const Bytes table =
+        Table(Header(8, 4, "x"),
+              {Record(36, "", "zero-filled"), Record(164, kSumA + "9", "33rd-byte-ignored"),
+               Record(50, "ABCDEF", "upper-and-short"), Record(50, "not hex at all!", "junk")});
+    const UpdateListResult result = Read(table);
+    ASSERT_TRUE(result.list) << result.reason;
+    ASSERT_EQ(result.list->entries.size(), 4u);
+    EXPECT_EQ(result.list->entries[0].checksum, "");
+    EXPECT_EQ(result.list->entries[1].checksum, kSumA);
+    EXPECT_EQ(result.list->entries[2].checksum, "ABCDEF");
+    EXPECT_EQ(result.list->entries[3].checksum, "not hex at all!");
+}
+
+TEST(ReadUpdateTable, TheLongestTextsThatKeepTheirZeroAreRead) {
+    const std::string address(kMaxListAddressLength, 'h');
+    const std::string name(kMaxEntryNameLength, 'n');
+    const UpdateListResult result =
+        Read(Table(Header(264, 1, address), {Record(164, kSumA, name)}));
+    ASSERT_TRUE(result.list) << result.reason;
+    EXPECT_EQ(result.list->address, address);
+    EXPECT_EQ(result.list->entries[0].name, name);
+}
+
+TEST(ReadUpdateTable, CountZeroIsAnEmptyListAndTrailingBytesAreIgnored) {
+    const UpdateListResult empty = Read(Header(10, 0, "http:/"));
+    ASSERT_TRUE(empty.list) << empty.reason;
+    EXPECT_EQ(empty.list->address, "http:/");
+    EXPECT_TRUE(empty.list->entries.empty());
+
+    // After the counted records: a bogus record, an unsafe one and odd bytes, none of them read.
+    Bytes table = Table(Header(8, 1, "x"), {Record(40, kSumA, "kept")});
+    Append(table, {0, 0});
+    Append(table, Record(50, kSumB, "../escape"));
+    Append(table, {0xff, 0xff, 0x01});
+    const UpdateListResult result = Read(table);
+    ASSERT_TRUE(result.list) << result.reason;
+    EXPECT_EQ(result.list->entries, (std::vector<UpdateListEntry>{{"kept", kSumA}}));
+}
+
+TEST(ReadUpdateTable, RefusesAHeaderOutOfBounds) {
+    EXPECT_EQ(ReadUpdateTable(nullptr, 0).reason,
+              "update list: 0 bytes are too short for the header");
+    EXPECT_EQ(Refusal({8, 0, 0}), "update list: 3 bytes are too short for the header");
+    EXPECT_EQ(Refusal(Table(Header(3, 0, ""), {{0}})),
+              "update list: header size 3 is outside 4..264");
+    EXPECT_EQ(Refusal(Table(Header(0, 0, ""), {{0, 0, 0, 0}})),
+              "update list: header size 0 is outside 4..264");
+    EXPECT_EQ(Refusal(Header(265, 0, "x")), "update list: header size 265 is outside 4..264");
+    EXPECT_EQ(Refusal(Header(0xffff, 0, "x")), "update list: header size 65535 is outside 4..264");
+    Bytes cut = Header(20, 0, "http://a/");
+    cut.pop_back();
+    EXPECT_EQ(Refusal(cut), "update list: the header runs past the data");
+    EXPECT_EQ(Refusal(Header(264, 0, std::string(kListAddressField, 'h'))),
+              "update list: the address fills its field without an ending zero");
+}
+
+TEST(ReadUpdateTable, RefusesRecordsOutOfBounds) {
+    const Bytes header = Header(8, 2, "x");
+    const Bytes good = Record(40, kSumA, "good");
+    EXPECT_EQ(Refusal(Table(header, {good})), "update list: record 2 runs past the data");
+    EXPECT_EQ(Refusal(Table(header, {good, {40}})), "update list: record 2 runs past the data");
+    Bytes cut = Record(40, kSumB, "cut");
+    cut.pop_back();
+    EXPECT_EQ(Refusal(Table(header, {good, cut})), "update list: record 2 runs past the data");
+    EXPECT_EQ(Refusal(Table(header, {Bytes{0, 0}, good})),
+              "update list: record 1 has size 0, outside 2..164");
+    EXPECT_EQ(Refusal(Table(header, {Bytes{1, 0}, good})),
+              "update list: record 1 has size 1, outside 2..164");
+    EXPECT_EQ(Refusal(Table(header, {good, Record(165, kSumB, "big")})),
+              "update list: record 2 has size 165, outside 2..164");
+    EXPECT_EQ(Refusal(Table(header, {good, Record(0xffff, kSumB, "huge")})),
+              "update list: record 2 has size 65535, outside 2..164");
+}
+
+TEST(ReadUpdateTable, RefusesRecordsWithoutAWholeName) {
+    const Bytes header = Header(8, 2, "x");
+    const Bytes good = Record(40, kSumA, "good");
+    // Sizes 2..35 end before the name field; size 36 with a zero there carries none either.
+    for (std::uint16_t size : {2, 20, 35}) {
+        EXPECT_EQ(Refusal(Table(header, {good, Record(size, kSumA, "x")})),
+                  "update list: record 2 carries no file name")
+            << "size " << size;
+    }
+    EXPECT_EQ(Refusal(Table(header, {good, Record(40, kSumA, "")})),
+              "update list: record 2 carries no file name");
+    EXPECT_EQ(
+        Refusal(Table(header, {Record(164, kSumA, std::string(kRecordNameField, 'n')), good})),
+        "update list: the file name of record 1 fills its field without an ending zero");
+}
+
+TEST(ReadUpdateTable, OneUnsafeNameRefusesTheWholeList) {
+    const Bytes table =
+        Table(Header(8, 4, "x"), {Record(40, kSumA, "a.dll"), Record(40, kSumA, "b.dll"),
+                                  Record(50, kSumA, "../x.dll"), Record(40, kSumA, "c.dll")});
+    const UpdateListResult result = Read(table);
+    EXPECT_FALSE(result.list);
+    EXPECT_EQ(result.reason, "update list: unsafe file name '../x.dll' in record 3");
+
+    // Control characters and quotes reach the log as escapes.
+    EXPECT_EQ(Refusal(Table(Header(8, 1, "x"), {Record(50, kSumA, "a\nb'c")})),
+              "update list: unsafe file name 'a\\x0ab\\x27c' in record 1");
+}
+
+TEST(IsSafeEntryName, AcceptsRelativeNamesWithEitherSeparator) {
+    for (const char* name :
+         {"a.dll", "Quarnel.exe", "data/maps/1.map", "data\\maps\\1.map", "mixed/sep\\x.ini",
+          "with space/file name.txt", "..a", "a..", "a..b/c", ".hidden/.x", "a. /b", "CONSOLE.txt",
+          "COM10", "nul2.dat", "LPTX", "con_fig.ini", "~$tmp", "!#$%&'()+,;=@[]^_`{}~"}) {
+        EXPECT_TRUE(IsSafeEntryName(name)) << name;
+    }
+}
+
+TEST(IsSafeEntryName, RefusesEmptyAbsoluteAndSharedNames) {
+    for (const char* name : {"", "/abs", "\\abs", "/", "\\", "\\\\server\\share\\x",
+                             "//server/share/x", "\\\\?\\C:\\x", "\\\\.\\pipe\\x"}) {
+        EXPECT_FALSE(IsSafeEntryName(name)) << name;
+    }
+}
+
+TEST(IsSafeEntryName, RefusesEmptyAndDotComponents) {
+    for (const char* name : {"..", "../x",  "..\\x", "a/../b", "a\\..\\b", "a/..", "a\\..",
+                             ".",  "./a",   "a/./b", "...",    "....\\x",  ". .",  ".. /x",
+                             " ",  "a/ /b", "a//b",  "a\\\\b", "a/",       "a\\",  "a/\\b"}) {
+        EXPECT_FALSE(IsSafeEntryName(name)) << name;
+    }
+}
+
+TEST(IsSafeEntryName, RefusesDrivesStreamsControlsAndDevices) {
+    for (const char* name :
+         {"C:x", "C:\\x", "c:/x", "a:b", "x.dll:stream", "dir/file:$DATA", ":"}) {
+        EXPECT_FALSE(IsSafeEntryName(name)) << name;
+    }
+    for (const std::string& name :
+         {std::string("a\tb"), std::string("a\nb"), std::string("a\0b", 3), std::string("\x1f"),
+          std::string("\r")}) {
+        EXPECT_FALSE(IsSafeEntryName(name)) << name;
+    }
+    for (const char* name : {"CON", "con.txt", "a/NUL", "Aux.log", "prn", "LPT1.log", "com9",
+                             "nul .txt", "x\\CONOUT$", "conin$.dat", "COM0", "lpt0"}) {
+        EXPECT_FALSE(IsSafeEntryName(name)) << name;
+    }
+}
+
+TEST(IsSafeEntryName, GbkCharactersStayWholeThoughTheirTrailByteIsASeparator) {
+    ASSERT_EQ(std::string("運"), "\xdf\x5c") << "the tests must be compiled for GBK";
+    for (const char* name : {"\x81\x5c.png", "\x81\x5c\x81\x5c/a.png", "skin\\運\\錦.png", "運",
+                             "東\\x", "\x81\x7c.txt", "\x81\x5c..\\x", "a\x81"}) {
+        EXPECT_TRUE(IsSafeEntryName(name)) << name;
+    }
+    // A lead byte pairs with only one trail byte, and only a valid one: the separators below stand.
+    for (const char* name : {"\x81\x81\\..\\x", "\xdf\x5c\\..\\x", "\x80\\..\\x", "\xff\\..\\x",
+                             "\x81/../x", "\x81\x7f\\..", "\xdf\x5c\\"}) {
+        EXPECT_FALSE(IsSafeEntryName(name)) << name;
+    }
+}
+
+TEST(LocalEntryName, TheLauncherIsReplacedInTheProgramFolderWhereverTheListPutsIt) {
+    EXPECT_EQ(LocalEntryName("Quarnel.exe"), "Quarnel.exe");
+    EXPECT_EQ(LocalEntryName("bin/Quarnel.exe"), "Quarnel.exe");
+    EXPECT_EQ(LocalEntryName("a\\b\\Quarnel.exe"), "Quarnel.exe");
+    // The rule is a plain suffix of the name.
+    EXPECT_EQ(LocalEntryName("OldQuarnel.exe"), "Quarnel.exe");
+    EXPECT_EQ(LocalEntryName("Quarnel.exe.bak"), "Quarnel.exe.bak");
+    EXPECT_EQ(LocalEntryName("quarnel.exe"), "quarnel.exe");
+    EXPECT_EQ(LocalEntryName("bin/QUARNEL.EXE"), "bin/QUARNEL.EXE");
+    EXPECT_EQ(LocalEntryName("uarnel.exe"), "uarnel.exe");
+    EXPECT_EQ(LocalEntryName("data/maps/1.map"), "data/maps/1.map");
+}
+
+TEST(UpdateListBuilder, WritesTheSmallestHeaderAndRecords) {
+    const Bytes table = EncodeUpdateTable({"http://a/", {{"a.dll", kSumB}, {"運/b", kSumA}}});
+    Bytes expected = {14, 0, 2, 0};
+    for (char c : std::string("http://a/")) expected.push_back(static_cast<std::uint8_t>(c));
+    expected.push_back(0);
+    Append(expected, {41, 0});
+    for (char c : kSumB + std::string(1, '\0') + "a.dll") expected.push_back(c);
+    Append(expected, {0, 40, 0});
+    for (char c : kSumA + std::string(1, '\0') + "運/b") expected.push_back(c);
+    expected.push_back(0);
+    EXPECT_EQ(table, expected);
+}
+
+TEST(UpdateListBuilder, WrittenListsReadBackIdentically) {
+    std::vector<UpdateList> lists = {
+        SampleList(),
+        {"http://a/", {}},
+        {"", {{"x", kSumA}}},
+        {std::string(kMaxListAddressLength, 'h'), {{std::string(kMaxEntryNameLength, 'n'), kSumB}}},
+        {"http://b/", {{"\x81\x5c.png", kSumA}, {"dup", kSumA}, {"dup", kSumB}}},
+    };
+    for (const UpdateList& list : lists) {
+        const Bytes table = EncodeUpdateTable(list);
+        const UpdateListResult read = Read(table);
+        ASSERT_TRUE(read.list) << read.reason;
+        EXPECT_EQ(*read.list, list);
+
+        const Bytes packed = CompressUpdateList(list);
+        const UpdateListResult unpacked = Unpack(packed);
+        ASSERT_TRUE(unpacked.list) << unpacked.reason;
+        EXPECT_EQ(*unpacked.list, list);
+    }
+}
+
+TEST(UpdateListBuilder, RefusesWhatTheLauncherCouldNotReadAsGiven) {
+    const auto refused = [](const UpdateList& list) {
+        EXPECT_THROW(EncodeUpdateTable(list), std::invalid_argument);
+        EXPECT_THROW(CompressUpdateList(list), std::invalid_argument);
+    };
+    refused({std::string(kListAddressField, 'h'), {}});
+    refused({std::string("http://a\0b/", 11), {}});
+    refused({"x", {{std::string(kRecordNameField, 'n'), kSumA}}});
+    for (const char* name : {"", "../x", "a//b", "C:x", "\\\\server\\share\\x", "/abs", "NUL"}) {
+        refused({"x", {{"ok", kSumA}, {name, kSumA}}});
+    }
+    for (const std::string& checksum :
+         {std::string(""), kSumA.substr(1), kSumA + "0", std::string(32, 'A'),
+          std::string(31, '0') + "g",
+          std::string(16, '0') + std::string(1, '\0') + "0123456789abcde"}) {
+        refused({"x", {{"ok", checksum}}});
+    }
+    try {
+        EncodeUpdateTable({"x", {{"a", kSumA}, {"sub/../../evil.dll", kSumA}}});
+        ADD_FAILURE() << "an unsafe name was written";
+    } catch (const std::invalid_argument& error) {
+        EXPECT_EQ(std::string(error.what()), "update list: unsafe file name 'sub/../../evil.dll'");
+    }
+}
+
+TEST(UpdateListBuilder, TheRecordCountIsA16BitNumber) {
+    UpdateList list{"http://a/", {}};
+    for (std::size_t i = 0; i < kMaxListEntries; ++i) {
+        list.entries.push_back({"f" + std::to_string(i), kSumA});
+    }
+    const UpdateListResult read = Unpack(CompressUpdateList(list));
+    ASSERT_TRUE(read.list) << read.reason;
+    EXPECT_EQ(read.list->entries.size(), kMaxListEntries);
+    EXPECT_EQ(read.list->entries.back().name, "f65534");
+
+    list.entries.push_back({"one-too-many", kSumA});
+    EXPECT_THROW(EncodeUpdateTable(list), std::invalid_argument);
+}
+
+TEST(UpdateListBuilder, PacksLooserWhenTheBestLevelWouldNotUnpackWithinFourTimes) {
+    // Long, alike names with one checksum pack far tighter than 4:1 at the best level.
+    UpdateList list{"http://a/", {}};
+    const std::string folder = "images/interface/buttons/normal/state/" + std::string(60, 'x');
+    for (int i = 0; i < 3000; ++i) list.entries.push_back({folder + std::to_string(i), kSumA});
+    const Bytes table = EncodeUpdateTable(list);
+    ASSERT_GT(table.size(), kListExpansionFactor * Packed(table).size());
+
+    const Bytes packed = CompressUpdateList(list);
+    EXPECT_LE(table.size(), kListExpansionFactor * packed.size());
+    const UpdateListResult read = Unpack(packed);
+    ASSERT_TRUE(read.list) << read.reason;
+    EXPECT_EQ(*read.list, list);
+}
+
+TEST(ReadUpdateList, ReadsTheTableInsideTheZlibStream) {
+    const Bytes table = Table(Header(8, 1, "x"), {Record(40, kSumA, "a.dll")});
+    const UpdateListResult result = Unpack(Packed(table));
+    ASSERT_TRUE(result.list) << result.reason;
+    EXPECT_EQ(*result.list, (UpdateList{"x", {{"a.dll", kSumA}}}));
+
+    Bytes trailing = Packed(table);
+    Append(trailing, {0xde, 0xad, 0xbe, 0xef});
+    EXPECT_TRUE(Unpack(trailing).list) << "bytes after the zlib stream are ignored";
+
+    EXPECT_EQ(Unpack(Packed(Table(Header(8, 1, "x"), {Record(50, kSumA, "a/../../b")}))).reason,
+              "update list: unsafe file name 'a/../../b' in record 1");
+    EXPECT_EQ(Unpack(Packed({})).reason, "update list: 0 bytes are too short for the header");
+}
+
+TEST(ReadUpdateList, RefusesAnEmptyOrOversizedDownload) {
+    EXPECT_EQ(ReadUpdateList(nullptr, 0).reason, "update list: the download is empty");
+    Bytes huge(kMaxCompressedListSize + 1, 0x78);
+    EXPECT_EQ(Unpack(huge).reason, "update list: 16777217 bytes, more than the 16777216 taken");
+    huge.pop_back();
+    EXPECT_EQ(Unpack(huge).reason, "update list: zlib data corrupt");
+}
+
+TEST(ReadUpdateList, RefusesCorruptZlibData) {
+    const Bytes packed = CompressUpdateList(SampleList());
+    ASSERT_TRUE(Unpack(packed).list);
+
+    EXPECT_EQ(Unpack({'U', 'p', 'd', 'a', 't', 'e'}).reason, "update list: zlib data corrupt");
+    EXPECT_EQ(Unpack(EncodeUpdateTable(SampleList())).reason, "update list: zlib data corrupt")
+        << "an unpacked table is not a list";
+    for (std::size_t cut : {std::size_t(1), std::size_t(2), packed.size() / 2, packed.size() - 1}) {
+        EXPECT_EQ(Unpack(Bytes(packed.begin(), packed.begin() + cut)).reason,
+                  "update list: zlib data corrupt")
+            << "cut to " << cut << " bytes";
+    }
+    Bytes flipped = packed;
+    flipped[flipped.size() - 2] ^= 0x01;  // the Adler-32 no longer matches
+    EXPECT_EQ(Unpack(flipped).reason, "update list: zlib data corrupt");
+}
+
+TEST(ReadUpdateList, RefusesATableOfMoreThanFourTimesItsPackedSize) {
+    // Trailing zeros after the table are allowed but pack to next to nothing.
+    const Bytes table = Table(Header(8, 1, "x"), {Record(40, kSumA, "a.dll")});
+    Bytes padded = table;
+    padded.resize(20000, 0);
+    EXPECT_EQ(Unpack(Packed(padded)).reason,
+              "update list: zlib data corrupt (unpacks to more than 4 times its size)");
+
+    // At exactly four times it still fits, one byte more does not: find the padding where the
+    // packed size stays the same across that byte.
+    Bytes base = table;
+    Bytes noise(400);
+    std::uint32_t seed = 12345;
+    for (std::uint8_t& byte : noise) {
+        seed = seed * 1103515245 + 12345;
+        byte = static_cast<std::uint8_t>(seed >> 16);
+    }
+    Append(base, noise);
+    bool found = false;
+    for (std::size_t zeros = 0; zeros < 20000 && !found; ++zeros) {
+        Bytes exact = base;
+        exact.resize(base.size() + zeros, 0);
+        const Bytes packed = Packed(exact);
+        if (exact.size() != kListExpansionFactor * packed.size()) continue;
+        Bytes longer = exact;
+        longer.push_back(0);
+        const Bytes over = Packed(longer);
+        if (over.size() != packed.size()) continue;
+        found = true;
+        const UpdateListResult fits = Unpack(packed);
+        ASSERT_TRUE(fits.list) << fits.reason;
+        EXPECT_EQ(fits.list->entries, (std::vector<UpdateListEntry>{{"a.dll", kSumA}}));
+        EXPECT_EQ(Unpack(over).reason,
+                  "update list: zlib data corrupt (unpacks to more than 4 times its size)");
+    }
+    EXPECT_TRUE(found) << "no padding gives a table of exactly four times its packed size";
+}
+
+}  // namespace
+}  // namespace gatevane

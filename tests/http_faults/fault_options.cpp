@@ -1,0 +1,107 @@
+#include "fault_options.h"
+
+#include <arpa/inet.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace httpfaults {
+namespace {
+
+bool ParseListen(const std::string& text, Options& options, std::string& error) {
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string::npos) {
+        error = "--listen wants ADDR:PORT, not '" + text + "'";
+        return false;
+    }
+    std::string host = text.substr(0, colon);
+    const std::string port = text.substr(colon + 1);
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(port.c_str(), &end, 10);
+    if (port.empty() || *end != '\0' || errno != 0 || value < 1 || value > 65535) {
+        error = "port of '" + text + "' is not a number from 1 to 65535";
+        return false;
+    }
+    // Only loopback: the server never listens where another machine could reach it, and never
+    // resolves names ("localhost" is taken as 127.0.0.1).
+    if (host == "localhost") host = "127.0.0.1";
+    if (inet_pton(AF_INET, host.c_str(), &options.address) != 1) {
+        error = "'" + host + "' is not a dotted IPv4 address";
+        return false;
+    }
+    if ((ntohl(options.address.s_addr) >> 24) != 127) {
+        error = "'" + host + "' is not a loopback address (127.0.0.0/8)";
+        return false;
+    }
+    options.port = static_cast<std::uint16_t>(value);
+    options.listenText = host + ":" + std::to_string(value);
+    return true;
+}
+
+}  // namespace
+
+bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--help" || option == "-h") {
+            options.help = true;
+            continue;
+        }
+        static const char* const kWithValue[] = {"--listen",    "--root",     "--ready-file",
+                                                 "--stop-file", "--lifetime", "--log"};
+        bool known = false;
+        for (const char* name : kWithValue) known = known || option == name;
+        if (!known) {
+            error = "unknown argument '" + option + "'";
+            return false;
+        }
+        if (i + 1 >= argc) {
+            error = option + " needs a value";
+            return false;
+        }
+        const std::string value = argv[++i];
+        if (option == "--listen") {
+            // One address only: absolute redirects name it, so it must be unambiguous.
+            if (!options.listenText.empty()) {
+                error = "--listen is given twice";
+                return false;
+            }
+            if (!ParseListen(value, options, error)) return false;
+        } else if (option == "--root") {
+            if (value.empty()) {
+                error = "--root wants a folder";
+                return false;
+            }
+            options.root = value;
+        } else if (option == "--ready-file") {
+            options.readyFile = value;
+        } else if (option == "--stop-file") {
+            options.stopFile = value;
+        } else if (option == "--log") {
+            options.logPath = value;
+        } else if (option == "--lifetime") {
+            char* end = nullptr;
+            options.lifetimeSeconds = std::strtod(value.c_str(), &end);
+            if (value.empty() || *end != '\0' || !std::isfinite(options.lifetimeSeconds) ||
+                options.lifetimeSeconds <= 0 || options.lifetimeSeconds > 86400) {
+                error = "--lifetime wants a number of seconds above 0 (at most 86400), not '" +
+                        value + "'";
+                return false;
+            }
+        }
+    }
+    if (options.help) return true;
+    if (options.listenText.empty()) {
+        error = "--listen ADDR:PORT is required";
+        return false;
+    }
+    if (options.root.empty()) {
+        error = "--root DIR is required";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace httpfaults

@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# The operator's mkupdatelist tool: building, printing and publishing lists, refusals and exit codes.
+set -u
+tool=$1
+failures=0
+check() {  # check DESCRIPTION EXPECTED ACTUAL
+    if [ "$2" != "$3" ]; then
+        echo "FAIL: $1: expected [$2], got [$3]"
+        failures=$((failures + 1))
+    fi
+}
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+release=$work/release
+mkdir -p "$release/data/maps" "$release/skin/empty-folder"
+printf 'launcher' >"$release/Quarnel.exe"
+printf 'one map' >"$release/data/maps/1.map"
+printf 'lobby' >"$release/Lobby.dll"
+head -c 200000 /dev/urandom >"$release/data/big.bin"
+: >"$release/skin/empty.txt"
+printf 'gbk' >"$release/skin/$(printf '\xdf\x5c').png"  # GBK, trail byte 0x5C
+
+address=http://update.velmora.cn/Update/New/
+"$tool" build "$release" "$address" "$work/Update.txt" >/dev/null; check "build exits 0" 0 $?
+printed=$("$tool" print "$work/Update.txt"); check "print exits 0" 0 $?
+check "address printed" "address: $address" "$(sed -n 1p <<<"$printed")"
+check "entry count printed" "entries: 6" "$(sed -n 2p <<<"$printed")"
+check "names relative, with '/', in byte order" \
+    "Lobby.dll Quarnel.exe data/big.bin data/maps/1.map skin/empty.txt skin/$(printf '\xdf\x5c').png" \
+    "$(tail -n +3 <<<"$printed" | cut -c35- | tr '\n' ' ' | sed 's/ $//')"
+check "checksums match md5sum" "" \
+    "$(cd "$release" && tail -n +3 <<<"$printed" | LC_ALL=C md5sum --quiet -c - 2>&1)"
+check "empty file has the empty MD5" "d41d8cd98f00b204e9800998ecf8427e  skin/empty.txt" \
+    "$(grep ' skin/empty.txt$' <<<"$printed")"
+check "the list is one zlib stream" "$printed" \
+    "$(python3 -c 'import sys, zlib; zlib.decompress(open(sys.argv[1], "rb").read())' \
+        "$work/Update.txt" && "$tool" print "$work/Update.txt")"
+
+"$tool" build "$release" "$address" "$work/again.txt" >/dev/null
+check "two builds are identical" "" "$(cmp "$work/Update.txt" "$work/again.txt" 2>&1)"
+
+server=$work/server
+"$tool" build "$release" "$address" "$work/published.txt" --publish "$server" >/dev/null
+check "build --publish exits 0" 0 $?
+check "Quarnel.exe published as Quarnel.dll" launcher "$(cat "$server/Quarnel.dll" 2>&1)"
+check "no Quarnel.exe on the server" no "$([ -e "$server/Quarnel.exe" ] && echo yes || echo no)"
+check "nested file published" "one map" "$(cat "$server/data/maps/1.map" 2>&1)"
+check "big file published" "" "$(cmp "$release/data/big.bin" "$server/data/big.bin" 2>&1)"
+check "empty file published" 0 "$(stat -c %s "$server/skin/empty.txt" 2>&1)"
+check "GBK name published" gbk "$(cat "$server/skin/$(printf '\xdf\x5c').png" 2>&1)"
+check "published list is the same list" "" "$(cmp "$work/Update.txt" "$work/published.txt" 2>&1)"
+printf 'new launcher' >"$release/Quarnel.exe"
+"$tool" build "$release" "$address" "$work/republished.txt" --publish "$server" >/dev/null
+check "publishing again exits 0" 0 $?
+check "publishing again replaces the files" "new launcher" "$(cat "$server/Quarnel.dll" 2>&1)"
+printf 'launcher' >"$release/Quarnel.exe"
+
+"$tool" build "$release" http://no.slash "$work/noslash.txt" 2>"$work/err" >/dev/null
+check "an address without '/' is kept" 0 $?
+grep -q "does not end with '/'" "$work/err"; check "and warned about" 0 $?
+check "kept as given" "address: http://no.slash" "$("$tool" print "$work/noslash.txt" | sed -n 1p)"
+
+empty=$work/empty-release
+mkdir "$empty"
+"$tool" build "$empty" "$address" "$work/empty.txt" >/dev/null; check "empty release exits 0" 0 $?
+check "empty release lists nothing" "entries: 0" "$("$tool" print "$work/empty.txt" | sed -n 2p)"
+
+refused() {  # refused DESCRIPTION FILE_TO_ADD
+    local bad=$work/bad-release
+    rm -rf "$bad" && cp -r "$release" "$bad" && mkdir -p "$(dirname "$bad/$2")" && : >"$bad/$2"
+    "$tool" build "$bad" "$address" "$work/bad.txt" >/dev/null 2>"$work/err"
+    check "$1: exit 1" 1 $?
+    check "$1: says why" 1 "$(grep -c '^mkupdatelist: ' "$work/err")"
+    check "$1: no list written" no "$([ -e "$work/bad.txt" ] && echo yes || echo no)"
+}
+refused "a name of 129 bytes" "$(printf 'n%.0s' $(seq 129))"
+refused "a path over 128 bytes" "deep/$(printf 'd%.0s' $(seq 100))/$(printf 'f%.0s' $(seq 30))"
+refused "a colon" "data/a:b.txt"
+refused "a device name" "skin/NUL.png"
+refused "a control character" "$(printf 'tab\there')"
+refused "a folder of dots" "data/.../x"
+refused "a second launcher" "bin/Quarnel.exe"
+refused "the launcher in another case" "quarnel.exe"
+refused "names alike to Windows" "lobby.DLL"
+refused "a backslash beside a folder" 'data\big.bin'
+mkdir "$work/linked" && ln -s "$work/linked" "$release/link"
+"$tool" build "$release" "$address" "$work/bad.txt" >/dev/null 2>&1; check "a linked folder" 1 $?
+rm "$release/link"
+
+longest="$(printf 'n%.0s' $(seq 128))"
+: >"$release/$longest"
+"$tool" build "$release" "$address" "$work/long.txt" >/dev/null; check "128 bytes build" 0 $?
+"$tool" print "$work/long.txt" | grep -q "  $longest\$"; check "128 bytes listed" 0 $?
+rm "$release/$longest"
+
+"$tool" build "$work/missing" "$address" "$work/x.txt" >/dev/null 2>&1; check "no such folder" 1 $?
+"$tool" build "$release" "" "$work/x.txt" >/dev/null 2>&1; check "empty address" 1 $?
+"$tool" build "$release" "http://$(printf 'a%.0s' $(seq 260))/" "$work/x.txt" >/dev/null 2>&1
+check "address over 259 bytes" 1 $?
+"$tool" build "$release" "$address" "$release/Update.txt" >/dev/null 2>&1
+check "list inside the release" 1 $?
+"$tool" build "$release" "$address" "$work/x.txt" --publish "$release/srv" >/dev/null 2>&1
+check "server inside the release" 1 $?
+"$tool" build "$release" "$address" "$work/nowhere/x.txt" >/dev/null 2>&1
+check "unwritable list" 1 $?
+
+head -c 100 /dev/urandom >"$work/junk.txt"
+"$tool" print "$work/junk.txt" >/dev/null 2>"$work/err"; check "junk list refused" 1 $?
+grep -q "update list: zlib data corrupt" "$work/err"; check "junk list reason" 0 $?
+python3 -c 'import sys, zlib; open(sys.argv[1], "wb").write(zlib.compress(
+    bytes([8, 0, 1, 0]) + b"x\0\0\0" + bytes([50, 0]) + b"0" * 33 + b"../evil.dll" + bytes(4)))' \
+    "$work/evil.txt"
+"$tool" print "$work/evil.txt" >/dev/null 2>"$work/err"; check "unsafe list refused" 1 $?
+grep -q "unsafe file name '../evil.dll' in record 1" "$work/err"; check "unsafe list reason" 0 $?
+: >"$work/nothing.txt"
+"$tool" print "$work/nothing.txt" >/dev/null 2>&1; check "empty file refused" 1 $?
+"$tool" print "$work/missing.txt" >/dev/null 2>&1; check "missing list refused" 1 $?
+
+"$tool" >/dev/null 2>&1; check "no argument is a usage error" 2 $?
+"$tool" build "$release" "$address" >/dev/null 2>&1; check "missing output is a usage error" 2 $?
+"$tool" build "$release" "$address" "$work/x.txt" --publish >/dev/null 2>&1
+check "--publish without a folder is a usage error" 2 $?
+"$tool" build "$release" "$address" "$work/x.txt" --frobnicate "$work/s" >/dev/null 2>&1
+check "unknown option is a usage error" 2 $?
+"$tool" print >/dev/null 2>&1; check "print without a list is a usage error" 2 $?
+"$tool" frobnicate >/dev/null 2>&1; check "unknown command is a usage error" 2 $?
+"$tool" --help | grep -q "usage: mkupdatelist"; check "--help prints usage" 0 $?
+"$tool" --help | grep -q "/Update/New/config/Update.txt"; check "--help tells the list's place" 0 $?
+
+if [ $failures -eq 0 ]; then echo "mkupdatelist: all checks passed"; fi
+exit $((failures > 0))

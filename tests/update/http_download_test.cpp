@@ -1,0 +1,199 @@
+// The update engine's HTTP client against the fault-injecting HTTP server on loopback.
+#include "launcher/update/http_download_socket.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/native_server.h"
+#include "tests/support/test_folder.h"
+
+namespace gatevane {
+namespace {
+
+using testing::HttpFaultServer;
+using testing::PumpMessagesUntil;
+
+constexpr char kServer[] = "127.0.0.30:8030";
+constexpr char kBaseUrl[] = "http://127.0.0.30:8030";
+
+class RecordingDownloadSink final : public IDownloadSink {
+public:
+    std::vector<int> phases;
+    int failedCode = -1;
+    bool headerSeen = false;
+    bool partial = false;
+    std::uint32_t length = 0;
+    std::string path;
+    std::string body;
+
+    bool Ended() const { return failedCode >= 0 || (!phases.empty() && phases.back() == 2); }
+
+    void Destroy() override {}
+    void* FindInterface(const InterfaceId& id, std::uint32_t version) override {
+        return AnswerInterface<IDownloadSink>(this, kDownloadSinkInterfaceId, id, version);
+    }
+    void OnDownloadFailed(int code) override { failedCode = code; }
+    void OnDownloadState(int phase) override { phases.push_back(phase); }
+    void OnDownloadData(const char* bytes, std::uint16_t size) override {
+        body.append(bytes, size);
+    }
+    bool OnDownloadHeader(bool isPartial, std::uint32_t size, const char* requestPath) override {
+        headerSeen = true;
+        partial = isPartial;
+        length = size;
+        path = requestPath;
+        return true;
+    }
+};
+
+// The launcher starts Winsock 1.1 at start-up; so does this test program.
+class WinsockEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        WSADATA data;
+        ::WSAStartup(MAKEWORD(1, 1), &data);
+    }
+    void TearDown() override { ::WSACleanup(); }
+};
+const auto* const winsock = ::testing::AddGlobalTestEnvironment(new WinsockEnvironment);
+
+class HttpDownloadTest : public ::testing::Test {
+protected:
+    HttpDownloadTest() {
+        for (int i = 0; i < 150000; ++i) content_ += static_cast<char>('a' + (i * 7 + i / 13) % 26);
+        root_.Write("file.bin", content_);
+        AsyncSocketWindow::SetStallLimit(1500);
+    }
+    ~HttpDownloadTest() override { AsyncSocketWindow::SetStallLimit(30000); }
+
+    std::vector<std::string> ServerOptions() const {
+        return {"--listen", kServer, "--root", UnixPath(root_.path())};
+    }
+
+    // Downloads `path` from the server and waits until the request has ended.
+    void Fetch(const std::string& path, std::uint32_t resumeOffset = 0) {
+        const std::string url = kBaseUrl + path;
+        started_ = client_.Download(url.c_str(), &sink_, resumeOffset);
+        EXPECT_TRUE(PumpMessagesUntil(10000, [&] { return sink_.Ended(); })) << path;
+    }
+
+    static std::string UnixPath(const std::string& windowsPath) {
+        std::string path = windowsPath.substr(2);
+        for (char& c : path) c = c == '\\' ? '/' : c;
+        return path;
+    }
+
+    testing::TestFolder root_;
+    std::string content_;
+    HttpDownloadSocket client_;
+    RecordingDownloadSink sink_;
+    bool started_ = false;
+};
+
+TEST_F(HttpDownloadTest, FetchesAWholeFileAndResumesOne) {
+    HttpFaultServer server(ServerOptions());
+    Fetch("/plain/file.bin");
+    EXPECT_TRUE(started_);
+    EXPECT_EQ(sink_.phases, (std::vector<int>{0, 1, 2}));
+    EXPECT_FALSE(sink_.partial);
+    EXPECT_EQ(sink_.length, content_.size());
+    EXPECT_EQ(sink_.path.rfind("/plain/file.bin?x=", 0), 0u) << sink_.path;
+    EXPECT_TRUE(sink_.body == content_);
+
+    sink_ = RecordingDownloadSink();
+    Fetch("/plain/file.bin", 100000);
+    EXPECT_TRUE(sink_.partial);
+    EXPECT_EQ(sink_.length, content_.size() - 100000);
+    EXPECT_TRUE(sink_.body == content_.substr(100000));
+    EXPECT_EQ(server.Count("range=bytes=100000-"), 1) << server.Log();
+}
+
+TEST_F(HttpDownloadTest, AHeaderSplitAcrossSegmentsIsStillOneHeader) {
+    HttpFaultServer server(ServerOptions());
+    Fetch("/split/file.bin");
+    EXPECT_EQ(sink_.failedCode, -1);
+    EXPECT_TRUE(sink_.body == content_);
+}
+
+TEST_F(HttpDownloadTest, RedirectsAreFollowedUpToTenInARow) {
+    HttpFaultServer server(ServerOptions());
+    Fetch("/redirect/3/file.bin");
+    EXPECT_TRUE(sink_.body == content_);
+    EXPECT_EQ(sink_.path.rfind("/redirect/0/file.bin?x=", 0), 0u) << sink_.path;
+    EXPECT_EQ(server.Count("accept"), 1) << "relative redirects keep the connection";
+
+    sink_ = RecordingDownloadSink();
+    Fetch("/absredirect/file.bin");
+    EXPECT_TRUE(sink_.body == content_);
+    EXPECT_EQ(server.Count("accept"), 3) << "an absolute redirect opens a new connection";
+
+    sink_ = RecordingDownloadSink();
+    Fetch("/loop/file.bin");
+    EXPECT_EQ(sink_.failedCode, 0);
+    EXPECT_EQ(server.Count("GET /loop/file.bin"), 11) << server.Log();
+
+    sink_ = RecordingDownloadSink();
+    Fetch("/absloop/file.bin");
+    EXPECT_EQ(sink_.failedCode, 0);
+}
+
+TEST_F(HttpDownloadTest, ResponsesThatCannotCompleteFail) {
+    HttpFaultServer server(ServerOptions());
+    for (const char* path :
+         {"/nolength/file.bin", "/lowercase/file.bin", "/cut/file.bin", "/status/404/file.bin",
+          "/status/500/file.bin", "/bigheader/file.bin"}) {
+        sink_ = RecordingDownloadSink();
+        const DWORD start = ::GetTickCount();
+        Fetch(path);
+        EXPECT_EQ(sink_.failedCode, 0) << path;
+        EXPECT_LT(::GetTickCount() - start, 1000u)
+            << path << ": failed at once, not by the watchdog";
+        EXPECT_LE(sink_.body.size(), content_.size()) << path;
+    }
+}
+
+TEST_F(HttpDownloadTest, AResumeAnsweredWithTheWrongRangeFails) {
+    HttpFaultServer server(ServerOptions());
+    Fetch("/badrange/file.bin", 5000);
+    EXPECT_EQ(sink_.failedCode, 0);
+    EXPECT_TRUE(sink_.body.empty());
+}
+
+TEST_F(HttpDownloadTest, AServerThatStopsTalkingIsGivenUpOn) {
+    HttpFaultServer server(ServerOptions());
+    for (const char* path : {"/stall/file.bin", "/silent/file.bin"}) {
+        sink_ = RecordingDownloadSink();
+        const DWORD start = ::GetTickCount();
+        Fetch(path);
+        EXPECT_EQ(sink_.failedCode, 0) << path;
+        EXPECT_GE(::GetTickCount() - start, 1400u) << path;
+    }
+}
+
+TEST_F(HttpDownloadTest, NoServerOrABadAddressFails) {
+    Fetch("/plain/file.bin");  // nothing listens
+    EXPECT_TRUE(started_);
+    EXPECT_EQ(sink_.failedCode, 1);
+
+    sink_ = RecordingDownloadSink();
+    EXPECT_FALSE(client_.Download("https://127.0.0.30/plain/file.bin", &sink_, 0));
+    EXPECT_EQ(sink_.failedCode, 0);
+    sink_ = RecordingDownloadSink();
+    EXPECT_FALSE(client_.Download("not a url", &sink_, 0));
+    EXPECT_EQ(sink_.failedCode, 0);
+}
+
+TEST_F(HttpDownloadTest, OneDownloadAtATime) {
+    HttpFaultServer server(ServerOptions());
+    const std::string url = std::string(kBaseUrl) + "/stall/file.bin";
+    ASSERT_TRUE(client_.Download(url.c_str(), &sink_, 0));
+    EXPECT_FALSE(client_.Download(url.c_str(), &sink_, 0));
+    client_.Reset();
+    EXPECT_TRUE(client_.Download(url.c_str(), &sink_, 0));
+    client_.Reset();
+}
+
+}  // namespace
+}  // namespace gatevane
