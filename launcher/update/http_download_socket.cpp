@@ -32,6 +32,7 @@ bool HttpDownloadSocket::Download(const char* url, BaseInterface* sink,
     if (!sink_) return false;
     resumeOffset_ = resumeOffset;
     redirects_ = 0;
+    restartFromZero_ = false;
     return OpenUrl(WithCacheBuster(url, static_cast<std::uint32_t>(Tick())));
 }
 

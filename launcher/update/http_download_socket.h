@@ -26,6 +26,9 @@ public:
     bool Download(const char* url, BaseInterface* sink, std::uint32_t resumeOffset);
     // Abandons the download, silently.
     void Reset();
+    // Whether the last failure means the partial file cannot be resumed (the server answered the
+    // range wrongly): the caller then starts that file again from its first byte.
+    bool restartFromZero() const { return restartFromZero_; }
 
     // Owned by its user: Destroy does nothing.
     void Destroy() override {}
@@ -50,6 +53,7 @@ private:
     std::string path_;
     std::string host_;
     int redirects_ = 0;
+    bool restartFromZero_ = false;
     IDownloadSink* sink_ = nullptr;
     AsyncSocketWindow socket_{this};
 };

@@ -187,7 +187,10 @@ std::string Server::Answer(Connection& connection, const Request& request) {
         CloseAfterResponse(connection, "method");
         return Simple(connection, 405, "Allow: GET\r\nConnection: close\r\n") + ", close";
     }
-    const std::vector<std::string> parts = Split(request.path.substr(1), '/');
+    std::vector<std::string> parts = Split(request.path.substr(1), '/');
+    // Runs of slashes count as one, as on common web servers.
+    parts.erase(std::remove(parts.begin(), parts.end(), std::string()), parts.end());
+    if (parts.empty()) parts.emplace_back();
     if (std::find(parts.begin(), parts.end(), "..") != parts.end()) {
         return Simple(connection, 403) + " dot-dot";
     }

@@ -1,0 +1,180 @@
+#include "launcher/update/download_manager.h"
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "launcher/update/file_md5.h"
+#include "launcher/update/update_error_log.h"
+#include "launcher/update/update_list.h"
+
+namespace gatevane {
+namespace {
+
+constexpr char kWindowClass[] = "GatevaneDownloadManager";
+constexpr char kToDoSection[] = "UPDATEFILELIST";
+constexpr int kManagerControlId = 300;
+// The progress display is refreshed at most this often, but always at the end of a file.
+constexpr DWORD kRefreshInterval = 24;
+constexpr std::uint8_t kAttemptsPerFile = 3;
+// No update list holds more files.
+constexpr int kMaxToDo = 65535;
+
+std::string ReadProfileText(const std::string& file, const char* key, DWORD capacity) {
+    std::string text(capacity, '\0');
+    DWORD length =
+        ::GetPrivateProfileStringA(kToDoSection, key, "", text.data(), capacity, file.c_str());
+    text.resize(length);
+    return text;
+}
+
+}  // namespace
+
+DownloadManager::DownloadManager(UpdateOwner* owner, HWND parent, std::string programFolder)
+    : owner_(owner), parent_(parent), programFolder_(std::move(programFolder)) {}
+
+DownloadManager::~DownloadManager() {
+    downloader_.reset();
+    if (window_) ::DestroyWindow(window_);
+}
+
+bool DownloadManager::Create() {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = WindowProcedure;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kWindowClass;
+    if (!::RegisterClassA(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        return false;
+    }
+    const DWORD style = parent_ ? WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN : WS_POPUP;
+    window_ = ::CreateWindowExA(0, kWindowClass, "", style, 0, 0, 0, 0, parent_,
+                                parent_ ? reinterpret_cast<HMENU>(kManagerControlId) : nullptr,
+                                windowClass.hInstance, nullptr);
+    if (window_) ::SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    return window_ != nullptr;
+}
+
+void DownloadManager::LoadToDoList() {
+    const std::string file = programFolder_ + "\\LobbyUpdate.log";
+    const int count = std::min<int>(
+        static_cast<int>(::GetPrivateProfileIntA(kToDoSection, "UPDATEFILECOUNT", 0, file.c_str())),
+        kMaxToDo);
+    baseAddress_ = ReadProfileText(file, "FILENETADDRESS", 260);
+    toDo_.clear();
+    for (int i = 0; i < count; ++i) {
+        char key[32];
+        std::snprintf(key, sizeof key, "FileIndex%d", i);
+        ToDo entry{ReadProfileText(file, key, 260), {}};
+        std::snprintf(key, sizeof key, "FileCheckNum%d", i);
+        entry.checksum = ReadProfileText(file, key, 33);
+        // An entry that would land outside the program folder is never fetched.
+        if (IsSafeEntryName(entry.name)) toDo_.push_back(std::move(entry));
+    }
+    fileCount_ = static_cast<int>(toDo_.size());
+}
+
+bool DownloadManager::StartDownloads() {
+    if (!window_) return false;
+    if (!downloader_) downloader_ = std::make_unique<FileDownloader>(window_, programFolder_);
+    if (!toDo_.empty()) StartCurrent(false);
+    return true;
+}
+
+void DownloadManager::StartCurrent(bool resume) {
+    downloader_->Start(baseAddress_, toDo_.front().name, resume);
+}
+
+UpdateProgress DownloadManager::Progress() const {
+    UpdateProgress progress;
+    progress.fileCount = fileCount_;
+    progress.filesDone = filesDone_;
+    if (downloader_) {
+        progress.received = downloader_->received();
+        progress.total = downloader_->total();
+    }
+    return progress;
+}
+
+LRESULT CALLBACK DownloadManager::WindowProcedure(HWND window, UINT message, WPARAM wParam,
+                                                  LPARAM lParam) {
+    auto* self = reinterpret_cast<DownloadManager*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (message == kFileResultMessage) {
+        std::unique_ptr<FileResult> result(reinterpret_cast<FileResult*>(wParam));
+        if (self && result) self->OnFileResult(std::move(result));
+        return 0;
+    }
+    if (message == kFileProgressMessage && self) {
+        self->OnProgress(wParam == 1);
+        return 0;
+    }
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+void DownloadManager::OnFileResult(std::unique_ptr<FileResult> result) {
+    if (toDo_.empty()) return;  // the update has stopped
+    if (result->ok) {
+        if (FileMd5Hex(result->downloadedPath.c_str()) != toDo_.front().checksum) {
+            StopUpdate("文件 %s 校验结果与服务器不匹配,请重新下载更新！");
+            return;
+        }
+        ++filesDone_;
+        retries_ = 0;
+        toDo_.pop_front();
+    } else if (++retries_ == kAttemptsPerFile) {
+        StopUpdate("文件 %s 无法下载,可能由网络原因造成,请稍后重试！");
+        return;
+    }
+    downloader_->Reset();
+    if (!result->downloadedPath.empty() && !result->installPath.empty()) {
+        installs_.push_back({result->downloadedPath, result->installPath});
+    }
+    if (toDo_.empty()) {
+        InstallCollected();
+        owner_->StartLobbyAfterUpdate();
+        return;
+    }
+    lastRefresh_ = ::GetTickCount();
+    StartCurrent(!result->ok);
+}
+
+// Logs and shows why the update stops, installs what was verified, and fetches nothing more: the
+// player can log on only after starting the launcher again.
+void DownloadManager::StopUpdate(const char* format) {
+    const std::string& name = toDo_.front().name;
+    std::string message(std::snprintf(nullptr, 0, format, name.c_str()) + 1, '\0');
+    std::snprintf(message.data(), message.size(), format, name.c_str());
+    message.pop_back();
+    toDo_.clear();
+    downloader_->Reset();
+    AppendUpdateError(message.c_str());
+    ::MessageBoxA(window_, message.c_str(), "温馨提示", MB_OK);
+    InstallCollected();
+}
+
+void DownloadManager::OnProgress(bool fileComplete) {
+    const DWORD now = ::GetTickCount();
+    if (!fileComplete && now - lastRefresh_ < kRefreshInterval) return;
+    lastRefresh_ = now;
+    owner_->ShowUpdateProgress(Progress());
+}
+
+// Moves every verified file into place, in the order fetched. A destination in use (a running
+// program, a loaded library) cannot be replaced but can be renamed: it goes aside as the downloaded
+// path plus ".old", and the move is tried once more.
+void DownloadManager::InstallCollected() {
+    for (; !installs_.empty(); installs_.pop_front()) {
+        const Install& install = installs_.front();
+        const std::string folder =
+            install.destination.substr(0, install.destination.find_last_of('\\'));
+        ::SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
+        ::DeleteFileA(install.destination.c_str());
+        const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+        if (::MoveFileExA(install.source.c_str(), install.destination.c_str(), flags)) continue;
+        const std::string aside = install.source + ".old";
+        ::MoveFileExA(install.destination.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING);
+        ::MoveFileExA(install.source.c_str(), install.destination.c_str(), flags);
+    }
+}
+
+}  // namespace gatevane

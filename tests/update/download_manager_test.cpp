@@ -1,0 +1,204 @@
+// The download manager fetching, verifying and installing an update, against the fault-injecting
+// HTTP server (its /plain/ files are served like any web server's; /flaky/K/ fails K times).
+#include "launcher/update/download_manager.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "launcher/update/md5.h"
+#include "tests/support/message_box_closer.h"
+#include "tests/support/native_server.h"
+#include "tests/support/test_folder.h"
+
+namespace gatevane {
+namespace {
+
+using testing::HttpFaultServer;
+using testing::PumpMessagesUntil;
+using testing::TestFolder;
+
+constexpr char kServer[] = "127.0.0.32:8032";
+constexpr char kServerRoot[] = "http://127.0.0.32:8032/";
+constexpr char kPlainFiles[] = "http://127.0.0.32:8032/plain/";
+
+std::string Checksum(const std::string& content) {
+    Md5 md5;
+    md5.Update(content.data(), content.size());
+    return ChecksumText(md5.Finish());
+}
+
+std::string Content(const std::string& seed, std::size_t size) {
+    std::string content;
+    for (std::size_t i = 0; content.size() < size; ++i) content += seed + std::to_string(i) + ";";
+    content.resize(size);
+    return content;
+}
+
+class RecordingOwner final : public UpdateOwner {
+public:
+    std::vector<UpdateProgress> progress;
+    int lobbyStarts = 0;
+
+    void OnUpdateListDone(bool) override {}
+    void ShowUpdateFinished() override {}
+    void ShowUpdateProgress(const UpdateProgress& now) override { progress.push_back(now); }
+    void StartLobbyAfterUpdate() override { ++lobbyStarts; }
+};
+
+class DownloadManagerTest : public ::testing::Test {
+protected:
+    struct File {
+        std::string name;    // as in the update list
+        std::string served;  // path under the server's root
+        std::string content;
+        std::string checksum;  // empty: the content's
+    };
+
+    // Puts the files on the server and writes LobbyUpdate.log for them, then runs the update until
+    // the lobby is started or a message stops it.
+    void RunUpdate(const std::vector<File>& files, const std::string& base,
+                   int expectedMessages = 0) {
+        std::string toDo = "[UPDATEFILELIST]\r\nUPDATEFILECOUNT=" + std::to_string(files.size()) +
+                           "\r\nFILENETADDRESS=" + base + "\r\n";
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            const File& file = files[i];
+            root_.MakeFolder(file.served.substr(0, file.served.find_last_of('/')));
+            root_.Write(file.served, file.content);
+            const std::string checksum =
+                file.checksum.empty() ? Checksum(file.content) : file.checksum;
+            toDo += "FileIndex" + std::to_string(i) + "=" + file.name + "\r\n";
+            toDo += "FileCheckNum" + std::to_string(i) + "=" + checksum + "\r\n";
+        }
+        program_.Write("LobbyUpdate.log", toDo);
+
+        DownloadManager manager(&owner_, nullptr, program_.path());
+        ASSERT_TRUE(manager.Create());
+        manager.LoadToDoList();
+        ASSERT_TRUE(manager.StartDownloads());
+        PumpMessagesUntil(20000, [&] {
+            return owner_.lobbyStarts > 0 ||
+                   (expectedMessages > 0 &&
+                    static_cast<int>(messages_.Texts().size()) >= expectedMessages);
+        });
+        PumpMessagesUntil(300, [] { return false; });  // nothing more should happen
+    }
+
+    std::string RootPath() const {
+        std::string path = root_.path().substr(2);
+        for (char& c : path) c = c == '\\' ? '/' : c;
+        return path;
+    }
+
+    TestFolder program_;
+    TestFolder root_;
+    testing::CurrentDirectory inProgram_{program_.path()};
+    testing::MessageBoxCloser messages_{"温馨提示"};
+    HttpFaultServer server_{{"--listen", kServer, "--root", RootPath()}};
+    RecordingOwner owner_;
+};
+
+TEST_F(DownloadManagerTest, FetchesVerifiesAndInstallsFilesInNestedFolders) {
+    const std::vector<File> files = {
+        {"Lobby.dll", "plain/Lobby.dll", Content("lobby", 300000), ""},
+        {"TesselRes/Skin/Login/bg.png", "plain/TesselRes/Skin/Login/bg.png", Content("bg", 5000),
+         ""},
+        {"Quarnel.exe", "plain/Quarnel.dll", Content("launcher", 70000), ""},
+    };
+    RunUpdate(files, kPlainFiles);
+
+    EXPECT_EQ(owner_.lobbyStarts, 1);
+    EXPECT_TRUE(messages_.Texts().empty());
+    EXPECT_TRUE(program_.Read("Lobby.dll") == files[0].content);
+    EXPECT_TRUE(program_.Read("TesselRes\\Skin\\Login\\bg.png") == files[1].content);
+    EXPECT_TRUE(program_.Read("Quarnel.exe") == files[2].content);
+    EXPECT_FALSE(program_.Exists("UpdateDownLoad\\Lobby.dll"));
+    EXPECT_FALSE(program_.Exists("UpdateDownLoad\\bg.png"));
+    EXPECT_EQ(server_.Count("GET /plain/Quarnel.dll?x="), 1) << "the launcher is fetched as .dll";
+
+    ASSERT_FALSE(owner_.progress.empty());
+    EXPECT_EQ(owner_.progress.back().fileCount, 3);
+    EXPECT_LT(owner_.progress.size(), 60u) << "progress is throttled";
+    int filesWithAllBytes = 0;
+    for (const UpdateProgress& step : owner_.progress) {
+        filesWithAllBytes += step.total > 0 && step.received == step.total;
+    }
+    EXPECT_GE(filesWithAllBytes, 3) << "the end of every file is shown";
+}
+
+TEST_F(DownloadManagerTest, AFileThatFailsTwiceIsResumedAndCountsOnce) {
+    const File flaky = {"flaky/2/Game.dll", "flaky/2/Game.dll", Content("game", 200000), ""};
+    RunUpdate({flaky}, kServerRoot);
+
+    EXPECT_EQ(owner_.lobbyStarts, 1);
+    EXPECT_TRUE(program_.Read("flaky\\2\\Game.dll") == flaky.content);
+    EXPECT_EQ(server_.Count("GET /flaky/2/Game.dll?x="), 3) << server_.Log();
+    EXPECT_EQ(server_.Count("range=bytes="), 2) << "the second and third attempts resume";
+    EXPECT_EQ(owner_.progress.back().filesDone, 0);
+}
+
+TEST_F(DownloadManagerTest, AThirdFailureStopsTheUpdateButInstallsWhatWasVerified) {
+    RunUpdate({{"plain/first.dll", "plain/first.dll", Content("first", 1000), ""},
+               {"flaky/5/second.dll", "flaky/5/second.dll", Content("second", 50000), ""},
+               {"plain/third.dll", "plain/third.dll", Content("third", 1000), ""}},
+              kServerRoot, 1);
+
+    const std::string message = "文件 flaky/5/second.dll 无法下载,可能由网络原因造成,请稍后重试！";
+    ASSERT_EQ(messages_.Texts(), std::vector<std::string>{message});
+    EXPECT_EQ(owner_.lobbyStarts, 0);
+    EXPECT_TRUE(program_.Exists("plain\\first.dll"));
+    EXPECT_FALSE(program_.Exists("flaky\\5\\second.dll"));
+    EXPECT_EQ(server_.Count("GET /flaky/5/second.dll?x="), 3);
+    EXPECT_EQ(server_.Count("third.dll"), 0);
+    EXPECT_EQ(program_.Read("UpdateError.log"), message + "\r\n");
+}
+
+TEST_F(DownloadManagerTest, AChecksumMismatchStopsTheUpdateAtThatFile) {
+    std::vector<File> files;
+    for (const char* name : {"one", "two", "three", "four", "five"}) {
+        files.push_back({std::string(name) + ".dat", std::string("plain/") + name + ".dat",
+                         Content(name, 20000), ""});
+    }
+    files[2].checksum = Checksum("something else");
+    RunUpdate(files, kPlainFiles, 1);
+
+    const std::string message = "文件 three.dat 校验结果与服务器不匹配,请重新下载更新！";
+    ASSERT_EQ(messages_.Texts(), std::vector<std::string>{message});
+    EXPECT_EQ(owner_.lobbyStarts, 0);
+    EXPECT_TRUE(program_.Exists("one.dat") && program_.Exists("two.dat"));
+    EXPECT_FALSE(program_.Exists("three.dat"));
+    EXPECT_TRUE(program_.Exists("UpdateDownLoad\\three.dat"));
+    EXPECT_EQ(server_.Count("four.dat") + server_.Count("five.dat"), 0);
+    EXPECT_EQ(program_.Read("UpdateError.log"), message + "\r\n");
+}
+
+TEST_F(DownloadManagerTest, AFileInUseIsMovedAsideAndReplaced) {
+    program_.CopyBuilt("pet_standin.exe", "Helper.exe");
+    const std::string old = program_.Read("Helper.exe");
+    UniqueKernelHandle running =
+        testing::StartProgram(program_.Path("Helper.exe"), program_.path());
+    ASSERT_TRUE(running);
+    const File update = {"Helper.exe", "plain/Helper.exe", Content("new helper", 40000), ""};
+    RunUpdate({update}, kPlainFiles);
+    ::TerminateProcess(running.get(), 0);
+
+    EXPECT_EQ(owner_.lobbyStarts, 1);
+    EXPECT_TRUE(program_.Read("Helper.exe") == update.content);
+    if (program_.Exists("UpdateDownLoad\\Helper.exe.old")) {
+        EXPECT_TRUE(program_.Read("UpdateDownLoad\\Helper.exe.old") == old);
+    }
+}
+
+TEST_F(DownloadManagerTest, AFileThatCannotBeStoredCountsAsAFailedAttempt) {
+    program_.MakeFolder("UpdateDownLoad\\Blocked.dll");  // a folder where the file would go
+    RunUpdate({{"Blocked.dll", "plain/Blocked.dll", Content("blocked", 1000), ""}}, kPlainFiles, 1);
+
+    EXPECT_EQ(messages_.Texts(), std::vector<std::string>{
+                                     "文件 Blocked.dll 无法下载,可能由网络原因造成,请稍后重试！"});
+    EXPECT_EQ(server_.Count("GET /plain/Blocked.dll?x="), 3);
+    EXPECT_EQ(owner_.lobbyStarts, 0);
+}
+
+}  // namespace
+}  // namespace gatevane
