@@ -11,6 +11,7 @@ set(GATEVANE_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
 set(GATEVANE_NATIVE_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/native CACHE PATH "The native preset's build folder")
 string(REPLACE "/" "\\" GATEVANE_LOGON_SERVER "Z:${GATEVANE_NATIVE_BUILD_DIR}/tests/logon_server/logon_server_standin")
 string(REPLACE "/" "\\" GATEVANE_HTTP_FAULT_SERVER "Z:${GATEVANE_NATIVE_BUILD_DIR}/tests/http_faults/http_fault_server")
+string(REPLACE "/" "\\" GATEVANE_NGINX_SERVER "Z:${CMAKE_SOURCE_DIR}/tests/nginx/run-nginx.sh")
 set(GATEVANE_WINE_SCRIPTS ${CMAKE_SOURCE_DIR}/tests/wine)
 
 add_test(NAME wine_session_start COMMAND ${GATEVANE_WINE_SCRIPTS}/wine-session.sh start ${GATEVANE_WINE_DIR})

@@ -43,6 +43,14 @@ public:
         : NativeServer("GATEVANE_HTTP_FAULT_SERVER", options) {}
 };
 
+// Debian's nginx behind its wrapper: a web server that behaves, with byte ranges and the redirect
+// paths /relative-redirect/ and /absolute-redirect/.
+class NginxServer : public NativeServer {
+public:
+    explicit NginxServer(const std::vector<std::string>& options)
+        : NativeServer("GATEVANE_NGINX_SERVER", options) {}
+};
+
 // Pumps this thread's messages until `condition` holds or `milliseconds` have passed.
 bool PumpMessagesUntil(int milliseconds, const std::function<bool()>& condition);
 

@@ -51,7 +51,7 @@ class DownloadManagerTest : public ::testing::Test {
 protected:
     struct File {
         std::string name;    // as in the update list
-        std::string served;  // path under the server's root
+        std::string served;  // the file under the server's root
         std::string content;
         std::string checksum;  // empty: the content's
     };
@@ -64,7 +64,9 @@ protected:
                            "\r\nFILENETADDRESS=" + base + "\r\n";
         for (std::size_t i = 0; i < files.size(); ++i) {
             const File& file = files[i];
-            root_.MakeFolder(file.served.substr(0, file.served.find_last_of('/')));
+            if (file.served.find('/') != std::string::npos) {
+                root_.MakeFolder(file.served.substr(0, file.served.find_last_of('/')));
+            }
             root_.Write(file.served, file.content);
             const std::string checksum =
                 file.checksum.empty() ? Checksum(file.content) : file.checksum;
@@ -101,21 +103,20 @@ protected:
 
 TEST_F(DownloadManagerTest, FetchesVerifiesAndInstallsFilesInNestedFolders) {
     const std::vector<File> files = {
-        {"Lobby.dll", "plain/Lobby.dll", Content("lobby", 300000), ""},
-        {"TesselRes/Skin/Login/bg.png", "plain/TesselRes/Skin/Login/bg.png", Content("bg", 5000),
-         ""},
-        {"Quarnel.exe", "plain/Quarnel.dll", Content("launcher", 70000), ""},
+        {"Lobby.dll", "Lobby.dll", Content("lobby", 300000), ""},
+        {"TesselRes/Skin/Login/bg.png", "TesselRes/Skin/Login/bg.png", Content("bg", 5000), ""},
+        {"Quarnel.exe", "Quarnel.dll", Content("launcher", 70000), ""},
     };
     RunUpdate(files, kPlainFiles);
 
-    EXPECT_EQ(owner_.lobbyStarts, 1);
+    EXPECT_EQ(owner_.lobbyStarts, 1) << server_.Log();
     EXPECT_TRUE(messages_.Texts().empty());
     EXPECT_TRUE(program_.Read("Lobby.dll") == files[0].content);
     EXPECT_TRUE(program_.Read("TesselRes\\Skin\\Login\\bg.png") == files[1].content);
     EXPECT_TRUE(program_.Read("Quarnel.exe") == files[2].content);
     EXPECT_FALSE(program_.Exists("UpdateDownLoad\\Lobby.dll"));
     EXPECT_FALSE(program_.Exists("UpdateDownLoad\\bg.png"));
-    EXPECT_EQ(server_.Count("GET /plain/Quarnel.dll?x="), 1) << "the launcher is fetched as .dll";
+    EXPECT_EQ(server_.Count("/Quarnel.dll?x="), 1) << "the launcher is fetched as .dll";
 
     ASSERT_FALSE(owner_.progress.empty());
     EXPECT_EQ(owner_.progress.back().fileCount, 3);
@@ -128,20 +129,20 @@ TEST_F(DownloadManagerTest, FetchesVerifiesAndInstallsFilesInNestedFolders) {
 }
 
 TEST_F(DownloadManagerTest, AFileThatFailsTwiceIsResumedAndCountsOnce) {
-    const File flaky = {"flaky/2/Game.dll", "flaky/2/Game.dll", Content("game", 200000), ""};
+    const File flaky = {"flaky/2/Game.dll", "Game.dll", Content("game", 200000), ""};
     RunUpdate({flaky}, kServerRoot);
 
     EXPECT_EQ(owner_.lobbyStarts, 1);
     EXPECT_TRUE(program_.Read("flaky\\2\\Game.dll") == flaky.content);
-    EXPECT_EQ(server_.Count("GET /flaky/2/Game.dll?x="), 3) << server_.Log();
+    EXPECT_EQ(server_.Count("/Game.dll?x="), 3) << server_.Log();
     EXPECT_EQ(server_.Count("range=bytes="), 2) << "the second and third attempts resume";
     EXPECT_EQ(owner_.progress.back().filesDone, 0);
 }
 
 TEST_F(DownloadManagerTest, AThirdFailureStopsTheUpdateButInstallsWhatWasVerified) {
-    RunUpdate({{"plain/first.dll", "plain/first.dll", Content("first", 1000), ""},
-               {"flaky/5/second.dll", "flaky/5/second.dll", Content("second", 50000), ""},
-               {"plain/third.dll", "plain/third.dll", Content("third", 1000), ""}},
+    RunUpdate({{"plain/first.dll", "first.dll", Content("first", 1000), ""},
+               {"flaky/5/second.dll", "second.dll", Content("second", 50000), ""},
+               {"plain/third.dll", "third.dll", Content("third", 1000), ""}},
               kServerRoot, 1);
 
     const std::string message = "文件 flaky/5/second.dll 无法下载,可能由网络原因造成,请稍后重试！";
@@ -149,7 +150,7 @@ TEST_F(DownloadManagerTest, AThirdFailureStopsTheUpdateButInstallsWhatWasVerifie
     EXPECT_EQ(owner_.lobbyStarts, 0);
     EXPECT_TRUE(program_.Exists("plain\\first.dll"));
     EXPECT_FALSE(program_.Exists("flaky\\5\\second.dll"));
-    EXPECT_EQ(server_.Count("GET /flaky/5/second.dll?x="), 3);
+    EXPECT_EQ(server_.Count("/second.dll?x="), 3);
     EXPECT_EQ(server_.Count("third.dll"), 0);
     EXPECT_EQ(program_.Read("UpdateError.log"), message + "\r\n");
 }
@@ -157,8 +158,8 @@ TEST_F(DownloadManagerTest, AThirdFailureStopsTheUpdateButInstallsWhatWasVerifie
 TEST_F(DownloadManagerTest, AChecksumMismatchStopsTheUpdateAtThatFile) {
     std::vector<File> files;
     for (const char* name : {"one", "two", "three", "four", "five"}) {
-        files.push_back({std::string(name) + ".dat", std::string("plain/") + name + ".dat",
-                         Content(name, 20000), ""});
+        files.push_back(
+            {std::string(name) + ".dat", std::string(name) + ".dat", Content(name, 20000), ""});
     }
     files[2].checksum = Checksum("something else");
     RunUpdate(files, kPlainFiles, 1);
@@ -179,7 +180,7 @@ TEST_F(DownloadManagerTest, AFileInUseIsMovedAsideAndReplaced) {
     UniqueKernelHandle running =
         testing::StartProgram(program_.Path("Helper.exe"), program_.path());
     ASSERT_TRUE(running);
-    const File update = {"Helper.exe", "plain/Helper.exe", Content("new helper", 40000), ""};
+    const File update = {"Helper.exe", "Helper.exe", Content("new helper", 40000), ""};
     RunUpdate({update}, kPlainFiles);
     ::TerminateProcess(running.get(), 0);
 
@@ -192,11 +193,11 @@ TEST_F(DownloadManagerTest, AFileInUseIsMovedAsideAndReplaced) {
 
 TEST_F(DownloadManagerTest, AFileThatCannotBeStoredCountsAsAFailedAttempt) {
     program_.MakeFolder("UpdateDownLoad\\Blocked.dll");  // a folder where the file would go
-    RunUpdate({{"Blocked.dll", "plain/Blocked.dll", Content("blocked", 1000), ""}}, kPlainFiles, 1);
+    RunUpdate({{"Blocked.dll", "Blocked.dll", Content("blocked", 1000), ""}}, kPlainFiles, 1);
 
     EXPECT_EQ(messages_.Texts(), std::vector<std::string>{
                                      "文件 Blocked.dll 无法下载,可能由网络原因造成,请稍后重试！"});
-    EXPECT_EQ(server_.Count("GET /plain/Blocked.dll?x="), 3);
+    EXPECT_EQ(server_.Count("/Blocked.dll?x="), 3);
     EXPECT_EQ(owner_.lobbyStarts, 0);
 }
 
