@@ -1,5 +1,6 @@
-// The download manager fetching, verifying and installing an update, against the fault-injecting
-// HTTP server (its /plain/ files are served like any web server's; /flaky/K/ fails K times).
+// The download manager fetching, verifying and installing an update, from nginx and from the
+// fault-injecting HTTP server (its /plain/ files are served as nginx would; /flaky/K/ fails K
+// times).
 #include "launcher/update/download_manager.h"
 
 #include <gtest/gtest.h>
@@ -101,22 +102,25 @@ protected:
     RecordingOwner owner_;
 };
 
+// As operators publish an update: files on a real web server, the launcher as Quarnel.dll.
 TEST_F(DownloadManagerTest, FetchesVerifiesAndInstallsFilesInNestedFolders) {
+    testing::NginxServer nginx({"--listen", "127.0.0.33:8033", "--root", RootPath()});
     const std::vector<File> files = {
-        {"Lobby.dll", "Lobby.dll", Content("lobby", 300000), ""},
-        {"TesselRes/Skin/Login/bg.png", "TesselRes/Skin/Login/bg.png", Content("bg", 5000), ""},
-        {"Quarnel.exe", "Quarnel.dll", Content("launcher", 70000), ""},
+        {"Lobby.dll", "files/Lobby.dll", Content("lobby", 300000), ""},
+        {"TesselRes/Skin/Login/bg.png", "files/TesselRes/Skin/Login/bg.png", Content("bg", 5000),
+         ""},
+        {"Quarnel.exe", "files/Quarnel.dll", Content("launcher", 70000), ""},
     };
-    RunUpdate(files, kPlainFiles);
+    RunUpdate(files, "http://127.0.0.33:8033/files/");
 
-    EXPECT_EQ(owner_.lobbyStarts, 1) << server_.Log();
+    EXPECT_EQ(owner_.lobbyStarts, 1) << nginx.Log();
     EXPECT_TRUE(messages_.Texts().empty());
     EXPECT_TRUE(program_.Read("Lobby.dll") == files[0].content);
     EXPECT_TRUE(program_.Read("TesselRes\\Skin\\Login\\bg.png") == files[1].content);
     EXPECT_TRUE(program_.Read("Quarnel.exe") == files[2].content);
     EXPECT_FALSE(program_.Exists("UpdateDownLoad\\Lobby.dll"));
     EXPECT_FALSE(program_.Exists("UpdateDownLoad\\bg.png"));
-    EXPECT_EQ(server_.Count("/Quarnel.dll?x="), 1) << "the launcher is fetched as .dll";
+    EXPECT_EQ(nginx.Count("/Quarnel.dll?x="), 1) << "the launcher is fetched as .dll";
 
     ASSERT_FALSE(owner_.progress.empty());
     EXPECT_EQ(owner_.progress.back().fileCount, 3);
