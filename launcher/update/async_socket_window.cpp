@@ -9,7 +9,10 @@ namespace {
 
 constexpr char kWindowClass[] = "GatevaneSocketWindow";
 constexpr UINT_PTR kStallTimer = 1;
-constexpr std::size_t kBodyChunk = 4096;
+// Body bytes are read in chunks as large as a data callback can carry. Under Wine every receive
+// and window message is a round trip to the server process, so the cost is per chunk: 4 KiB chunks
+// gave 0.06x curl's throughput from nginx on loopback, 65535-byte chunks 0.51x.
+constexpr std::size_t kBodyChunk = 65535;
 DWORD stallLimit = 30000;
 
 }  // namespace
