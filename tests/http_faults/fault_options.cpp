@@ -75,21 +75,8 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
                 return false;
             }
             options.root = value;
-        } else if (option == "--ready-file") {
-            options.readyFile = value;
-        } else if (option == "--stop-file") {
-            options.stopFile = value;
-        } else if (option == "--log") {
-            options.logPath = value;
-        } else if (option == "--lifetime") {
-            char* end = nullptr;
-            options.lifetimeSeconds = std::strtod(value.c_str(), &end);
-            if (value.empty() || *end != '\0' || !std::isfinite(options.lifetimeSeconds) ||
-                options.lifetimeSeconds <= 0 || options.lifetimeSeconds > 86400) {
-                error = "--lifetime wants a number of seconds above 0 (at most 86400), not '" +
-                        value + "'";
-                return false;
-            }
+        } else if (testserver::IsLifeOption(option)) {
+            if (!testserver::ParseLifeOption(option, value, options.life, error)) return false;
         }
     }
     if (options.help) return true;

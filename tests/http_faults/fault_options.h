@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "tests/server_common/server_life.h"
+
 namespace httpfaults {
 
 struct Options {
@@ -14,10 +16,7 @@ struct Options {
     std::uint16_t port = 0;
     std::string listenText;  // "127.0.0.1:18081": logged, and the authority of absolute redirects
     std::string root;
-    std::string readyFile;
-    std::string stopFile;
-    std::string logPath;
-    double lifetimeSeconds = 120;
+    testserver::LifeOptions life;
 };
 
 // Fills `options` from the command line; on a wrong argument returns false with `error` saying

@@ -166,8 +166,8 @@ void Server::HandleRequest(Connection& connection, const std::string& head) {
     std::string error;
     if (!ParseRequest(head, request, error)) {
         const int code = error == "version" ? 505 : 400;
-        Log("request conn=%d bad %s: %s -> %d, close", connection.id, error.c_str(),
-            Printable(head.substr(0, head.find('\r'))).c_str(), code);
+        life_.Log("request conn=%d bad %s: %s -> %d, close", connection.id, error.c_str(),
+                  Printable(head.substr(0, head.find('\r'))).c_str(), code);
         Simple(connection, code, "Connection: close\r\n");
         CloseAfterResponse(connection, "bad-request");
         return;
@@ -178,8 +178,8 @@ void Server::HandleRequest(Connection& connection, const std::string& head) {
         done += ", close";
     }
     const std::string range = request.hasRange ? " range=" + Printable(request.range) : "";
-    Log("request conn=%d %s %s%s -> %s", connection.id, Printable(request.method).c_str(),
-        Printable(request.target).c_str(), range.c_str(), done.c_str());
+    life_.Log("request conn=%d %s %s%s -> %s", connection.id, Printable(request.method).c_str(),
+              Printable(request.target).c_str(), range.c_str(), done.c_str());
 }
 
 std::string Server::Answer(Connection& connection, const Request& request) {

@@ -52,18 +52,6 @@ void RaiseDescriptorLimit() {
 Server::~Server() {
     for (auto& connection : connections_) Close(*connection, "shutdown");
     if (listenFd_ >= 0) close(listenFd_);
-    if (readyFileWritten_) std::remove(options_.readyFile.c_str());
-    if (log_) std::fclose(log_);
-}
-
-void Server::Log(const char* format, ...) {
-    if (!log_) return;
-    std::va_list arguments;
-    va_start(arguments, format);
-    std::vfprintf(log_, format, arguments);
-    va_end(arguments);
-    std::fputc('\n', log_);
-    std::fflush(log_);
 }
 
 bool Server::Listen() {
@@ -80,7 +68,7 @@ bool Server::Listen() {
                      options_.listenText.c_str(), std::strerror(errno));
         return false;
     }
-    Log("listen %s root=%s", options_.listenText.c_str(), root_.c_str());
+    life_.Log("listen %s root=%s", options_.listenText.c_str(), root_.c_str());
     return true;
 }
 
@@ -97,7 +85,7 @@ void Server::AcceptAll() {
         // Every write goes out at once: the split responses rely on it.
         const int on = 1;
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        Log("accept conn=%d peer=%s", connection->id, AddressText(peer).c_str());
+        life_.Log("accept conn=%d peer=%s", connection->id, AddressText(peer).c_str());
         connections_.push_back(std::move(connection));
     }
 }
@@ -130,7 +118,7 @@ void Server::Service(Connection& connection) {
 bool Server::TakeRequest(Connection& connection) {
     const std::size_t end = connection.in.find("\r\n\r\n");
     if (end == std::string::npos ? connection.in.size() >= kMaxHeader : end + 4 > kMaxHeader) {
-        Log("request conn=%d header over %zu bytes -> 431", connection.id, kMaxHeader);
+        life_.Log("request conn=%d header over %zu bytes -> 431", connection.id, kMaxHeader);
         Simple(connection, 431, "Connection: close\r\n");
         CloseAfterResponse(connection, "header-too-large");
         return true;
@@ -190,35 +178,14 @@ void Server::Flush(Connection& connection) {
 void Server::Close(Connection& connection, const char* reason) {
     if (connection.dead) return;
     // Logged first, so a client that sees the connection end finds it in the log already.
-    Log("close conn=%d reason=%s", connection.id, reason);
+    life_.Log("close conn=%d reason=%s", connection.id, reason);
     close(connection.fd);
     connection.dead = true;
     connection.out.clear();
 }
 
-bool Server::WriteReadyFile() {
-    const std::string temporary = options_.readyFile + ".tmp";
-    std::FILE* file = std::fopen(temporary.c_str(), "w");
-    const bool written = file && std::fputs("ready\n", file) >= 0;
-    if (file && std::fclose(file) != 0) return false;
-    if (!written || std::rename(temporary.c_str(), options_.readyFile.c_str()) != 0) return false;
-    readyFileWritten_ = true;
-    return true;
-}
-
-bool Server::StopRequested() {
-    return !options_.stopFile.empty() && access(options_.stopFile.c_str(), F_OK) == 0;
-}
-
 int Server::Run() {
-    if (!options_.logPath.empty()) {
-        log_ = std::fopen(options_.logPath.c_str(), "a");
-        if (!log_) {
-            std::fprintf(stderr, "http_fault_server: cannot open log %s: %s\n",
-                         options_.logPath.c_str(), std::strerror(errno));
-            return kCannotStart;
-        }
-    }
+    if (!life_.OpenLog()) return kCannotStart;
     char resolved[PATH_MAX];
     struct stat info {};
     if (!realpath(options_.root.c_str(), resolved) || stat(resolved, &info) != 0 ||
@@ -229,13 +196,10 @@ int Server::Run() {
     }
     root_ = resolved;
     RaiseDescriptorLimit();
-    const std::int64_t endMs = NowMs() + static_cast<std::int64_t>(options_.lifetimeSeconds * 1000);
+    const std::int64_t endMs =
+        NowMs() + static_cast<std::int64_t>(options_.life.lifetimeSeconds * 1000);
     if (!Listen()) return kCannotStart;
-    if (!options_.readyFile.empty() && !WriteReadyFile()) {
-        std::fprintf(stderr, "http_fault_server: cannot write %s: %s\n", options_.readyFile.c_str(),
-                     std::strerror(errno));
-        return kCannotStart;
-    }
+    if (!life_.WriteReadyFile()) return kCannotStart;
 
     std::int64_t nextStopCheckMs = NowMs();
     std::vector<pollfd> fds;
@@ -245,11 +209,11 @@ int Server::Run() {
         if (gStopSignalled) exitReason = "signal";
         if (now >= endMs) exitReason = "lifetime";
         if (now >= nextStopCheckMs) {
-            if (StopRequested()) exitReason = "stop-file";
+            if (life_.StopRequested()) exitReason = "stop-file";
             nextStopCheckMs = now + kStopFileIntervalMs;
         }
         if (exitReason) {
-            Log("exit reason=%s", exitReason);
+            life_.Log("exit reason=%s", exitReason);
             return kClean;
         }
 
@@ -277,7 +241,7 @@ int Server::Run() {
         const int timeout = static_cast<int>(std::max<std::int64_t>(0, wakeMs - now));
         if (poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) {
             std::fprintf(stderr, "http_fault_server: poll: %s\n", std::strerror(errno));
-            Log("exit reason=poll-error");
+            life_.Log("exit reason=poll-error");
             return kCannotStart;
         }
 

@@ -62,13 +62,13 @@ struct Request {
 
 class Server {
 public:
-    explicit Server(const Options& options) : options_(options) {}
+    explicit Server(const Options& options)
+        : options_(options), life_("http_fault_server", options.life) {}
     ~Server();
 
     int Run();
 
 private:
-    void Log(const char* format, ...) __attribute__((format(printf, 2, 3)));
     bool Listen();
     void AcceptAll();
     void Read(Connection& connection);
@@ -88,17 +88,14 @@ private:
     void CloseAfterResponse(Connection& connection, const char* reason);
     void Flush(Connection& connection);
     void Close(Connection& connection, const char* reason);
-    bool WriteReadyFile();
-    bool StopRequested();
 
     const Options& options_;
+    testserver::ServerLife life_;
     std::string root_;  // --root with symbolic links resolved, to tell what lies beneath it
-    std::FILE* log_ = nullptr;
     int listenFd_ = -1;
     std::vector<std::unique_ptr<Connection>> connections_;
     int nextConnectionId_ = 1;
     std::map<std::string, int> flakyCounts_;  // path -> requests seen
-    bool readyFileWritten_ = false;
     std::vector<char> readBuffer_ = std::vector<char>(65536);
 };
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/server_common/server_life.h"
+
 namespace standin {
 
 constexpr std::uint16_t kDefaultPort = 9005;
@@ -32,10 +34,7 @@ struct Options {
     std::map<std::string, std::string> taken;  // name bytes -> remark bytes
     std::string freeRemark;
     Misbehave misbehave = Misbehave::kNone;
-    std::string readyFile;
-    std::string stopFile;
-    std::string logPath;
-    double lifetimeSeconds = 120;
+    testserver::LifeOptions life;
 };
 
 // Fills `options` from the command line; on a wrong argument returns false with `error` saying

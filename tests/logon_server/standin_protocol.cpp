@@ -34,12 +34,12 @@ void Server::Read(Connection& connection) {
         const FrameReader::Result result = connection.reader.Next(command, body);
         if (result == FrameReader::Result::kNeedMore) break;
         if (result == FrameReader::Result::kMalformed) {
-            Log("malformed conn=%d", connection.id);
+            life_.Log("malformed conn=%d", connection.id);
             Close(connection, "malformed");
             return;
         }
-        Log("frame conn=%d main=%u sub=%u size=%zu", connection.id, command.mainCommand,
-            command.subCommand, body.size());
+        life_.Log("frame conn=%d main=%u sub=%u size=%zu", connection.id, command.mainCommand,
+                  command.subCommand, body.size());
         HandleFrame(connection, command, body);
     }
 }
@@ -55,8 +55,8 @@ void Server::HandleFrame(Connection& connection, TcpCommand command,
                command.subCommand <= 7) {
         HandleTestChannel(connection, command, body);
     } else {
-        Log("ignore conn=%d main=%u sub=%u size=%zu", connection.id, command.mainCommand,
-            command.subCommand, body.size());
+        life_.Log("ignore conn=%d main=%u sub=%u size=%zu", connection.id, command.mainCommand,
+                  command.subCommand, body.size());
     }
 }
 
@@ -71,8 +71,8 @@ void Server::HandleNameCheck(Connection& connection, TcpCommand command,
                                                 : gatevane::NameKind::kNickname);
     reply.acceptable = available;
     reply.remark = available ? options_.freeRemark : taken->second;
-    Log("name-check conn=%d kind=%u name=%s available=%d", connection.id, reply.kind,
-        EncodeHex(name).c_str(), available ? 1 : 0);
+    life_.Log("name-check conn=%d kind=%u name=%s available=%d", connection.id, reply.kind,
+              EncodeHex(name).c_str(), available ? 1 : 0);
     const auto replyBody = gatevane::EncodeNameCheckReply(reply);
     const TcpCommand replyCommand{gatevane::kNameCheckMainCommand,
                                   gatevane::kAccountCheckSubCommand};
@@ -96,7 +96,7 @@ void Server::HandleNameCheck(Connection& connection, TcpCommand command,
             break;
         }
         case Misbehave::kSilent:
-            Log("silent conn=%d", connection.id);
+            life_.Log("silent conn=%d", connection.id);
             break;
     }
 }

@@ -49,18 +49,6 @@ Server::~Server() {
         for (int filler : listener.fillers) close(filler);
         if (listener.fd >= 0) close(listener.fd);
     }
-    if (readyFileWritten_) std::remove(options_.readyFile.c_str());
-    if (log_) std::fclose(log_);
-}
-
-void Server::Log(const char* format, ...) {
-    if (!log_) return;
-    std::va_list arguments;
-    va_start(arguments, format);
-    std::vfprintf(log_, format, arguments);
-    va_end(arguments);
-    std::fputc('\n', log_);
-    std::fflush(log_);
 }
 
 bool Server::OpenListener(const Endpoint& endpoint, int backlog, Listener& listener) {
@@ -78,7 +66,7 @@ bool Server::OpenListener(const Endpoint& endpoint, int backlog, Listener& liste
                      endpoint.text.c_str(), std::strerror(errno));
         return false;
     }
-    Log("listen %s", endpoint.text.c_str());
+    life_.Log("listen %s", endpoint.text.c_str());
     return true;
 }
 
@@ -129,7 +117,7 @@ void Server::EndStall(Listener& listener) {
     }
     listener.fillerAddresses.clear();
     listen(listener.fd, SOMAXCONN);  // Linux takes a new backlog on a listening socket
-    Log("stall-end %s", listener.endpoint.text.c_str());
+    life_.Log("stall-end %s", listener.endpoint.text.c_str());
 }
 
 void Server::AcceptAll(Listener& listener) {
@@ -149,8 +137,8 @@ void Server::AddConnection(int fd, const sockaddr_in& peer, const Listener& list
     const int on = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     fcntl(fd, F_SETFD, FD_CLOEXEC);
-    Log("accept conn=%d listener=%s peer=%s", connection->id, listener.endpoint.text.c_str(),
-        AddressText(peer).c_str());
+    life_.Log("accept conn=%d listener=%s peer=%s", connection->id, listener.endpoint.text.c_str(),
+              AddressText(peer).c_str());
     if (!SetNonBlocking(fd)) {
         Close(*connection, "error");
     } else if (options_.misbehave == Misbehave::kClose) {
@@ -185,7 +173,7 @@ void Server::Flush(Connection& connection) {
             if (!chunk.trickle) connection.blocked = true;
             return;
         }
-        Log("sent conn=%d %s", connection.id, chunk.what.c_str());
+        life_.Log("sent conn=%d %s", connection.id, chunk.what.c_str());
         connection.out.pop_front();
     }
     if (connection.out.empty() && connection.closeWhenFlushed && !connection.dead) {
@@ -202,36 +190,16 @@ void Server::CloseWhenFlushed(Connection& connection, const char* reason) {
 void Server::Close(Connection& connection, const char* reason) {
     if (connection.dead) return;
     // Logged first, so a client that sees the connection end finds it in the log already.
-    Log("close conn=%d reason=%s", connection.id, reason);
+    life_.Log("close conn=%d reason=%s", connection.id, reason);
     close(connection.fd);
     connection.dead = true;
     connection.out.clear();
 }
 
-bool Server::WriteReadyFile() {
-    const std::string temporary = options_.readyFile + ".tmp";
-    std::FILE* file = std::fopen(temporary.c_str(), "w");
-    const bool written = file && std::fputs("ready\n", file) >= 0;
-    if (file && std::fclose(file) != 0) return false;
-    if (!written || std::rename(temporary.c_str(), options_.readyFile.c_str()) != 0) return false;
-    readyFileWritten_ = true;
-    return true;
-}
-
-bool Server::StopRequested() {
-    return !options_.stopFile.empty() && access(options_.stopFile.c_str(), F_OK) == 0;
-}
-
 int Server::Run() {
-    if (!options_.logPath.empty()) {
-        log_ = std::fopen(options_.logPath.c_str(), "a");
-        if (!log_) {
-            std::fprintf(stderr, "logon_server_standin: cannot open log %s: %s\n",
-                         options_.logPath.c_str(), std::strerror(errno));
-            return kCannotStart;
-        }
-    }
-    const std::int64_t endMs = NowMs() + static_cast<std::int64_t>(options_.lifetimeSeconds * 1000);
+    if (!life_.OpenLog()) return kCannotStart;
+    const std::int64_t endMs =
+        NowMs() + static_cast<std::int64_t>(options_.life.lifetimeSeconds * 1000);
     listeners_.reserve(options_.listens.size() + options_.stalls.size());
     for (const Endpoint& endpoint : options_.listens) {
         listeners_.emplace_back();
@@ -244,13 +212,9 @@ int Server::Run() {
         FillAcceptQueue(listener);
         listener.stalled = true;
         listener.stallEndMs = stall.milliseconds > 0 ? NowMs() + stall.milliseconds : -1;
-        Log("stall %s ms=%ld", stall.endpoint.text.c_str(), stall.milliseconds);
+        life_.Log("stall %s ms=%ld", stall.endpoint.text.c_str(), stall.milliseconds);
     }
-    if (!options_.readyFile.empty() && !WriteReadyFile()) {
-        std::fprintf(stderr, "logon_server_standin: cannot write %s: %s\n",
-                     options_.readyFile.c_str(), std::strerror(errno));
-        return kCannotStart;
-    }
+    if (!life_.WriteReadyFile()) return kCannotStart;
 
     std::int64_t nextStopCheckMs = NowMs();
     std::vector<pollfd> fds;
@@ -262,11 +226,11 @@ int Server::Run() {
         if (gStopSignalled) exitReason = "signal";
         if (now >= endMs) exitReason = "lifetime";
         if (now >= nextStopCheckMs) {
-            if (StopRequested()) exitReason = "stop-file";
+            if (life_.StopRequested()) exitReason = "stop-file";
             nextStopCheckMs = now + kStopFileIntervalMs;
         }
         if (exitReason) {
-            Log("exit reason=%s", exitReason);
+            life_.Log("exit reason=%s", exitReason);
             return kClean;
         }
         for (Listener& listener : listeners_) {
@@ -302,7 +266,7 @@ int Server::Run() {
         const int timeout = static_cast<int>(std::max<std::int64_t>(0, wakeMs - now));
         if (poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) {
             std::fprintf(stderr, "logon_server_standin: poll: %s\n", std::strerror(errno));
-            Log("exit reason=poll-error");
+            life_.Log("exit reason=poll-error");
             return kCannotStart;
         }
 

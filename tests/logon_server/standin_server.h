@@ -58,13 +58,13 @@ struct Listener {
 
 class Server {
 public:
-    explicit Server(const Options& options) : options_(options) {}
+    explicit Server(const Options& options)
+        : options_(options), life_("logon_server_standin", options.life) {}
     ~Server();
 
     int Run();
 
 private:
-    void Log(const char* format, ...) __attribute__((format(printf, 2, 3)));
     bool OpenListener(const Endpoint& endpoint, int backlog, Listener& listener);
     void FillAcceptQueue(Listener& listener);
     void EndStall(Listener& listener);
@@ -83,15 +83,12 @@ private:
     void Flush(Connection& connection);
     void CloseWhenFlushed(Connection& connection, const char* reason);
     void Close(Connection& connection, const char* reason);
-    bool WriteReadyFile();
-    bool StopRequested();
 
     const Options& options_;
-    std::FILE* log_ = nullptr;
+    testserver::ServerLife life_;
     std::vector<Listener> listeners_;
     std::vector<std::unique_ptr<Connection>> connections_;
     int nextConnectionId_ = 1;
-    bool readyFileWritten_ = false;
     std::vector<std::uint8_t> readBuffer_ = std::vector<std::uint8_t>(65536);
 };
 
