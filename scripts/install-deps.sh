@@ -11,6 +11,8 @@ packages=(
     wine wine64 xvfb xauth fonts-wqy-microhei         # Windows programs under Wine on a virtual display
     nginx                                             # the update server of the end-to-end tests
     python3                                           # the logon server stand-in's own test
+    python3-pil                                       # generates the skin's images
+    imagemagick                                       # screenshots of the windows under Xvfb
 )
 
 missing=()

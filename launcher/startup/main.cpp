@@ -2,6 +2,6 @@
 
 #include "launcher/startup/startup.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
-    return gatevane::RunStartup(commandLine);
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    return gatevane::RunStartup(instance, commandLine);
 }

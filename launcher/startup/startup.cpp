@@ -1,5 +1,5 @@
 // The launcher's start-up, in this order:
-//   COM (apartment) -> single instance (mutex "Quarnel", or a running lobby brought to the front)
+//   the toolkit's instance and skin folder -> COM (apartment) -> single instance (mutex "Quarnel", or a running lobby brought to the front)
 //   -> a launcher left in UpdateDownLoad swapped in and started -> Winsock 1.1
 //   -> QuarnelOld.exe removed -> settings -> the command line decides the update check.
 // Every early end returns 0 after closing what was opened; the mutex handle is closed, never
@@ -18,6 +18,7 @@
 #include "launcher/startup/process_control.h"
 #include "launcher/startup/program_folder.h"
 #include "launcher/startup/start_login_switch.h"
+#include "toolkit/paint_manager.h"
 
 namespace gatevane {
 namespace {
@@ -96,7 +97,9 @@ void ReportStartupDone() {
 
 }  // namespace
 
-int RunStartup(const char* commandLine) {
+int RunStartup(HINSTANCE module, const char* commandLine) {
+    CPaintManagerUI::SetInstance(module);
+    CPaintManagerUI::SetResourcePath(CPaintManagerUI::GetInstancePath() + "TesselRes//Skin");
     ComApartment com;
     if (!com.initialised()) return 0;
 

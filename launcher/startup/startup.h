@@ -1,8 +1,10 @@
 #pragma once
 
+#include <windows.h>
+
 namespace gatevane {
 
 // The launcher's start-up, from COM to the command line; returns the process exit code (always 0).
-int RunStartup(const char* commandLine);
+int RunStartup(HINSTANCE instance, const char* commandLine);
 
 }  // namespace gatevane

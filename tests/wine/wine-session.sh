@@ -22,13 +22,22 @@ stop_session() {
     rm -rf "$prefix" "$env_file" "$dir/tmp"
 }
 
+# Bumped whenever the template's contents change, so older templates are made again.
+template_version=2
+
 make_template() {
-    [ -f "$template/.ready" ] && return 0
+    [ "$(cat "$template/.ready" 2>/dev/null)" = "$template_version" ] && return 0
     echo "making the Wine prefix template (once per build folder)"
     rm -rf "$template"
     WINEPREFIX=$template "$WINE" wineboot --init >/dev/null 2>&1
+    # The skins name the CJK font of Chinese Windows; here WenQuanYi Micro Hei draws it.
+    local font
+    for font in "Microsoft YaHei" "微软雅黑"; do
+        WINEPREFIX=$template "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' \
+            /v "$font" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
+    done
     WINEPREFIX=$template "$WINESERVER" -w
-    touch "$template/.ready"
+    echo "$template_version" >"$template/.ready"
 }
 
 start_display() {

@@ -1,0 +1,51 @@
+#include "tests/toolkit/skin_test_window.h"
+
+#include "toolkit/dialog_builder.h"
+
+SkinTestWindow::SkinTestWindow(const char* skin, HWND owner) : skin_(skin) {
+    Create(owner, "skin test", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 100, 100, 400, 300);
+}
+
+SkinTestWindow::~SkinTestWindow() {
+    if (::IsWindow(window_)) ::DestroyWindow(window_);
+}
+
+void SkinTestWindow::Notify(TNotifyUI& msg) {
+    notifications_.push_back(std::string(msg.sType.GetData()) + ":" +
+                             (msg.pSender ? msg.pSender->GetName().GetData() : ""));
+    if (onNotify) onNotify(msg);
+}
+
+LRESULT SkinTestWindow::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    if (uMsg == WM_CREATE) {
+        manager_.Init(window_);
+        CDialogBuilder builder;
+        CControlUI* root = builder.Create(skin_, nullptr, nullptr, &manager_);
+        built_ = root != nullptr;
+        if (root) manager_.AttachDialog(root);
+        manager_.AddNotifier(this);
+        return 0;
+    }
+    LRESULT result = 0;
+    if (manager_.MessageHandler(uMsg, wParam, lParam, result)) return result;
+    return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
+}
+
+void PumpFor(DWORD ms, const std::function<bool()>& done) {
+    DWORD start = ::GetTickCount();
+    MSG msg;
+    while (::GetTickCount() - start < ms) {
+        if (done && done()) return;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (CPaintManagerUI::TranslateMessage(&msg)) continue;
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+void PaintNow(HWND window) {
+    ::InvalidateRect(window, nullptr, FALSE);
+    ::UpdateWindow(window);
+}

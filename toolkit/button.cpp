@@ -1,0 +1,141 @@
+#include "toolkit/button.h"
+
+#include <oleacc.h>
+
+#include <cstring>
+#include <string_view>
+
+#include "toolkit/paint_manager.h"
+
+CButtonUI::CButtonUI() {
+    textStyle_ = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+}
+
+const char* CButtonUI::GetClass() const {
+    return "ButtonUI";
+}
+
+void* CButtonUI::GetInterface(const char* pstrName) {
+    return std::strcmp(pstrName, "Button") == 0 ? this : CLabelUI::GetInterface(pstrName);
+}
+
+void CButtonUI::SetAttribute(const char* pstrName, const char* pstrValue) {
+    std::string_view name = pstrName;
+    if (name == "normalimage") {
+        SetNormalImage(pstrValue);
+    } else if (name == "hotimage") {
+        SetHotImage(pstrValue);
+    } else if (name == "pushedimage") {
+        SetPushedImage(pstrValue);
+    } else if (name == "focusedimage") {
+        focusedImage_ = pstrValue;
+    } else if (name == "disabledimage") {
+        SetDisabledImage(pstrValue);
+    } else if (name == "hottextcolor") {
+        hotTextColor_ = ui::ParseColor(pstrValue).value_or(0);
+    } else if (name == "pushedtextcolor") {
+        pushedTextColor_ = ui::ParseColor(pstrValue).value_or(0);
+    } else {
+        CLabelUI::SetAttribute(pstrName, pstrValue);
+    }
+}
+
+void CButtonUI::SetNormalImage(const char* pstrImage) {
+    normalImage_ = pstrImage;
+    Invalidate();
+}
+
+void CButtonUI::SetHotImage(const char* pstrImage) {
+    hotImage_ = pstrImage;
+    Invalidate();
+}
+
+void CButtonUI::SetPushedImage(const char* pstrImage) {
+    pushedImage_ = pstrImage;
+    Invalidate();
+}
+
+void CButtonUI::SetDisabledImage(const char* pstrImage) {
+    disabledImage_ = pstrImage;
+    Invalidate();
+}
+
+bool CButtonUI::IsFocusable() const {
+    return true;
+}
+
+void CButtonUI::DoEvent(TEventUI& event) {
+    switch (event.Type) {
+    case UIEVENT_MOUSEENTER:
+        hot_ = IsEnabled();
+        Invalidate();
+        break;
+    case UIEVENT_MOUSELEAVE:
+        hot_ = false;
+        pushed_ = false;
+        Invalidate();
+        break;
+    case UIEVENT_BUTTONDOWN:
+    case UIEVENT_DBLCLICK:
+        if (IsEnabled() && ::PtInRect(&pos_, event.ptMouse)) {
+            pushed_ = true;
+            SetFocus();
+            Invalidate();
+        }
+        break;
+    case UIEVENT_BUTTONUP:
+        if (pushed_) {
+            pushed_ = false;
+            Invalidate();
+            if (::PtInRect(&pos_, event.ptMouse)) Activate();
+        }
+        break;
+    case UIEVENT_KEYDOWN:
+        if (event.chKey == VK_SPACE || event.chKey == VK_RETURN) Activate();
+        break;
+    case UIEVENT_SETCURSOR:
+        ::SetCursor(::LoadCursor(nullptr, IsEnabled() ? IDC_HAND : IDC_ARROW));
+        break;
+    default:
+        CLabelUI::DoEvent(event);
+    }
+}
+
+bool CButtonUI::Activate() {
+    if (!CControlUI::Activate()) return false;
+    Notify(DUI_MSGTYPE_CLICK);
+    return true;
+}
+
+long CButtonUI::AccessibleRole() const {
+    return ROLE_SYSTEM_PUSHBUTTON;
+}
+
+CDuiString CButtonUI::AccessibleDefaultAction() const {
+    return "Press";
+}
+
+void CButtonUI::DoDefaultAction() {
+    if (!manager_ || !IsVisible() || !IsEnabled()) return;
+    POINT centre{(pos_.left + pos_.right) / 2, (pos_.top + pos_.bottom) / 2};
+    manager_->SendEvent(this, UIEVENT_BUTTONDOWN, centre);
+    manager_->SendEvent(this, UIEVENT_BUTTONUP, centre);
+}
+
+void CButtonUI::PaintStatusImage(HDC hDC) {
+    if (!IsEnabled() && DrawImage(hDC, disabledImage_)) return;
+    if (pushed_ && DrawImage(hDC, pushedImage_)) return;
+    if (hot_ && DrawImage(hDC, hotImage_)) return;
+    if (IsFocused() && DrawImage(hDC, focusedImage_)) return;
+    DrawImage(hDC, normalImage_);
+}
+
+void CButtonUI::PaintText(HDC hDC) {
+    DWORD color = CurrentTextColor();
+    if (IsEnabled() && pushed_ && pushedTextColor_) {
+        color = pushedTextColor_;
+    } else if (IsEnabled() && hot_ && hotTextColor_) {
+        color = hotTextColor_;
+    }
+    DrawLabelText(hDC, GetText(), color);
+}

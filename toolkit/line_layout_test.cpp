@@ -1,0 +1,128 @@
+#include "toolkit/line_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ostream>
+#include <vector>
+
+namespace ui {
+
+void PrintTo(const LineSpan& span, std::ostream* out) {
+    *out << "[" << span.start << "," << span.end << ")";
+}
+
+bool operator==(const LineSpan& a, const LineSpan& b) {
+    return a.start == b.start && a.end == b.end;
+}
+
+namespace {
+
+constexpr int kStretch = 0;
+
+LineItem Fixed(int size, int before = 0, int after = 0) {
+    return LineItem{size, before, after};
+}
+
+LineItem Stretched(int before = 0, int after = 0) {
+    return LineItem{kStretch, before, after};
+}
+
+TEST(LineLayout, NoChildrenGiveNoSpans) {
+    EXPECT_TRUE(ArrangeLine(0, 100, {}, 0).empty());
+    EXPECT_TRUE(ArrangeLine(10, 0, {}, 8).empty());
+}
+
+TEST(LineLayout, FixedChildrenKeepTheirSizeAndStackFromTheStart) {
+    std::vector<LineSpan> spans = ArrangeLine(10, 200, {Fixed(30), Fixed(50), Fixed(5)}, 4);
+    EXPECT_EQ(spans, (std::vector<LineSpan>{{10, 40}, {44, 94}, {98, 103}}));
+}
+
+TEST(LineLayout, StretchedChildrenShareWhatTheFixedOnesLeave) {
+    // 100 - 30 fixed - 2 gaps of 5 = 60 for two stretched children.
+    std::vector<LineSpan> spans = ArrangeLine(0, 100, {Stretched(), Fixed(30), Stretched()}, 5);
+    EXPECT_EQ(spans, (std::vector<LineSpan>{{0, 30}, {35, 65}, {70, 100}}));
+
+    // One stretched child alone fills the line.
+    EXPECT_EQ(ArrangeLine(7, 93, {Stretched()}, 12), (std::vector<LineSpan>{{7, 100}}));
+}
+
+TEST(LineLayout, MarginsSitOutsideTheChildAndCountAgainstTheFreeSpace) {
+    // 120 - (4+6) - (10+0) - 20 fixed - 2 gaps of 3 = 74 for the two stretched children.
+    std::vector<LineSpan> spans =
+        ArrangeLine(0, 120, {Stretched(4, 6), Fixed(20, 10, 0), Stretched()}, 3);
+    EXPECT_EQ(spans, (std::vector<LineSpan>{{4, 41}, {60, 80}, {83, 120}}));
+}
+
+TEST(LineLayout, RemaindersGoToTheFirstStretchedChildrenSoTheLineIsFilled) {
+    EXPECT_EQ(ArrangeLine(0, 10, {Stretched(), Stretched(), Stretched()}, 0),
+              (std::vector<LineSpan>{{0, 4}, {4, 7}, {7, 10}}));
+    EXPECT_EQ(ArrangeLine(0, 11, {Stretched(), Fixed(1), Stretched(), Stretched()}, 0),
+              (std::vector<LineSpan>{{0, 4}, {4, 5}, {5, 8}, {8, 11}}));
+}
+
+// Every mix of fixed and stretched children with margins and gaps, checked against what a skin
+// author relies on: fixed sizes are kept, stretched children differ by at most one pixel, nothing
+// overlaps, and a line with stretched children ends exactly at its end.
+TEST(LineLayout, AnyMixFillsTheLineExactlyWhenThereIsRoom) {
+    const std::vector<std::vector<LineItem>> lines = {
+        {Stretched()},
+        {Stretched(), Stretched()},
+        {Fixed(13), Stretched(2, 3), Stretched(0, 1), Fixed(7, 1, 1)},
+        {Stretched(5, 5), Fixed(1), Stretched(), Stretched(1, 0), Stretched(0, 2)},
+        {Fixed(40), Stretched(), Fixed(40)},
+    };
+    for (const auto& items : lines) {
+        for (int length = 0; length <= 150; ++length) {
+            for (int gap : {0, 1, 6}) {
+                std::vector<LineSpan> spans = ArrangeLine(20, length, items, gap);
+                ASSERT_EQ(spans.size(), items.size());
+                int used = gap * static_cast<int>(items.size() - 1);
+                for (const LineItem& item : items) {
+                    used += item.fixedSize + item.marginBefore + item.marginAfter;
+                }
+                int smallest = length;
+                int largest = 0;
+                int at = 20;
+                for (std::size_t i = 0; i < items.size(); ++i) {
+                    SCOPED_TRACE(testing::Message() << "length " << length << " gap " << gap
+                                                    << " child " << i);
+                    const LineItem& item = items[i];
+                    int size = spans[i].end - spans[i].start;
+                    ASSERT_GE(size, 0);
+                    EXPECT_EQ(spans[i].start, at + item.marginBefore);
+                    if (item.fixedSize > 0) {
+                        EXPECT_EQ(size, item.fixedSize);
+                    } else {
+                        smallest = std::min(smallest, size);
+                        largest = std::max(largest, size);
+                    }
+                    at = spans[i].end + item.marginAfter + gap;
+                }
+                EXPECT_LE(largest - smallest, 1) << "length " << length << " gap " << gap;
+                if (length >= used) {
+                    EXPECT_EQ(spans.back().end + items.back().marginAfter, 20 + length)
+                        << "length " << length << " gap " << gap;
+                }
+            }
+        }
+    }
+}
+
+TEST(LineLayout, WithoutRoomStretchedChildrenGetNothingAndNoSizeIsNegative) {
+    // The fixed children alone need 130 of 100: they keep their size, the others collapse.
+    std::vector<LineSpan> spans =
+        ArrangeLine(0, 100, {Stretched(), Fixed(80), Stretched(2, 2), Fixed(50)}, 0);
+    EXPECT_EQ(spans, (std::vector<LineSpan>{{0, 0}, {0, 80}, {82, 82}, {84, 134}}));
+
+    // Margins and gaps alone overflowing the line.
+    spans = ArrangeLine(0, 10, {Stretched(8, 8), Stretched(8, 8)}, 20);
+    EXPECT_EQ(spans, (std::vector<LineSpan>{{8, 8}, {44, 44}}));
+
+    // A negative length (a layout squeezed inside its inset).
+    spans = ArrangeLine(50, -30, {Stretched(), Stretched()}, 0);
+    EXPECT_EQ(spans, (std::vector<LineSpan>{{50, 50}, {50, 50}}));
+}
+
+}  // namespace
+}  // namespace ui

@@ -1,0 +1,47 @@
+#pragma once
+// A window object: registers its window class, routes the window's messages to HandleMessage,
+// runs modally, and is told of its last message (windows delete themselves there).
+
+#include <windows.h>
+
+#include "toolkit/ui_string.h"
+
+class CWindowWnd {
+public:
+    CWindowWnd() = default;
+    virtual ~CWindowWnd() = default;
+    CWindowWnd(const CWindowWnd&) = delete;
+    CWindowWnd& operator=(const CWindowWnd&) = delete;
+
+    HWND GetHWND() const { return window_; }
+    operator HWND() const { return window_; }
+
+    HWND Create(HWND hwndParent, const char* pstrName, DWORD dwStyle, DWORD dwExStyle,
+                int x = CW_USEDEFAULT, int y = CW_USEDEFAULT, int cx = CW_USEDEFAULT,
+                int cy = CW_USEDEFAULT, HMENU hMenu = nullptr);
+    void ShowWindow(bool bShow = true, bool bTakeFocus = true);
+    // Runs a message loop with the owner disabled until the window is destroyed; the result is
+    // the code given to Close.
+    UINT ShowModal();
+    // Closes the window; a modal loop returns `nRet`.
+    void Close(UINT nRet = IDOK);
+    void CenterWindow();
+    void SetIcon(UINT nRes);
+    LRESULT SendMessage(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0);
+    LRESULT PostMessage(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0);
+
+protected:
+    virtual const char* GetWindowClassName() const = 0;
+    virtual const char* GetSuperClassName() const;
+    virtual UINT GetClassStyle() const;
+    virtual LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    virtual void OnFinalMessage(HWND hWnd);
+
+    static LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+    HWND window_ = nullptr;
+
+private:
+    bool RegisterWindowClass();
+    UINT* modalResult_ = nullptr;
+};
