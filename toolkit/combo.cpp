@@ -150,6 +150,7 @@ void CComboUI::SetAttribute(const char* pstrName, const char* pstrValue) {
         textPadding_ = ui::ParseBox(pstrValue);
     } else {
         CContainerUI::SetAttribute(pstrName, pstrValue);
+        return;
     }
     Invalidate();
 }
@@ -182,6 +183,7 @@ bool CComboUI::ShowsChild(int) const {
     return false;
 }
 
+// The closed combo is one control in its window: its elements are neither hit nor drawn there.
 CControlUI* CComboUI::FindControlAt(POINT pt) {
     return CControlUI::FindControlAt(pt);
 }
@@ -192,40 +194,40 @@ void CComboUI::DoPaint(HDC hDC, const RECT& rcPaint) {
 
 void CComboUI::DoEvent(TEventUI& event) {
     switch (event.Type) {
-    case UIEVENT_MOUSEENTER:
-        hot_ = IsEnabled();
-        Invalidate();
-        break;
-    case UIEVENT_MOUSELEAVE:
-        hot_ = false;
-        pressed_ = false;
-        Invalidate();
-        break;
-    case UIEVENT_BUTTONDOWN:
-        if (IsEnabled() && ::PtInRect(&pos_, event.ptMouse)) {
-            pressed_ = true;
-            pressedWhileDropped_ = IsDropped();
+        case UIEVENT_MOUSEENTER:
+            hot_ = IsEnabled();
             Invalidate();
-        }
-        break;
-    case UIEVENT_BUTTONUP:
-        if (!pressed_) break;
-        pressed_ = false;
-        Invalidate();
-        if (!::PtInRect(&pos_, event.ptMouse)) break;
-        if (pressedWhileDropped_) {
-            CloseDrop();
-        } else {
-            Activate();
-        }
-        break;
-    case UIEVENT_KEYDOWN:
-        if (event.wParam == VK_SPACE || event.wParam == VK_RETURN || event.wParam == VK_F4) {
-            Activate();
-        }
-        break;
-    default:
-        CContainerUI::DoEvent(event);
+            break;
+        case UIEVENT_MOUSELEAVE:
+            hot_ = false;
+            pressed_ = false;
+            Invalidate();
+            break;
+        case UIEVENT_BUTTONDOWN:
+            if (IsEnabled() && ::PtInRect(&pos_, event.ptMouse)) {
+                pressed_ = true;
+                pressedWhileDropped_ = IsDropped();
+                Invalidate();
+            }
+            break;
+        case UIEVENT_BUTTONUP:
+            if (!pressed_) break;
+            pressed_ = false;
+            Invalidate();
+            if (!::PtInRect(&pos_, event.ptMouse)) break;
+            if (pressedWhileDropped_) {
+                CloseDrop();
+            } else {
+                Activate();
+            }
+            break;
+        case UIEVENT_KEYDOWN:
+            if (event.wParam == VK_SPACE || event.wParam == VK_RETURN || event.wParam == VK_F4) {
+                Activate();
+            }
+            break;
+        default:
+            CContainerUI::DoEvent(event);
     }
 }
 

@@ -1,7 +1,6 @@
 #include "toolkit/combo_drop_window.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <utility>
 
@@ -12,9 +11,6 @@ namespace {
 // Posted to the box: fit it to its list once the event that changed the list is over.
 constexpr UINT kRefitMessage = WM_APP + 0x3B1;
 
-// The paint manager hands out fonts by id only, so the box copies the default font and the ids
-// skins use; an id the combo's window lacks comes out as its default font, as it would there.
-constexpr int kSharedFontIds = 16;
 
 int ListHeight(const CComboUI& combo) {
     int height = 0;
@@ -44,18 +40,6 @@ RECT DropBoxRect(const CComboUI& combo) {
     return RECT{left, top, left + width, top + height};
 }
 
-void CopyFont(HFONT font, int id, bool isDefault, CPaintManagerUI& to) {
-    LOGFONTA info{};
-    if (!::GetObjectA(font, sizeof(info), &info)) return;
-    to.AddFont(id, info.lfFaceName, std::abs(info.lfHeight), info.lfWeight >= FW_BOLD,
-               info.lfUnderline != 0, isDefault);
-}
-
-void ShareFonts(const CPaintManagerUI& from, CPaintManagerUI& to) {
-    CopyFont(from.GetFont(-1), -1, true, to);
-    for (int id = 0; id < kSharedFontIds; ++id) CopyFont(from.GetFont(id), id, false, to);
-}
-
 }  // namespace
 
 CComboDropWindow::CComboDropWindow(CComboUI* combo) : combo_(combo) {}
@@ -76,7 +60,7 @@ CComboDropWindow* CComboDropWindow::Open(CComboUI* combo) {
 
 void CComboDropWindow::BuildList() {
     manager_.Init(window_);
-    ShareFonts(*combo_->GetManager(), manager_);
+    manager_.CopyFontsFrom(*combo_->GetManager());
     list_ = new CVerticalLayoutUI;
     list_->SetAutoDestroy(false);
     manager_.AttachDialog(list_);
@@ -134,37 +118,33 @@ void CComboDropWindow::GiveElementsBack() {
 
 LRESULT CComboDropWindow::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {
-    case WM_CREATE:
-        BuildList();
-        return 0;
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE) RequestClose();
-        break;
-    case WM_KILLFOCUS:
-        RequestClose();
-        break;
-    case WM_KEYDOWN:
-        if (wParam == VK_ESCAPE) {
-            RequestClose();
+        case WM_CREATE:
+            BuildList();
             return 0;
-        }
-        break;
-    case kRefitMessage:
-        refitPosted_ = false;
-        Refit();
-        return 0;
-    case WM_DESTROY:
-        GiveElementsBack();
-        break;
-    default:
-        break;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) RequestClose();
+            break;
+        case WM_KILLFOCUS:
+            RequestClose();
+            break;
+        case WM_KEYDOWN:
+            if (wParam == VK_ESCAPE) {
+                RequestClose();
+                return 0;
+            }
+            break;
+        case kRefitMessage:
+            refitPosted_ = false;
+            Refit();
+            return 0;
+        case WM_DESTROY:
+            GiveElementsBack();
+            break;
+        default:
+            break;
     }
     LRESULT result = 0;
-    bool handled = manager_.MessageHandler(uMsg, wParam, lParam, result);
-    // The manager keeps the capture only while it remembers the pressed control; when the press
-    // removed that control, the capture would stay with the box and swallow every later click.
-    if (uMsg == WM_LBUTTONUP && ::GetCapture() == window_) ::ReleaseCapture();
-    if (handled) return result;
+    if (manager_.MessageHandler(uMsg, wParam, lParam, result)) return result;
     return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
 }
 

@@ -85,8 +85,8 @@ TEST(LineLayout, AnyMixFillsTheLineExactlyWhenThereIsRoom) {
                 int largest = 0;
                 int at = 20;
                 for (std::size_t i = 0; i < items.size(); ++i) {
-                    SCOPED_TRACE(testing::Message() << "length " << length << " gap " << gap
-                                                    << " child " << i);
+                    SCOPED_TRACE(testing::Message()
+                                 << "length " << length << " gap " << gap << " child " << i);
                     const LineItem& item = items[i];
                     int size = spans[i].end - spans[i].start;
                     ASSERT_GE(size, 0);

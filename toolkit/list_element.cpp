@@ -68,17 +68,17 @@ void CListContainerElementUI::SetHot(bool hot) {
 
 void CListContainerElementUI::DoEvent(TEventUI& event) {
     switch (event.Type) {
-    case UIEVENT_MOUSEENTER:
-        SetHot(IsEnabled());
-        break;
-    case UIEVENT_MOUSELEAVE:
-        SetHot(false);
-        break;
-    case UIEVENT_BUTTONUP:
-        if (::PtInRect(&pos_, event.ptMouse)) Select();
-        break;
-    default:
-        CContainerUI::DoEvent(event);
+        case UIEVENT_MOUSEENTER:
+            SetHot(IsEnabled());
+            break;
+        case UIEVENT_MOUSELEAVE:
+            SetHot(false);
+            break;
+        case UIEVENT_BUTTONUP:
+            if (::PtInRect(&pos_, event.ptMouse)) Select();
+            break;
+        default:
+            CContainerUI::DoEvent(event);
     }
 }
 
@@ -111,7 +111,7 @@ void CListContainerElementUI::PaintBkColor(HDC hDC) {
     DWORD color = 0;
     if (owner_) {
         // The pointer's place shows over the selection: it is what a click would pick.
-        color = hot_          ? owner_->GetItemHotBkColor()
+        color = hot_           ? owner_->GetItemHotBkColor()
                 : IsSelected() ? owner_->GetItemSelectedBkColor()
                                : owner_->GetItemBkColor();
     }

@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "toolkit/control.h"
 #include "toolkit/window_accessible.h"
@@ -349,8 +350,9 @@ bool CPaintManagerUI::HandleMouse(UINT uMsg, WPARAM wParam, LPARAM lParam) {
                   wParam, lParam);
         break;
     case WM_LBUTTONUP:
+        // The pressed control may be gone (its press removed it); the capture goes all the same.
+        if (::GetCapture() == window_) ::ReleaseCapture();
         if (!capture_) break;
-        ::ReleaseCapture();
         {
             CControlUI* pressed = capture_;
             capture_ = nullptr;
@@ -445,6 +447,15 @@ HFONT CPaintManagerUI::GetFont(int id) const {
     auto found = fonts_.find(id);
     if (found != fonts_.end()) return found->second;
     return defaultFont_ ? defaultFont_ : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+}
+
+void CPaintManagerUI::CopyFontsFrom(const CPaintManagerUI& other) {
+    for (const auto& [id, font] : other.fonts_) {
+        LOGFONTA info{};
+        if (!::GetObjectA(font, sizeof(info), &info)) continue;
+        AddFont(id, info.lfFaceName, std::abs(info.lfHeight), info.lfWeight >= FW_BOLD,
+                info.lfUnderline != 0, font == other.defaultFont_);
+    }
 }
 
 void CPaintManagerUI::AddDefaultAttributeList(const char* className, const char* list) {

@@ -63,6 +63,8 @@ public:
     // Fonts by the skin's ids; unknown ids give the default font.
     void AddFont(int id, const char* faceName, int size, bool bold, bool underline, bool isDefault);
     HFONT GetFont(int id) const;
+    // The skin's fonts of another window (a popup shows its window's controls in them).
+    void CopyFontsFrom(const CPaintManagerUI& other);
     void AddDefaultAttributeList(const char* className, const char* list);
     const char* GetDefaultAttributeList(const char* className) const;
     ImageCache& Images() { return images_; }

@@ -97,10 +97,9 @@ TEST(SkinColors, LongFormKeepsAlphaShortFormIsOpaque) {
 }
 
 TEST(SkinColors, AnythingElseIsNoColor) {
-    for (const char* bad :
-         {"", "#", "0x", "#1", "#12345", "#1234567", "#123456789", "#GG112233", "#FF11223G",
-          "FF112233", "112233", "red", "#FF 11 22 33", "# FF112233", "#-1122334", "#+1122334",
-          "0x-1122334", "##112233", "#FF112233;"}) {
+    for (const char* bad : {"", "#", "0x", "#1", "#12345", "#1234567", "#123456789", "#GG112233",
+                            "#FF11223G", "FF112233", "112233", "red", "#FF 11 22 33", "# FF112233",
+                            "#-1122334", "#+1122334", "0x-1122334", "##112233", "#FF112233;"}) {
         EXPECT_EQ(ParseColor(bad), std::nullopt) << "'" << bad << "'";
     }
 }
@@ -138,7 +137,7 @@ TEST(SkinAttributeLists, ParsingStopsAtTheFirstFault) {
         {"a=\"1\" b=2 c=\"3\"", 1},  // an unquoted value
         {"a=1 b=\"2\"", 0},
         {"a=\"1\" =\"2\" c=\"3\"", 1},  // a value without a name
-        {"a=\"1\" b", 1},             // a name without a value
+        {"a=\"1\" b", 1},               // a name without a value
         {"a=\"1\" b=", 1},
         {"a='1'", 0},                 // single quotes belong to image strings
         {"a=\"1\" junk b=\"2\"", 1},  // a word that is no attribute

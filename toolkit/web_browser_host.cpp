@@ -185,7 +185,7 @@ public:
         return host_.Handler().ShowContextMenu(id, point, commandTarget, object);
     }
     HRESULT STDMETHODCALLTYPE GetHostInfo(DOCHOSTUIINFO* info) override {
-        return info ? host_.Handler().GetHostInfo(info) : E_POINTER;
+        return host_.Handler().GetHostInfo(info);
     }
     HRESULT STDMETHODCALLTYPE ShowUI(DWORD id, IOleInPlaceActiveObject* activeObject,
                                      IOleCommandTarget* commandTarget, IOleInPlaceFrame* frame,

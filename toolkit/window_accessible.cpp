@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/combo.h"
 #include "toolkit/control.h"
 #include "toolkit/edit.h"
+#include "toolkit/list_element.h"
 #include "toolkit/paint_manager.h"
 
 // The accessible object keeps only the window handle: a client (often another process) may hold
@@ -49,8 +51,17 @@ CDuiString HumanLabel(CControlUI* control) {
     return control->GetToolTip().IsEmpty() ? control->GetName() : control->GetToolTip();
 }
 
-bool Refuses(const CControlUI* control) {
-    return (control->AccessibleState() & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_UNAVAILABLE)) != 0;
+// Whether the control takes no action now: it is hidden or disabled. An element of a closed
+// drop-down list is hidden but can still be chosen, as with the keyboard: its list must be shown.
+bool Refuses(CControlUI* control) {
+    constexpr DWORD kBlocked = STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_UNAVAILABLE;
+    auto* element =
+        static_cast<CListContainerElementUI*>(control->GetInterface("ListContainerElement"));
+    if (element && element->GetOwner()) {
+        return (control->AccessibleState() & STATE_SYSTEM_UNAVAILABLE) ||
+               (element->GetOwner()->AccessibleState() & kBlocked);
+    }
+    return (control->AccessibleState() & kBlocked) != 0;
 }
 
 RECT ScreenRect(CControlUI* control, HWND fallback) {

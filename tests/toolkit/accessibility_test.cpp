@@ -13,9 +13,11 @@
 
 #include "tests/support/ui_automation.h"
 #include "tests/toolkit/skin_test_window.h"
+#include "toolkit/combo.h"
 #include "toolkit/container.h"
 #include "toolkit/edit.h"
 #include "toolkit/label.h"
+#include "toolkit/list_element.h"
 #include "toolkit/window_accessible.h"
 
 namespace {
@@ -55,13 +57,17 @@ const char kSkin[] = R"(<Window size="400,300">
         <Button name="SecondPageButton" text="第二页"/>
       </HorizontalLayout>
     </TabLayout>
+    <Combo name="Server" height="24"/>
   </VerticalLayout>
 </Window>)";
 
+// The combo's two elements (made in code, without names) follow it.
 const std::vector<std::string> kTreeOrder = {
     "Page",     "Header",   "Title",    "Hint",  "Bare",      "Logon",
     "Hidden",   "Disabled", "LineA",    "LineB", "Remember",  "Account",
-    "Password", "Referrer", "Progress", "Pages", "FirstPage", "SecondPageButton"};
+    "Password", "Referrer", "Progress", "Pages", "FirstPage", "SecondPageButton",
+    "Server",   "",         ""};
+const long kFirstServerId = 20;
 
 constexpr DWORD kSettleMs = 200;
 
@@ -98,15 +104,32 @@ void ExpectRect(const RECT& expected, const RECT& actual) {
     EXPECT_EQ(expected.bottom, actual.bottom);
 }
 
+// A list element shows its text through a label inside, as the launcher's lists do.
+CListContainerElementUI* ServerElement(const char* text) {
+    auto* element = new CListContainerElementUI;
+    element->SetFixedHeight(20);
+    auto* label = new CLabelUI;
+    label->SetText(text);
+    element->Add(label);
+    return element;
+}
+
 class AccessibilityTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        DWORD t0 = GetTickCount();
         window_ = std::make_unique<SkinTestWindow>(kSkin);
+        printf("DBG create %lu\n", GetTickCount() - t0);
         ASSERT_TRUE(window_->built());
+        auto* servers = window_->Find<CComboUI>("Server");
+        ASSERT_NE(nullptr, servers);
+        for (const char* text : {"电信一区", "网通二区"}) servers->Add(ServerElement(text));
         PaintNow(*window_);
         PumpFor(50);
         window_->ClearNotifications();
+        printf("DBG setup %lu\n", GetTickCount() - t0);
     }
+    void TearDown() override { DWORD t0 = GetTickCount(); window_.reset(); printf("DBG teardown %lu\n", GetTickCount() - t0); }
 
     HWND hwnd() const { return window_->GetHWND(); }
     UiWindow ui() const { return UiWindow(hwnd()); }
@@ -157,6 +180,7 @@ TEST_F(AccessibilityTest, ChildrenTellLabelRoleAndValue) {
         {"Referrer", "Referrer", ROLE_SYSTEM_TEXT, "推荐人"},
         {"Progress", "Progress", ROLE_SYSTEM_PROGRESSBAR, "50/200"},
         {"Pages", "Pages", ROLE_SYSTEM_PAGETABLIST, "0"},
+        {"Server", "Server", ROLE_SYSTEM_COMBOBOX, ""},
     };
     for (const Expected& want : expected) {
         SCOPED_TRACE(want.controlName);
@@ -384,6 +408,10 @@ TEST_F(AccessibilityTest, KeysGoWhereTheKeyboardFocusIs) {
 
     ASSERT_TRUE(window.Focus("Logon"));
     PumpFor(kSettleMs);
+    for (auto& n : window_->notifications()) printf("DBG %s\n", n.c_str());
+    GUITHREADINFO info{}; info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetCurrentThreadId(), &info);
+    printf("DBG focus %p gti %p main %p\n", (void*)GetFocus(), (void*)info.hwndFocus, (void*)hwnd());
     window_->ClearNotifications();
     ASSERT_TRUE(window.PressKey(VK_RETURN));
     EXPECT_EQ(std::vector<std::string>{"click:Logon"}, NotificationsAfterPumping());
@@ -496,6 +524,66 @@ TEST_F(AccessibilityTest, FindLooksForAVisibleWindowOfTheClass) {
 
     ::ShowWindow(hwnd(), SW_HIDE);
     EXPECT_FALSE(UiWindow::Find("GatevaneSkinTest", 100));
+}
+
+TEST_F(AccessibilityTest, ClosedComboElementsAreListedAndChosenByTheirDefaultAction) {
+    std::vector<UiControl> controls = ui().Controls();
+    ASSERT_EQ(kTreeOrder.size(), controls.size());
+    const UiControl& first = controls[kFirstServerId - 1];
+    const UiControl& second = controls[kFirstServerId];
+    EXPECT_EQ("电信一区", first.name);
+    EXPECT_EQ("网通二区", second.name);
+    EXPECT_EQ(ROLE_SYSTEM_LISTITEM, second.role);
+    EXPECT_EQ(STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_SELECTABLE, second.state);
+
+    ComPtr<IAccessible> accessible = AccessibleOf(hwnd());
+    ASSERT_TRUE(accessible);
+    ASSERT_EQ(S_OK, accessible->accDoDefaultAction(Child(second.childId)));
+    EXPECT_TRUE(window_->notifications().empty());
+    EXPECT_EQ(std::vector<std::string>{"itemselect:Server"}, NotificationsAfterPumping());
+    EXPECT_EQ("网通二区", ui().Text("Server"));
+    EXPECT_EQ("网通二区", ui().Name("Server"));
+    EXPECT_TRUE(ui().Controls()[kFirstServerId].state & STATE_SYSTEM_SELECTED);
+
+    // Not while the list itself is disabled or hidden.
+    window_->ClearNotifications();
+    auto* servers = window_->Find<CComboUI>("Server");
+    servers->SetEnabled(false);
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, accessible->accDoDefaultAction(Child(first.childId)));
+    servers->SetEnabled(true);
+    servers->SetVisible(false);
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, accessible->accDoDefaultAction(Child(first.childId)));
+    EXPECT_TRUE(NotificationsAfterPumping().empty());
+}
+
+TEST_F(AccessibilityTest, OpenComboShowsItsElementsWhereTheyAreDrawn) {
+    UiWindow window = ui();
+    ASSERT_TRUE(window.Click("Server"));
+    PumpFor(kSettleMs);
+    ASSERT_TRUE(window_->Find<CComboUI>("Server")->IsDropped());
+
+    // The drop box opens right under the combo, one element after the other.
+    std::vector<UiControl> controls = window.Controls();
+    ASSERT_EQ(kTreeOrder.size(), controls.size());
+    const RECT combo = window.Control("Server")->screen;
+    const UiControl& first = controls[kFirstServerId - 1];
+    const UiControl& second = controls[kFirstServerId];
+    EXPECT_FALSE(first.state & STATE_SYSTEM_INVISIBLE);
+    ExpectRect(RECT{combo.left, combo.bottom, combo.right, combo.bottom + 20}, first.screen);
+    ExpectRect(RECT{combo.left, combo.bottom + 20, combo.right, combo.bottom + 40}, second.screen);
+
+    ComPtr<IAccessible> accessible = AccessibleOf(hwnd());
+    ASSERT_TRUE(accessible);
+    VARIANT hit;
+    ASSERT_EQ(S_OK, accessible->accHitTest(second.screen.left + 5, second.screen.top + 5, &hit));
+    EXPECT_EQ(second.childId, hit.lVal);
+
+    window_->ClearNotifications();
+    ASSERT_EQ(S_OK, accessible->accDoDefaultAction(Child(first.childId)));
+    EXPECT_EQ(std::vector<std::string>{"itemselect:Server"}, NotificationsAfterPumping());
+    EXPECT_FALSE(window_->Find<CComboUI>("Server")->IsDropped());
+    EXPECT_EQ("电信一区", window.Text("Server"));
+    EXPECT_TRUE(window.Controls()[kFirstServerId - 1].state & STATE_SYSTEM_INVISIBLE);
 }
 
 }  // namespace

@@ -116,7 +116,8 @@ int CountDominant(HWND window, const RECT& rc, int channel) {
         for (int x = rc.left; x < rc.right; ++x) {
             COLORREF c = ::GetPixel(dc, x, y);
             int bgr[3] = {GetBValue(c), GetGValue(c), GetRValue(c)};
-            if (bgr[channel] > 150 && bgr[(channel + 1) % 3] < 100 && bgr[(channel + 2) % 3] < 100) {
+            if (bgr[channel] > 150 && bgr[(channel + 1) % 3] < 100 &&
+                bgr[(channel + 2) % 3] < 100) {
                 ++count;
             }
         }
@@ -557,6 +558,7 @@ TEST_F(ComboTest, ElementRefillingTheListFromItsButtonsPressLeavesTheBoxShowingT
     EXPECT_EQ(log_, expected);
     ASSERT_EQ(combo_->GetCount(), 2);
     ASSERT_EQ(DropBox(), box) << "the box stays open for the new list";
+    EXPECT_EQ(::GetCapture(), nullptr) << "the box does not keep the press's capture";
     EXPECT_EQ(Height(DropBoxOnScreen()), 80);
     CControlUI* second = combo_->GetItemAt(1);
     EXPECT_TRUE(InDropBox(combo_->GetItemAt(0)));

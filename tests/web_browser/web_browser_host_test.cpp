@@ -179,10 +179,10 @@ int VisibleDialogs() {
     return search.dialogs;
 }
 
-HWND MakeParentWindow() {
+HWND MakeTopLevelWindow(DWORD visibility) {
     return ::CreateWindowExA(0, "STATIC", "web browser host test",
-                             WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 640, 480,
-                             nullptr, nullptr, nullptr, nullptr);
+                             WS_POPUP | WS_CLIPCHILDREN | visibility, 0, 0, 640, 480, nullptr,
+                             nullptr, nullptr, nullptr);
 }
 
 // The references an object holds on to, seen through a balanced AddRef and Release.
@@ -191,26 +191,35 @@ ULONG References(IUnknown* object) {
     return object->Release();
 }
 
-// The launcher's UI thread runs with OLE initialized; so does this test program's one thread.
-class OleEnvironment final : public ::testing::Environment {
+// What every test shares: OLE, as on the launcher's UI thread, and one shown top-level window to
+// put browsers in (under Wine without a window manager, hiding or destroying a shown top-level
+// window waits two seconds for the X server, so it is done once).
+class SharedWindowEnvironment final : public ::testing::Environment {
 public:
-    void SetUp() override { ASSERT_EQ(S_OK, ::OleInitialize(nullptr)); }
-    void TearDown() override { ::OleUninitialize(); }
+    void SetUp() override {
+        ASSERT_EQ(S_OK, ::OleInitialize(nullptr));
+        window = MakeTopLevelWindow(WS_VISIBLE);
+        ASSERT_NE(nullptr, window);
+    }
+    void TearDown() override {
+        ::DestroyWindow(window);
+        ::OleUninitialize();
+    }
+
+    HWND window = nullptr;
 };
-::testing::Environment* const ole = ::testing::AddGlobalTestEnvironment(new OleEnvironment);
+auto* const shared = static_cast<SharedWindowEnvironment*>(
+    ::testing::AddGlobalTestEnvironment(new SharedWindowEnvironment));
 
 class WebBrowserHostTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        parent_ = MakeParentWindow();
-        ASSERT_NE(nullptr, parent_);
         host_ = WebBrowserHost::Create(parent_);
         ASSERT_TRUE(host_) << "the control exists under Wine, without an engine";
     }
     void TearDown() override {
         if (host_) host_->Close();
         host_.Reset();
-        if (parent_) ::DestroyWindow(parent_);
     }
 
     template <typename Interface>
@@ -230,7 +239,7 @@ protected:
         return window;
     }
 
-    HWND parent_ = nullptr;
+    const HWND parent_ = shared->window;
     ComPtr<WebBrowserHost> host_;
     RecordingHandler handler_;
 };
@@ -349,7 +358,7 @@ TEST_F(WebBrowserHostTest, TranslateAcceleratorIgnoresWhatIsNoKeyForTheBrowser) 
 
 TEST(WebBrowserHostCreate, FailsQuietlyWithoutAParentWindow) {
     EXPECT_FALSE(WebBrowserHost::Create(nullptr));
-    const HWND gone = MakeParentWindow();
+    const HWND gone = MakeTopLevelWindow(0);
     ::DestroyWindow(gone);
     EXPECT_FALSE(WebBrowserHost::Create(gone));
     EXPECT_EQ(0, VisibleDialogs());

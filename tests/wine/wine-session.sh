@@ -23,7 +23,7 @@ stop_session() {
 }
 
 # Bumped whenever the template's contents change, so older templates are made again.
-template_version=2
+template_version=3
 
 make_template() {
     [ "$(cat "$template/.ready" 2>/dev/null)" = "$template_version" ] && return 0
@@ -36,6 +36,10 @@ make_template() {
         WINEPREFIX=$template "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' \
             /v "$font" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
     done
+    # Xvfb runs no window manager: unmanaged windows, or Wine waits 2 s for the focus to move
+    # whenever an active window is destroyed.
+    WINEPREFIX=$template "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+        >/dev/null 2>&1
     WINEPREFIX=$template "$WINESERVER" -w
     echo "$template_version" >"$template/.ready"
 }
