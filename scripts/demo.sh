@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the launcher and runs its start-up under Wine on a sample program folder. The login window
 # is not part of the launcher yet, so start-up ends after its settings and command line and says so
-# in its debugger output, which the demo prints.
+# in its debugger output, which the demo prints. Then it shows the skins as the toolkit draws them
+# and saves their screenshots.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -15,6 +16,7 @@ program=$demo/program
 rm -rf "$program"
 mkdir -p "$program"
 cp build/win64/bin/Quarnel.exe build/win64/bin/Quarnel.run "$program/"
+cp -r build/win64/bin/TesselRes "$program/"
 
 # The operator's files: nine logon lines on loopback with line 7 selected, an image skin.
 {
@@ -49,3 +51,14 @@ sleep 2
 echo "  program folder now: $(cd "$program" && ls | tr '\n' ' ')"
 echo "  (the new launcher, not traced here, deletes QuarnelOld.exe in its own start-up; had the old"
 echo "   one still been running then, the next start would delete it)"
+
+echo
+echo "== the launcher's skins, as its toolkit draws them (SkinPreview, the skin authors' tool)"
+screens=$demo/screens
+rm -rf "$screens" && mkdir -p "$screens"
+for skin in Login/login.xml MessageBox/MessageBox.xml Register/RegisterWnd_S.xml; do
+    shot="$screens/$(basename "$skin" .xml).png"
+    "$WINE" "$root/build/win64/bin/SkinPreview.exe" "$skin" --list --screenshot "Z:${shot//\//\\}" \
+        2>&1 | tr -d '\r' | iconv -f GBK -t UTF-8 | awk -F'\t' '{ printf "  %-22s %-18s %s\n", $1, $2, $4 }'
+    echo "  -> $shot"
+done

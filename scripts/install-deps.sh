@@ -13,15 +13,23 @@ packages=(
     python3                                           # the logon server stand-in's own test
     python3-pil                                       # generates the skin's images
     imagemagick                                       # screenshots of the windows under Xvfb
+    locales                                           # zh_CN.UTF-8, from which Wine takes code page 936
 )
 
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
 
-echo "installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# Wine converts command lines and file names with the Unix locale's character set and takes the
+# Windows code page from its name: without a generated zh_CN.UTF-8 it falls back to ASCII.
+if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
+    echo "generating the locale zh_CN.UTF-8"
+    localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+fi

@@ -236,14 +236,17 @@ bool CTabLayoutUI::Add(CControlUI* pControl) {
 
 bool CTabLayoutUI::AddAt(CControlUI* pControl, int iIndex) {
     if (!CContainerUI::AddAt(pControl, iIndex)) return false;
+    // A page inserted before the shown one keeps that one shown.
+    if (current_ >= 0 && iIndex <= current_) ++current_;
     if (current_ < 0 && GetCount() > initial_) current_ = initial_;
     ShowPages();
     return true;
 }
 
 bool CTabLayoutUI::Remove(CControlUI* pControl) {
+    int index = GetItemIndex(pControl);
     if (!CContainerUI::Remove(pControl)) return false;
-    if (current_ >= GetCount()) current_ = GetCount() - 1;
+    if (index < current_ || current_ >= GetCount()) --current_;
     ShowPages();
     return true;
 }

@@ -52,8 +52,9 @@ public:
     virtual void SetFocus();
     // Whether a click or Tab gives the control the keyboard focus.
     virtual bool IsFocusable() const;
-    // The native child window a control hosts (an edit box), or null.
-    virtual HWND GetNativeWindow() const { return nullptr; }
+    // The native child window that takes the keyboard focus for the control (an edit box's,
+    // made and shown if need be), or null for a control drawn by the toolkit.
+    virtual HWND PrepareNativeFocus() { return nullptr; }
 
     const RECT& GetPos() const { return pos_; }
     virtual void SetPos(RECT rc);

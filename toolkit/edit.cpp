@@ -139,8 +139,8 @@ bool CEditUI::IsFocusable() const {
     return true;
 }
 
-HWND CEditUI::GetNativeWindow() const {
-    const_cast<CEditUI*>(this)->CreateNativeWindow();
+HWND CEditUI::PrepareNativeFocus() {
+    CreateNativeWindow();
     if (native_ && IsVisible() && IsEnabled()) ::ShowWindow(native_, SW_SHOWNA);
     return native_;
 }

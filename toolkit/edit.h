@@ -29,7 +29,9 @@ public:
     void SetInternVisible(bool visible = true) override;
     void SetEnabled(bool enabled = true) override;
     bool IsFocusable() const override;
-    HWND GetNativeWindow() const override;
+    HWND PrepareNativeFocus() override;
+    // The native window, if it has been made.
+    HWND GetNativeWindow() const { return native_; }
     void DoEvent(TEventUI& event) override;
     long AccessibleRole() const override;
     DWORD AccessibleState() const override;

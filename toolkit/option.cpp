@@ -53,7 +53,10 @@ void COptionUI::UnselectGroupMembers() {
         pending.pop_back();
         for (int i = 0; i < control->GetChildCount(); ++i) pending.push_back(control->GetChildAt(i));
         auto* option = static_cast<COptionUI*>(control->GetInterface("Option"));
-        if (option && option != this && option->group_ == group_ && option->selected_) {
+        // While a tree is attached, options not yet attached keep their choice: the one attached
+        // last wins, as the one written last in the skin should.
+        if (option && option != this && option->GetManager() == manager_ &&
+            option->group_ == group_ && option->selected_) {
             option->selected_ = false;
             option->Invalidate();
         }

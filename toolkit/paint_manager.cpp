@@ -20,8 +20,8 @@ std::vector<CPaintManagerUI*> theManagers;
 int theDispatchDepth = 0;
 std::vector<CControlUI*> theDelayedCleanup;
 
-// Posted to the window to run a control's default action from the queue.
-constexpr UINT kDefaultActionMessage = WM_APP + 0x3A1;
+// Posted to the window to run the queued default actions and focus requests.
+constexpr UINT kQueuedActionMessage = WM_APP + 0x3A1;
 
 bool IsWithin(const CControlUI* control, const CControlUI* ancestor) {
     for (; control; control = control->GetParent()) {
@@ -289,12 +289,18 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
         return true;
     case WM_GETOBJECT:
         return AnswerAccessibleObject(this, wParam, lParam, lRes);
-    case kDefaultActionMessage: {
-        std::vector<CControlUI*> actions;
+    case kQueuedActionMessage: {
+        std::vector<QueuedAction> actions;
         actions.swap(pendingActions_);
         DispatchScope scope;
-        for (CControlUI* control : actions) {
-            if (IsInTree(control) && !IsPendingDelete(control)) control->DoDefaultAction();
+        for (const QueuedAction& action : actions) {
+            // The control may have left the tree since it was asked for.
+            if (!IsInTree(action.control) || IsPendingDelete(action.control)) continue;
+            if (action.focus) {
+                action.control->SetFocus();
+            } else {
+                action.control->DoDefaultAction();
+            }
         }
         lRes = 0;
         return true;
@@ -471,12 +477,13 @@ void CPaintManagerUI::SetFocus(CControlUI* control) {
     if (control && (!control->IsVisible() || !control->IsEnabled())) return;
     // A control with a native window takes the focus into it and reports back through
     // SetFocusNeeded; for any other control the window itself holds the keyboard focus.
-    if (control && control->GetNativeWindow()) {
-        ::SetFocus(control->GetNativeWindow());
+    if (HWND native = control ? control->PrepareNativeFocus() : nullptr) {
+        ::SetFocus(native);
         return;
     }
-    if (window_ && ::GetFocus() != window_) ::SetFocus(window_);
+    // The manager moves first: the window's WM_SETFOCUS gives the focus to its focused control.
     SetFocusNeeded(control);
+    if (window_ && ::GetFocus() != window_) ::SetFocus(window_);
 }
 
 void CPaintManagerUI::SetFocusNeeded(CControlUI* control) {
@@ -521,7 +528,10 @@ void CPaintManagerUI::ReapObjects(CControlUI* control) {
     for (CControlUI** slot : {&hover_, &capture_, &focus_, &toolTipControl_}) {
         if (*slot && IsWithin(*slot, control)) *slot = nullptr;
     }
-    pendingActions_.erase(std::remove(pendingActions_.begin(), pendingActions_.end(), control),
+    pendingActions_.erase(std::remove_if(pendingActions_.begin(), pendingActions_.end(),
+                                         [control](const QueuedAction& action) {
+                                             return IsWithin(action.control, control);
+                                         }),
                           pendingActions_.end());
 }
 
@@ -535,8 +545,13 @@ void CPaintManagerUI::DeleteControlLater(CControlUI* control) {
 }
 
 void CPaintManagerUI::PostDefaultAction(CControlUI* control) {
-    pendingActions_.push_back(control);
-    ::PostMessageA(window_, kDefaultActionMessage, 0, 0);
+    pendingActions_.push_back(QueuedAction{control, false});
+    ::PostMessageA(window_, kQueuedActionMessage, 0, 0);
+}
+
+void CPaintManagerUI::PostFocus(CControlUI* control) {
+    pendingActions_.push_back(QueuedAction{control, true});
+    ::PostMessageA(window_, kQueuedActionMessage, 0, 0);
 }
 
 void CPaintManagerUI::UpdateToolTip(CControlUI* control) {

@@ -87,6 +87,8 @@ public:
     // Default action of a control, run from the message queue (assistive technology asks for it
     // from another process and must not wait for, say, a modal box the click opens).
     void PostDefaultAction(CControlUI* control);
+    // A focus change asked for the same way (it raises notifications the window answers).
+    void PostFocus(CControlUI* control);
     // Gives the control an event, as the mouse or keyboard would.
     void SendEvent(CControlUI* control, int type, POINT pt, WPARAM wParam = 0, LPARAM lParam = 0);
 
@@ -117,5 +119,9 @@ private:
     ImageCache images_;
     HWND toolTip_ = nullptr;
     CControlUI* toolTipControl_ = nullptr;
-    std::vector<CControlUI*> pendingActions_;
+    struct QueuedAction {
+        CControlUI* control;
+        bool focus;  // else the default action
+    };
+    std::vector<QueuedAction> pendingActions_;
 };

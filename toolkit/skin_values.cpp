@@ -1,10 +1,13 @@
 #include "toolkit/skin_values.h"
 
+#include <algorithm>
 #include <cctype>
-#include <cstdlib>
+#include <climits>
 
 namespace ui {
 namespace {
+
+constexpr long long kIntLimit = 2147483648LL;
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -25,12 +28,14 @@ std::optional<int> TakeNumber(std::string_view& text) {
     long long value = 0;
     std::size_t firstDigit = at;
     while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) {
-        if (value < 1000000000) value = value * 10 + (text[at] - '0');
+        // Past the int range the number only saturates.
+        if (value <= kIntLimit) value = value * 10 + (text[at] - '0');
         ++at;
     }
     if (at == firstDigit) return std::nullopt;
     text.remove_prefix(at);
-    return static_cast<int>(negative ? -value : value);
+    if (negative) value = -value;
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
 std::vector<int> ParseNumbers(std::string_view text, std::size_t count) {
@@ -106,7 +111,9 @@ AttributeList ParsePairs(std::string_view text, char quote) {
         if (text.empty() || equals == std::string_view::npos) break;
         std::string name(Trim(text.substr(0, equals)));
         text = Trim(text.substr(equals + 1));
-        if (name.empty() || text.empty() || text.front() != quote) break;
+        // A name with a space in it is a stray word before the name: the list is broken there.
+        bool strayWord = std::any_of(name.begin(), name.end(), IsSpace);
+        if (name.empty() || strayWord || text.empty() || text.front() != quote) break;
         std::size_t end = text.find(quote, 1);
         if (end == std::string_view::npos) break;
         pairs.emplace_back(std::move(name), std::string(text.substr(1, end - 1)));

@@ -160,29 +160,29 @@ TEST(SkinImageStrings, PlainTextIsTheFileName) {
 }
 
 TEST(SkinImageStrings, EveryKeyIsRead) {
-    ImageSpec spec = ParseImageSpec(
+    ImageSpec image = ParseImageSpec(
         "file='Login/btn.png' source='0,0,80,30' corner='4,4,4,4' dest='0,8,16,24' "
         "mask='#FFFF00FF'");
-    EXPECT_EQ(spec.file, "Login/btn.png");
-    EXPECT_EQ(spec.source, (Box{0, 0, 80, 30}));
-    EXPECT_EQ(spec.corner, (Box{4, 4, 4, 4}));
-    EXPECT_EQ(spec.dest, (Box{0, 8, 16, 24}));
-    EXPECT_EQ(spec.mask, 0xFFFF00FFu);
+    EXPECT_EQ(image.file, "Login/btn.png");
+    EXPECT_EQ(image.source, (Box{0, 0, 80, 30}));
+    EXPECT_EQ(image.corner, (Box{4, 4, 4, 4}));
+    EXPECT_EQ(image.dest, (Box{0, 8, 16, 24}));
+    EXPECT_EQ(image.mask, 0xFFFF00FFu);
 
     // Order and spacing are the author's choice.
     ImageSpec shuffled = ParseImageSpec(
         " mask = '#FF00FF'  dest='0,8,16,24' corner='4,4,4,4'source='0,0,80,30' "
         "file='Login/btn.png' ");
-    EXPECT_EQ(shuffled, spec);
+    EXPECT_EQ(shuffled, image);
 }
 
 TEST(SkinImageStrings, UnknownKeysAreSkippedBadValuesAreDropped) {
-    ImageSpec spec = ParseImageSpec("fade='128' file='a.png' hole='1,1' source='1,2,3,4'");
-    EXPECT_EQ(spec, (ImageSpec{"a.png", Box{1, 2, 3, 4}, {}, {}, {}}));
+    ImageSpec image = ParseImageSpec("fade='128' file='a.png' hole='1,1' source='1,2,3,4'");
+    EXPECT_EQ(image, (ImageSpec{"a.png", Box{1, 2, 3, 4}, {}, {}, {}}));
 
-    spec = ParseImageSpec("file='a.bmp' mask='magenta'");
-    EXPECT_EQ(spec.file, "a.bmp");
-    EXPECT_EQ(spec.mask, std::nullopt);
+    image = ParseImageSpec("file='a.bmp' mask='magenta'");
+    EXPECT_EQ(image.file, "a.bmp");
+    EXPECT_EQ(image.mask, std::nullopt);
 }
 
 TEST(SkinImageStrings, BrokenQuotingNeverInventsAFileOrPart) {
@@ -193,9 +193,9 @@ TEST(SkinImageStrings, BrokenQuotingNeverInventsAFileOrPart) {
     EXPECT_EQ(ParseImageSpec("file='a.png").file, "");
 
     // A value that is never closed is not read, but what came before it is kept.
-    ImageSpec spec = ParseImageSpec("file='a.png' source='0,0,10,10");
-    EXPECT_EQ(spec.file, "a.png");
-    EXPECT_EQ(spec.source, std::nullopt);
+    ImageSpec image = ParseImageSpec("file='a.png' source='0,0,10,10");
+    EXPECT_EQ(image.file, "a.png");
+    EXPECT_EQ(image.source, std::nullopt);
 }
 
 }  // namespace

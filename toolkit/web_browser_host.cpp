@@ -115,9 +115,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
     // After Close there is no area to be active in.
-    HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override {
-        return host_.area_ ? S_OK : S_FALSE;
-    }
+    HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return host_.area_ ? S_OK : S_FALSE; }
     HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame,
@@ -185,7 +183,7 @@ public:
         return host_.Handler().ShowContextMenu(id, point, commandTarget, object);
     }
     HRESULT STDMETHODCALLTYPE GetHostInfo(DOCHOSTUIINFO* info) override {
-        return host_.Handler().GetHostInfo(info);
+        return info ? host_.Handler().GetHostInfo(info) : E_POINTER;
     }
     HRESULT STDMETHODCALLTYPE ShowUI(DWORD id, IOleInPlaceActiveObject* activeObject,
                                      IOleCommandTarget* commandTarget, IOleInPlaceFrame* frame,
@@ -280,6 +278,7 @@ public:
     }
 
 private:
+    // A handler may close and release the host, so nothing of it is touched after the call.
     HRESULT Deliver(DISPID id, const DISPPARAMS& params) {
         CWebBrowserEventHandler& handler = host_.Handler();
         // Argument `position`, counted first to last as the event declares them.
@@ -288,43 +287,45 @@ private:
         };
         HRESULT checked = DISP_E_MEMBERNOTFOUND;
         switch (id) {
-        case DISPID_BEFORENAVIGATE2:
-            checked = CheckArguments(params, {VT_DISPATCH, kVariantRef, kVariantRef, kVariantRef,
-                                              kVariantRef, kVariantRef, kBoolRef});
-            if (checked != S_OK) break;
-            handler.BeforeNavigate2(argument(0).pdispVal, argument(1).pvarVal,
-                                    argument(2).pvarVal, argument(3).pvarVal, argument(4).pvarVal,
-                                    argument(5).pvarVal, argument(6).pboolVal);
-            break;
-        case DISPID_NAVIGATEERROR:
-            checked = CheckArguments(
-                params, {VT_DISPATCH, kVariantRef, kVariantRef, kVariantRef, kBoolRef});
-            if (checked != S_OK) break;
-            handler.NavigateError(argument(0).pdispVal, argument(1).pvarVal, argument(2).pvarVal,
-                                  argument(3).pvarVal, argument(4).pboolVal);
-            break;
-        case DISPID_NAVIGATECOMPLETE2:
-            checked = CheckArguments(params, {VT_DISPATCH, kVariantRef});
-            if (checked != S_OK) break;
-            handler.NavigateComplete2(argument(0).pdispVal, argument(1).pvarVal);
-            break;
-        case DISPID_PROGRESSCHANGE:
-            checked = CheckArguments(params, {VT_I4, VT_I4});
-            if (checked != S_OK) break;
-            handler.ProgressChange(argument(0).lVal, argument(1).lVal);
-            break;
-        case DISPID_NEWWINDOW3:
-            checked = CheckArguments(
-                params, {VT_BYREF | VT_DISPATCH, kBoolRef, VT_UI4, VT_BSTR, VT_BSTR});
-            if (checked != S_OK) break;
-            handler.NewWindow3(argument(0).ppdispVal, argument(1).pboolVal, argument(2).ulVal,
-                               argument(3).bstrVal, argument(4).bstrVal);
-            break;
-        case DISPID_COMMANDSTATECHANGE:
-            checked = CheckArguments(params, {VT_I4, VT_BOOL});
-            if (checked != S_OK) break;
-            handler.CommandStateChange(argument(0).lVal, argument(1).boolVal);
-            break;
+            case DISPID_BEFORENAVIGATE2:
+                checked = CheckArguments(params, {VT_DISPATCH, kVariantRef, kVariantRef,
+                                                  kVariantRef, kVariantRef, kVariantRef, kBoolRef});
+                if (checked != S_OK) break;
+                handler.BeforeNavigate2(argument(0).pdispVal, argument(1).pvarVal,
+                                        argument(2).pvarVal, argument(3).pvarVal,
+                                        argument(4).pvarVal, argument(5).pvarVal,
+                                        argument(6).pboolVal);
+                break;
+            case DISPID_NAVIGATEERROR:
+                checked = CheckArguments(
+                    params, {VT_DISPATCH, kVariantRef, kVariantRef, kVariantRef, kBoolRef});
+                if (checked != S_OK) break;
+                handler.NavigateError(argument(0).pdispVal, argument(1).pvarVal,
+                                      argument(2).pvarVal, argument(3).pvarVal,
+                                      argument(4).pboolVal);
+                break;
+            case DISPID_NAVIGATECOMPLETE2:
+                checked = CheckArguments(params, {VT_DISPATCH, kVariantRef});
+                if (checked != S_OK) break;
+                handler.NavigateComplete2(argument(0).pdispVal, argument(1).pvarVal);
+                break;
+            case DISPID_PROGRESSCHANGE:
+                checked = CheckArguments(params, {VT_I4, VT_I4});
+                if (checked != S_OK) break;
+                handler.ProgressChange(argument(0).lVal, argument(1).lVal);
+                break;
+            case DISPID_NEWWINDOW3:
+                checked = CheckArguments(
+                    params, {VT_BYREF | VT_DISPATCH, kBoolRef, VT_UI4, VT_BSTR, VT_BSTR});
+                if (checked != S_OK) break;
+                handler.NewWindow3(argument(0).ppdispVal, argument(1).pboolVal, argument(2).ulVal,
+                                   argument(3).bstrVal, argument(4).bstrVal);
+                break;
+            case DISPID_COMMANDSTATECHANGE:
+                checked = CheckArguments(params, {VT_I4, VT_BOOL});
+                if (checked != S_OK) break;
+                handler.CommandStateChange(argument(0).lVal, argument(1).boolVal);
+                break;
         }
         return checked;
     }
@@ -486,6 +487,8 @@ bool WebBrowserHost::Navigate2(const char* url) {
     V_BSTR(&target) = text.get();
     VARIANT none;
     ::VariantInit(&none);
+    // BeforeNavigate2 arrives inside this call, and its handler may close and release the host:
+    // nothing of the host is touched after it.
     return SUCCEEDED(browser_->Navigate2(&target, &none, &none, &none, &none));
 }
 
@@ -494,8 +497,8 @@ void WebBrowserHost::SetEventHandler(CWebBrowserEventHandler* handler) {
 }
 
 bool WebBrowserHost::TranslateAccelerator(MSG* message) {
-    if (!browser_ || !message || message->message < WM_KEYFIRST ||
-        message->message > WM_KEYLAST || !::IsChild(area_.get(), message->hwnd)) {
+    if (!browser_ || !message || message->message < WM_KEYFIRST || message->message > WM_KEYLAST ||
+        !::IsChild(area_.get(), message->hwnd)) {
         return false;
     }
     ComPtr<IOleInPlaceActiveObject> active;

@@ -3,7 +3,6 @@
 #include <oleacc.h>
 
 #include <algorithm>
-#include <map>
 #include <new>
 #include <string>
 #include <vector>
@@ -111,31 +110,6 @@ HRESULT Guarded(Body body) noexcept {
     } catch (...) {
         return E_OUTOFMEMORY;
     }
-}
-
-// Focus changes raise notifications that the window's code answers, perhaps with a modal box:
-// like default actions they run from the window's message queue, never inside the client's call.
-// One request per window is kept (the last one wins), on the thread that owns the window.
-constexpr UINT_PTR kFocusTimer = 0x6A6E;
-thread_local std::map<HWND, CControlUI*> thePendingFocus;
-
-void CALLBACK TakePendingFocus(HWND window, UINT, UINT_PTR timer, DWORD) {
-    ::KillTimer(window, timer);
-    auto pending = thePendingFocus.find(window);
-    if (pending == thePendingFocus.end()) return;
-    CControlUI* target = pending->second;
-    thePendingFocus.erase(pending);
-    CPaintManagerUI* manager = CPaintManagerUI::FromWindow(window);
-    // The control may have left the tree since it was asked for.
-    if (manager && ChildIdOf(ListChildren(*manager), target) != CHILDID_SELF) target->SetFocus();
-}
-
-void FocusLater(HWND window, CControlUI* control) {
-    for (auto it = thePendingFocus.begin(); it != thePendingFocus.end();) {
-        it = ::IsWindow(it->first) ? std::next(it) : thePendingFocus.erase(it);
-    }
-    thePendingFocus[window] = control;
-    ::SetTimer(window, kFocusTimer, 0, TakePendingFocus);
 }
 
 // COM interfaces have no virtual destructor; the object deletes itself (it is final) in Release.
@@ -303,7 +277,7 @@ public:
                 !(target.control->AccessibleState() & STATE_SYSTEM_FOCUSABLE)) {
                 return DISP_E_MEMBERNOTFOUND;
             }
-            FocusLater(window_, target.control);
+            target.manager->PostFocus(target.control);
             return S_OK;
         });
     }
@@ -381,7 +355,6 @@ private:
     // The window as it is now, and the child an id names (null: the window itself).
     struct Target {
         CPaintManagerUI* manager = nullptr;
-        std::vector<CControlUI*> children;
         CControlUI* control = nullptr;
     };
 
@@ -389,12 +362,10 @@ private:
         target.manager = CPaintManagerUI::FromWindow(window_);
         if (!target.manager) return RPC_E_DISCONNECTED;
         if (id.vt != VT_I4) return E_INVALIDARG;
-        target.children = ListChildren(*target.manager);
         if (id.lVal == CHILDID_SELF) return S_OK;
-        if (id.lVal < 1 || static_cast<size_t>(id.lVal) > target.children.size()) {
-            return E_INVALIDARG;
-        }
-        target.control = target.children[id.lVal - 1];
+        std::vector<CControlUI*> children = ListChildren(*target.manager);
+        if (id.lVal < 1 || static_cast<size_t>(id.lVal) > children.size()) return E_INVALIDARG;
+        target.control = children[id.lVal - 1];
         return S_OK;
     }
 

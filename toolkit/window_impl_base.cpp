@@ -2,8 +2,6 @@
 
 #include <windowsx.h>
 
-#include <cstring>
-
 #include "toolkit/dialog_builder.h"
 
 namespace skinned_window {
@@ -29,8 +27,11 @@ LRESULT HitTest(HWND hWnd, const CPaintManagerUI& manager, LPARAM lParam) {
     const RECT& caption = manager.GetCaptionRect();
     if (pt.x >= client.left + caption.left && pt.x < client.right - caption.right &&
         pt.y >= caption.top && pt.y < caption.bottom) {
+        // Buttons (options too) and boxes that take input stay usable inside the band.
         CControlUI* control = manager.FindControl(pt);
-        if (control && std::strcmp(control->GetClass(), "ButtonUI") != 0) return HTCAPTION;
+        if (control && !control->GetInterface("Button") && !control->IsFocusable()) {
+            return HTCAPTION;
+        }
     }
     return HTCLIENT;
 }

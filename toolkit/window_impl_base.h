@@ -45,7 +45,8 @@ protected:
 namespace skinned_window {
 // Round window corners of the skin's size (nothing when minimised or the size is 0,0).
 void ApplyRoundCorners(HWND hWnd, const CPaintManagerUI& manager);
-// HTCAPTION inside the skin's caption band except over buttons, HTCLIENT elsewhere.
+// HTCAPTION inside the skin's caption band except over buttons and input boxes, HTCLIENT
+// elsewhere.
 LRESULT HitTest(HWND hWnd, const CPaintManagerUI& manager, LPARAM lParam);
 // Removes the system caption and frame bits the window was created with.
 void DropSystemFrame(HWND hWnd);

@@ -61,6 +61,8 @@ UINT CWindowWnd::ShowModal() {
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }
+    // A window the quit message left open must not write into this finished call.
+    if (::IsWindow(self)) modalResult_ = nullptr;
     if (owner) {
         ::EnableWindow(owner, TRUE);
         ::SetFocus(owner);
@@ -135,17 +137,15 @@ LRESULT CALLBACK CWindowWnd::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPA
     }
     if (!self) return ::DefWindowProcA(hWnd, uMsg, wParam, lParam);
     if (uMsg == WM_CLOSE && self->modalResult_) *self->modalResult_ = static_cast<UINT>(wParam);
-    if (uMsg == WM_NCDESTROY) {
+    // No exception may cross the window procedure into the system.
+    try {
+        if (uMsg != WM_NCDESTROY) return self->HandleMessage(uMsg, wParam, lParam);
         LRESULT result = self->HandleMessage(uMsg, wParam, lParam);
         ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
         self->window_ = nullptr;
         self->modalResult_ = nullptr;
         self->OnFinalMessage(hWnd);
         return result;
-    }
-    // No exception may cross the window procedure into the system.
-    try {
-        return self->HandleMessage(uMsg, wParam, lParam);
     } catch (...) {
         return ::DefWindowProcA(hWnd, uMsg, wParam, lParam);
     }

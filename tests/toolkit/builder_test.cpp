@@ -1153,7 +1153,7 @@ TEST(ImplBase, EscapeClosesUnlessTheWindowKeepsIt) {
     ASSERT_NE(typing.Open(), nullptr);
     PaintNow(typing);
     Click(typing, typing.manager().FindControl("edit"));
-    HWND edit = typing.manager().FindControl("edit")->GetNativeWindow();
+    HWND edit = static_cast<CEditUI*>(typing.manager().FindControl("edit"))->GetNativeWindow();
     ASSERT_NE(edit, nullptr);
     ::PostMessageA(edit, WM_KEYDOWN, VK_ESCAPE, 0);
     PumpFor(500, [&] { return !::IsWindow(typing.GetHWND()); });

@@ -60,8 +60,8 @@ public:
     bool cancel = false;
     IDispatch* external = nullptr;
 
-    void BeforeNavigate2(IDispatch*, VARIANT*& target, VARIANT*&, VARIANT*&, VARIANT*&,
-                         VARIANT*&, VARIANT_BOOL*& cancelNavigation) override {
+    void BeforeNavigate2(IDispatch*, VARIANT*& target, VARIANT*&, VARIANT*&, VARIANT*&, VARIANT*&,
+                         VARIANT_BOOL*& cancelNavigation) override {
         Record("BeforeNavigate2", target, cancelNavigation);
     }
     void NavigateError(IDispatch*, VARIANT*& target, VARIANT*&, VARIANT*& status,
@@ -191,35 +191,26 @@ ULONG References(IUnknown* object) {
     return object->Release();
 }
 
-// What every test shares: OLE, as on the launcher's UI thread, and one shown top-level window to
-// put browsers in (under Wine without a window manager, hiding or destroying a shown top-level
-// window waits two seconds for the X server, so it is done once).
-class SharedWindowEnvironment final : public ::testing::Environment {
+// The launcher's UI thread runs with OLE initialized; so does this program's one thread.
+class OleEnvironment final : public ::testing::Environment {
 public:
-    void SetUp() override {
-        ASSERT_EQ(S_OK, ::OleInitialize(nullptr));
-        window = MakeTopLevelWindow(WS_VISIBLE);
-        ASSERT_NE(nullptr, window);
-    }
-    void TearDown() override {
-        ::DestroyWindow(window);
-        ::OleUninitialize();
-    }
-
-    HWND window = nullptr;
+    void SetUp() override { ASSERT_EQ(S_OK, ::OleInitialize(nullptr)); }
+    void TearDown() override { ::OleUninitialize(); }
 };
-auto* const shared = static_cast<SharedWindowEnvironment*>(
-    ::testing::AddGlobalTestEnvironment(new SharedWindowEnvironment));
+::testing::Environment* const ole = ::testing::AddGlobalTestEnvironment(new OleEnvironment);
 
 class WebBrowserHostTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        parent_ = MakeTopLevelWindow(WS_VISIBLE);
+        ASSERT_NE(nullptr, parent_);
         host_ = WebBrowserHost::Create(parent_);
         ASSERT_TRUE(host_) << "the control exists under Wine, without an engine";
     }
     void TearDown() override {
         if (host_) host_->Close();
         host_.Reset();
+        if (parent_) ::DestroyWindow(parent_);
     }
 
     template <typename Interface>
@@ -239,7 +230,7 @@ protected:
         return window;
     }
 
-    const HWND parent_ = shared->window;
+    HWND parent_ = nullptr;
     ComPtr<WebBrowserHost> host_;
     RecordingHandler handler_;
 };
@@ -318,8 +309,6 @@ TEST_F(WebBrowserHostTest, TellsTheBrowserItsAreaAndFrame) {
 }
 
 TEST_F(WebBrowserHostTest, CloseReleasesEverythingAndMayBeRepeated) {
-    ComPtr<IOleInPlaceSite> site = FaceOf<IOleInPlaceSite>();
-    site.Reset();
     EXPECT_GT(References(host_.Get()), 1u) << "the browser holds its site";
     host_->Close();
     EXPECT_EQ(1u, References(host_.Get())) << "every reference the browser took is given back";
@@ -348,10 +337,10 @@ TEST_F(WebBrowserHostTest, AFaceKeepsTheHostAlive) {
     EXPECT_EQ(E_FAIL, site->GetWindow(&window));
 }
 
-TEST_F(WebBrowserHostTest, TranslateAcceleratorIgnoresWhatIsNoKeyForTheBrowser) {
+// (Without an engine the browser takes no key at all, so only the message loop's edge case is
+// checked here.)
+TEST_F(WebBrowserHostTest, TranslateAcceleratorWithoutAMessageTakesNothing) {
     EXPECT_FALSE(host_->TranslateAccelerator(nullptr));
-    MSG click{BrowserWindow(), WM_LBUTTONDOWN, 0, 0, 0, {}};
-    EXPECT_FALSE(host_->TranslateAccelerator(&click));
 }
 
 // --- Failing quietly ---
@@ -426,24 +415,11 @@ TEST_F(WebBrowserHostTest, NavigationIsAnnouncedThenFailsWithoutAnEngine) {
     EXPECT_EQ(0, VisibleDialogs());
 }
 
-// The same bytes are different characters in different code pages: the players' machines use
-// 936 (GBK); a Wine session without the Chinese locale has 1252.
 TEST_F(WebBrowserHostTest, Navigate2ReadsTheUrlInTheSystemCodePage) {
-    struct Sample {
-        UINT codePage;
-        const char* ansi;
-        const wchar_t* wide;
-    };
-    const Sample samples[] = {
-        {936, "about:blank#\xB9\xE3\xB8\xE6", L"about:blank#\x5E7F\x544A"},  // "advertisement"
-        {1252, "about:blank#\x80", L"about:blank#\x20AC"},                  // the euro sign
-    };
-    const auto sample = std::find_if(std::begin(samples), std::end(samples),
-                                     [](const Sample& s) { return s.codePage == ::GetACP(); });
-    if (sample == std::end(samples)) GTEST_SKIP() << "no sample for code page " << ::GetACP();
+    ASSERT_EQ(936u, ::GetACP()) << "the players' code page (GBK)";
     host_->SetEventHandler(&handler_);
-    ASSERT_TRUE(host_->Navigate2(sample->ansi));
-    EXPECT_EQ(sample->wide, handler_.url) << "code page " << sample->codePage;
+    ASSERT_TRUE(host_->Navigate2("about:blank#\xB9\xE3\xB8\xE6"));  // "advertisement"
+    EXPECT_EQ(L"about:blank#\x5E7F\x544A", handler_.url);
     EXPECT_FALSE(host_->Navigate2(nullptr));
 }
 
@@ -456,13 +432,38 @@ TEST_F(WebBrowserHostTest, AHandlerThatCancelsStopsTheNavigation) {
     EXPECT_EQ(0, handler_.Count("NavigateError")) << "nothing was tried";
 }
 
+// A window that closes as soon as its page starts to change, as a logon window does once the
+// logon page navigates away.
+class ClosingHandler final : public CWebBrowserEventHandler {
+public:
+    explicit ClosingHandler(ComPtr<WebBrowserHost>& host) : host_(host) {}
+    void BeforeNavigate2(IDispatch*, VARIANT*&, VARIANT*&, VARIANT*&, VARIANT*&, VARIANT*&,
+                         VARIANT_BOOL*&) override {
+        host_->Close();
+        host_.Reset();
+    }
+
+private:
+    ComPtr<WebBrowserHost>& host_;
+};
+
+TEST_F(WebBrowserHostTest, AHandlerMayCloseAndReleaseTheHostDuringAnEvent) {
+    ClosingHandler closing(host_);
+    host_->SetEventHandler(&closing);
+    WebBrowserHost* host = host_.Get();
+    host->Navigate2("about:blank");
+    EXPECT_FALSE(host_);
+    EXPECT_EQ(nullptr, Area());
+    PumpMessagesUntil(500, [] { return false; });
+}
+
 // --- One object, many faces ---
 
-const IID kFaces[] = {__uuidof(IOleClientSite),     __uuidof(IOleWindow),
-                      __uuidof(IOleInPlaceSite),    __uuidof(IOleInPlaceUIWindow),
-                      __uuidof(IOleInPlaceFrame),   __uuidof(IDocHostUIHandler),
-                      __uuidof(IServiceProvider),   __uuidof(IDownloadManager),
-                      __uuidof(IDispatch),          __uuidof(DWebBrowserEvents2)};
+const IID kFaces[] = {__uuidof(IOleClientSite),   __uuidof(IOleWindow),
+                      __uuidof(IOleInPlaceSite),  __uuidof(IOleInPlaceUIWindow),
+                      __uuidof(IOleInPlaceFrame), __uuidof(IDocHostUIHandler),
+                      __uuidof(IServiceProvider), __uuidof(IDownloadManager),
+                      __uuidof(IDispatch),        __uuidof(DWebBrowserEvents2)};
 
 TEST_F(WebBrowserHostTest, EveryFaceIsTheSameObject) {
     ComPtr<IUnknown> identity;
@@ -501,15 +502,15 @@ TEST_F(WebBrowserHostTest, RefusesInterfacesItDoesNotHave) {
 
 void ExpectDefaultAnswers(IDocHostUIHandler* documentHost) {
     POINT point{1, 2};
-    EXPECT_EQ(E_NOTIMPL, documentHost->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr,
-                                                       nullptr));
+    EXPECT_EQ(E_NOTIMPL,
+              documentHost->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr));
     DOCHOSTUIINFO info{};
     info.cbSize = sizeof info;
     info.dwFlags = DOCHOSTUIFLAG_SCROLL_NO;
     EXPECT_EQ(S_OK, documentHost->GetHostInfo(&info));
     EXPECT_EQ(static_cast<DWORD>(DOCHOSTUIFLAG_SCROLL_NO), info.dwFlags);
-    EXPECT_EQ(S_FALSE, documentHost->ShowUI(DOCHOSTUITYPE_BROWSE, nullptr, nullptr, nullptr,
-                                            nullptr));
+    EXPECT_EQ(S_FALSE,
+              documentHost->ShowUI(DOCHOSTUITYPE_BROWSE, nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(S_OK, documentHost->HideUI());
     EXPECT_EQ(S_OK, documentHost->UpdateUI());
     EXPECT_EQ(S_OK, documentHost->EnableModeless(TRUE));
@@ -531,8 +532,8 @@ void ExpectDefaultAnswers(IDocHostUIHandler* documentHost) {
     EXPECT_EQ(S_OK, documentHost->GetExternal(&external));
     EXPECT_EQ(nullptr, external);
     LPWSTR translated = const_cast<LPWSTR>(L"left over");
-    EXPECT_EQ(S_OK, documentHost->TranslateUrl(0, const_cast<LPWSTR>(L"http://127.0.0.1/"),
-                                               &translated));
+    EXPECT_EQ(S_OK,
+              documentHost->TranslateUrl(0, const_cast<LPWSTR>(L"http://127.0.0.1/"), &translated));
     EXPECT_EQ(nullptr, translated);
     IDataObject* filtered = reinterpret_cast<IDataObject*>(&border);
     EXPECT_EQ(S_OK, documentHost->FilterDataObject(nullptr, &filtered));
@@ -560,8 +561,8 @@ TEST_F(WebBrowserHostTest, TheHandlersAnswersReachTheBrowser) {
     EXPECT_EQ(static_cast<IDispatch*>(host_->Browser()), external.Get());
 
     POINT point{3, 4};
-    EXPECT_EQ(S_OK, documentHost->ShowContextMenu(CONTEXT_MENU_TEXTSELECT, &point, nullptr,
-                                                  nullptr));
+    EXPECT_EQ(S_OK,
+              documentHost->ShowContextMenu(CONTEXT_MENU_TEXTSELECT, &point, nullptr, nullptr));
     EXPECT_EQ(static_cast<DWORD>(CONTEXT_MENU_TEXTSELECT), handler_.contextMenuId);
 
     DOCHOSTUIINFO info{};
@@ -620,7 +621,8 @@ TEST_F(WebBrowserHostTest, OtherServicesAreRefused) {
     EXPECT_EQ(E_NOINTERFACE,
               services->QueryService(__uuidof(IWebBrowser2), __uuidof(IWebBrowser2), &object));
     EXPECT_EQ(nullptr, object);
-    EXPECT_EQ(E_POINTER, services->QueryService(kDownloadManagerService, __uuidof(IUnknown), nullptr));
+    EXPECT_EQ(E_POINTER,
+              services->QueryService(kDownloadManagerService, __uuidof(IUnknown), nullptr));
 }
 
 // --- The event sink ---
@@ -825,8 +827,8 @@ TEST_F(EventSinkTest, MisshapenEventsAreRefusedBeforeTheHandlerSeesThem) {
          DISP_E_TYPEMISMATCH},
         {"url pointing nowhere", DISPID_NAVIGATECOMPLETE2,
          Event().Dispatch(nullptr).VariantRef(nullptr), DISP_E_TYPEMISMATCH},
-        {"arguments swapped", DISPID_NAVIGATECOMPLETE2,
-         Event().VariantRef(&url_).Dispatch(nullptr), DISP_E_TYPEMISMATCH},
+        {"arguments swapped", DISPID_NAVIGATECOMPLETE2, Event().VariantRef(&url_).Dispatch(nullptr),
+         DISP_E_TYPEMISMATCH},
         {"text for a number", DISPID_PROGRESSCHANGE, Event().Long(1).String(url_.bstrVal),
          DISP_E_TYPEMISMATCH},
         {"number for a flag", DISPID_COMMANDSTATECHANGE, Event().Long(1).Long(1),
