@@ -66,38 +66,38 @@ bool CButtonUI::IsFocusable() const {
 
 void CButtonUI::DoEvent(TEventUI& event) {
     switch (event.Type) {
-    case UIEVENT_MOUSEENTER:
-        hot_ = IsEnabled();
-        Invalidate();
-        break;
-    case UIEVENT_MOUSELEAVE:
-        hot_ = false;
-        pushed_ = false;
-        Invalidate();
-        break;
-    case UIEVENT_BUTTONDOWN:
-    case UIEVENT_DBLCLICK:
-        if (IsEnabled() && ::PtInRect(&pos_, event.ptMouse)) {
-            pushed_ = true;
-            SetFocus();
+        case UIEVENT_MOUSEENTER:
+            hot_ = IsEnabled();
             Invalidate();
-        }
-        break;
-    case UIEVENT_BUTTONUP:
-        if (pushed_) {
+            break;
+        case UIEVENT_MOUSELEAVE:
+            hot_ = false;
             pushed_ = false;
             Invalidate();
-            if (::PtInRect(&pos_, event.ptMouse)) Activate();
-        }
-        break;
-    case UIEVENT_KEYDOWN:
-        if (event.chKey == VK_SPACE || event.chKey == VK_RETURN) Activate();
-        break;
-    case UIEVENT_SETCURSOR:
-        ::SetCursor(::LoadCursor(nullptr, IsEnabled() ? IDC_HAND : IDC_ARROW));
-        break;
-    default:
-        CLabelUI::DoEvent(event);
+            break;
+        case UIEVENT_BUTTONDOWN:
+        case UIEVENT_DBLCLICK:
+            if (IsEnabled() && ::PtInRect(&pos_, event.ptMouse)) {
+                pushed_ = true;
+                SetFocus();
+                Invalidate();
+            }
+            break;
+        case UIEVENT_BUTTONUP:
+            if (pushed_) {
+                pushed_ = false;
+                Invalidate();
+                if (::PtInRect(&pos_, event.ptMouse)) Activate();
+            }
+            break;
+        case UIEVENT_KEYDOWN:
+            if (event.chKey == VK_SPACE || event.chKey == VK_RETURN) Activate();
+            break;
+        case UIEVENT_SETCURSOR:
+            ::SetCursor(::LoadCursor(nullptr, IsEnabled() ? IDC_HAND : IDC_ARROW));
+            break;
+        default:
+            CLabelUI::DoEvent(event);
     }
 }
 

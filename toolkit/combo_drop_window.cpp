@@ -11,7 +11,6 @@ namespace {
 // Posted to the box: fit it to its list once the event that changed the list is over.
 constexpr UINT kRefitMessage = WM_APP + 0x3B1;
 
-
 int ListHeight(const CComboUI& combo) {
     int height = 0;
     for (int i = 0; i < combo.GetCount(); ++i) {

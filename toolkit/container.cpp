@@ -170,7 +170,7 @@ const char* CVerticalLayoutUI::GetClass() const {
 
 void* CVerticalLayoutUI::GetInterface(const char* pstrName) {
     return std::strcmp(pstrName, "VerticalLayout") == 0 ? this
-                                                         : CContainerUI::GetInterface(pstrName);
+                                                        : CContainerUI::GetInterface(pstrName);
 }
 
 void CVerticalLayoutUI::SetPos(RECT rc) {
@@ -199,7 +199,7 @@ const char* CHorizontalLayoutUI::GetClass() const {
 
 void* CHorizontalLayoutUI::GetInterface(const char* pstrName) {
     return std::strcmp(pstrName, "HorizontalLayout") == 0 ? this
-                                                           : CContainerUI::GetInterface(pstrName);
+                                                          : CContainerUI::GetInterface(pstrName);
 }
 
 void CHorizontalLayoutUI::SetPos(RECT rc) {

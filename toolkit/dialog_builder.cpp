@@ -1,14 +1,15 @@
 #include "toolkit/dialog_builder.h"
 
 #include <shlwapi.h>
-#include <xmllite.h>
 #include <wrl/client.h>
+#include <xmllite.h>
 
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "toolkit/ansi_wide.h"
 #include "toolkit/container.h"
 #include "toolkit/control_factory.h"
 #include "toolkit/paint_manager.h"
@@ -18,15 +19,6 @@ using Microsoft::WRL::ComPtr;
 namespace {
 
 using Attributes = std::vector<std::pair<std::string, std::string>>;
-
-std::string Narrow(const wchar_t* text) {
-    int size = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1) return {};
-    std::string narrow(size, '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text, -1, narrow.data(), size, nullptr, nullptr);
-    narrow.resize(size - 1);
-    return narrow;
-}
 
 // The platform's XML reader lives in xmllite.dll, which has no import library here.
 HRESULT CreateReader(ComPtr<IXmlReader>& reader) {
@@ -43,10 +35,7 @@ HRESULT CreateReader(ComPtr<IXmlReader>& reader) {
 ComPtr<IStream> OpenSkin(const char* xml) {
     ComPtr<IStream> stream;
     if (xml[0] == '<') {
-        int size = ::MultiByteToWideChar(CP_ACP, 0, xml, -1, nullptr, 0);
-        std::wstring wide(1, L'\xFEFF');
-        wide.resize(size > 0 ? size : 1);
-        ::MultiByteToWideChar(CP_ACP, 0, xml, -1, wide.data() + 1, size - 1);
+        std::wstring wide = L'\xFEFF' + ui::WidenAnsi(xml);
         stream.Attach(::SHCreateMemStream(reinterpret_cast<const BYTE*>(wide.data()),
                                           static_cast<UINT>(wide.size() * sizeof(wchar_t))));
     } else {
@@ -64,7 +53,7 @@ Attributes ReadAttributes(IXmlReader* reader) {
         const wchar_t* value = nullptr;
         if (SUCCEEDED(reader->GetLocalName(&name, nullptr)) &&
             SUCCEEDED(reader->GetValue(&value, nullptr))) {
-            attributes.emplace_back(Narrow(name), Narrow(value));
+            attributes.emplace_back(ui::NarrowToAnsi(name), ui::NarrowToAnsi(value));
         }
     }
     reader->MoveToElement();
@@ -113,7 +102,7 @@ bool SkinReader::Read(IXmlReader* reader, CControlUI* parent) {
             const wchar_t* name = nullptr;
             if (FAILED(reader->GetLocalName(&name, nullptr))) return false;
             bool empty = reader->IsEmptyElement();
-            StartElement(Narrow(name), ReadAttributes(reader), empty);
+            StartElement(ui::NarrowToAnsi(name), ReadAttributes(reader), empty);
         } else if (type == XmlNodeType_EndElement) {
             if (skipDepth_ > 0) {
                 --skipDepth_;
@@ -134,8 +123,7 @@ bool SkinReader::Read(IXmlReader* reader, CControlUI* parent) {
     return true;
 }
 
-void SkinReader::StartElement(const std::string& name, const Attributes& attributes,
-                              bool empty) {
+void SkinReader::StartElement(const std::string& name, const Attributes& attributes, bool empty) {
     if (skipDepth_ > 0) {
         if (!empty) ++skipDepth_;
         return;
@@ -206,8 +194,8 @@ CControlUI* SkinReader::MakeControl(const std::string& name, const Attributes& a
     CControlUI* parent = nullptr;
     for (auto it = open_.rbegin(); it != open_.rend() && !parent; ++it) parent = *it;
     if (!parent) parent = outerParent_;
-    auto* container = parent ? static_cast<CContainerUI*>(parent->GetInterface("Container"))
-                             : nullptr;
+    auto* container =
+        parent ? static_cast<CContainerUI*>(parent->GetInterface("Container")) : nullptr;
     if (container) {
         container->Add(control);
     } else if (!parent && !root_) {

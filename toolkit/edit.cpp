@@ -6,25 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "toolkit/ansi_wide.h"
 #include "toolkit/paint_manager.h"
 
 namespace {
-
-std::wstring Widen(const char* text) {
-    int size = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    std::wstring wide(size > 0 ? size : 1, L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), size);
-    wide.resize(wide.size() - 1);
-    return wide;
-}
-
-std::string Narrow(const std::wstring& text) {
-    int size = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string narrow(size > 0 ? size : 1, '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, narrow.data(), size, nullptr, nullptr);
-    narrow.resize(narrow.size() - 1);
-    return narrow;
-}
 
 constexpr wchar_t kPasswordChar = 0x25CF;  // a black circle
 
@@ -50,12 +35,12 @@ CDuiString CEditUI::GetText() const {
     std::wstring wide(length + 1, L'\0');
     ::GetWindowTextW(native_, wide.data(), length + 1);
     wide.resize(length);
-    return Narrow(wide);
+    return ui::NarrowToAnsi(wide);
 }
 
 void CEditUI::SetText(const char* pstrText) {
     text_ = pstrText ? pstrText : "";
-    if (native_) ::SetWindowTextW(native_, Widen(text_).c_str());
+    if (native_) ::SetWindowTextW(native_, ui::WidenAnsi(text_.str()).c_str());
     UpdateNativeWindow();
     Invalidate();
 }
@@ -154,10 +139,10 @@ void CEditUI::CreateNativeWindow() {
     if (native_ || !manager_ || !manager_->GetPaintWindow()) return;
     RECT rc = TextRect();
     DWORD style = WS_CHILD | ES_AUTOHSCROLL | (password_ ? ES_PASSWORD : 0);
-    native_ = ::CreateWindowExW(0, L"EDIT", Widen(text_).c_str(), style, rc.left, rc.top,
-                                rc.right - rc.left, rc.bottom - rc.top,
-                                manager_->GetPaintWindow(), nullptr,
-                                CPaintManagerUI::GetInstance(), nullptr);
+    native_ =
+        ::CreateWindowExW(0, L"EDIT", ui::WidenAnsi(text_.str()).c_str(), style, rc.left, rc.top,
+                          rc.right - rc.left, rc.bottom - rc.top, manager_->GetPaintWindow(),
+                          nullptr, CPaintManagerUI::GetInstance(), nullptr);
     if (!native_) return;
     ::SetWindowLongPtrW(native_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     nativeProc_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
@@ -191,56 +176,56 @@ LRESULT CALLBACK CEditUI::NativeProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM
     auto* self = reinterpret_cast<CEditUI*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
     WNDPROC next = self->nativeProc_;
     switch (uMsg) {
-    case WM_SETFOCUS: {
-        LRESULT result = ::CallWindowProcW(next, hWnd, uMsg, wParam, lParam);
-        self->OnNativeFocus(true);
-        return result;
-    }
-    case WM_KILLFOCUS: {
-        LRESULT result = ::CallWindowProcW(next, hWnd, uMsg, wParam, lParam);
-        // Focus moving to the window itself or another control is reported by the manager.
-        self->OnNativeFocus(false);
-        return result;
-    }
-    case WM_CHAR:
-        // Tab and Return are the window's keys, not text (and the edit would beep).
-        if (wParam == VK_TAB || wParam == VK_RETURN) return 0;
-        break;
-    case WM_KEYDOWN:
-        if (wParam == VK_RETURN && self->manager_) {
-            self->manager_->SendNotify(self, DUI_MSGTYPE_RETURN);
-            return 0;
+        case WM_SETFOCUS: {
+            LRESULT result = ::CallWindowProcW(next, hWnd, uMsg, wParam, lParam);
+            self->OnNativeFocus(true);
+            return result;
         }
-        break;
-    default:
-        break;
+        case WM_KILLFOCUS: {
+            LRESULT result = ::CallWindowProcW(next, hWnd, uMsg, wParam, lParam);
+            // Focus moving to the window itself or another control is reported by the manager.
+            self->OnNativeFocus(false);
+            return result;
+        }
+        case WM_CHAR:
+            // Tab and Return are the window's keys, not text (and the edit would beep).
+            if (wParam == VK_TAB || wParam == VK_RETURN) return 0;
+            break;
+        case WM_KEYDOWN:
+            if (wParam == VK_RETURN && self->manager_) {
+                self->manager_->SendNotify(self, DUI_MSGTYPE_RETURN);
+                return 0;
+            }
+            break;
+        default:
+            break;
     }
     return ::CallWindowProcW(next, hWnd, uMsg, wParam, lParam);
 }
 
 void CEditUI::DoEvent(TEventUI& event) {
     switch (event.Type) {
-    case UIEVENT_MOUSEENTER:
-        hot_ = true;
-        Invalidate();
-        break;
-    case UIEVENT_MOUSELEAVE:
-        hot_ = false;
-        Invalidate();
-        break;
-    case UIEVENT_BUTTONDOWN:
-    case UIEVENT_DBLCLICK:
-        if (IsEnabled()) SetFocus();
-        break;
-    case UIEVENT_KILLFOCUS:
-        UpdateNativeWindow();
-        Invalidate();
-        break;
-    case UIEVENT_SETCURSOR:
-        ::SetCursor(::LoadCursor(nullptr, IDC_IBEAM));
-        break;
-    default:
-        CLabelUI::DoEvent(event);
+        case UIEVENT_MOUSEENTER:
+            hot_ = true;
+            Invalidate();
+            break;
+        case UIEVENT_MOUSELEAVE:
+            hot_ = false;
+            Invalidate();
+            break;
+        case UIEVENT_BUTTONDOWN:
+        case UIEVENT_DBLCLICK:
+            if (IsEnabled()) SetFocus();
+            break;
+        case UIEVENT_KILLFOCUS:
+            UpdateNativeWindow();
+            Invalidate();
+            break;
+        case UIEVENT_SETCURSOR:
+            ::SetCursor(::LoadCursor(nullptr, IDC_IBEAM));
+            break;
+        default:
+            CLabelUI::DoEvent(event);
     }
 }
 

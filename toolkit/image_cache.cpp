@@ -6,7 +6,9 @@
 #include <cstring>
 #include <vector>
 
+#include "toolkit/ansi_wide.h"
 #include "toolkit/paint_manager.h"
+#include "toolkit/render.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -15,14 +17,6 @@ namespace {
 bool FileExists(const std::string& path) {
     DWORD attributes = ::GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::wstring Widen(const std::string& text) {
-    int size = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(size > 0 ? size : 1, L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), size);
-    wide.resize(wide.size() - 1);
-    return wide;
 }
 
 // Premultiplied BGRA pixels, top row first.
@@ -35,17 +29,18 @@ bool DecodeImage(const std::string& path, UINT& width, UINT& height, std::vector
     ComPtr<IWICBitmapDecoder> decoder;
     ComPtr<IWICBitmapFrameDecode> frame;
     ComPtr<IWICBitmapSource> converted;
-    if (FAILED(factory->CreateDecoderFromFilename(Widen(path).c_str(), nullptr, GENERIC_READ,
-                                                  WICDecodeMetadataCacheOnDemand, &decoder)) ||
+    if (FAILED(factory->CreateDecoderFromFilename(ui::WidenAnsi(path).c_str(), nullptr,
+                                                  GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+                                                  &decoder)) ||
         FAILED(decoder->GetFrame(0, &frame)) ||
         FAILED(::WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, frame.Get(), &converted)) ||
-        FAILED(converted->GetSize(&width, &height)) || width == 0 || height == 0 ||
-        width > 8192 || height > 8192) {
+        FAILED(converted->GetSize(&width, &height)) || width == 0 || height == 0 || width > 8192 ||
+        height > 8192) {
         return false;
     }
     pixels.resize(static_cast<size_t>(width) * height * 4);
-    return SUCCEEDED(converted->CopyPixels(nullptr, width * 4, static_cast<UINT>(pixels.size()),
-                                           pixels.data()));
+    return SUCCEEDED(
+        converted->CopyPixels(nullptr, width * 4, static_cast<UINT>(pixels.size()), pixels.data()));
 }
 
 void ApplyMask(std::vector<BYTE>& pixels, std::uint32_t mask) {
@@ -56,15 +51,9 @@ void ApplyMask(std::vector<BYTE>& pixels, std::uint32_t mask) {
 }
 
 HBITMAP MakeBitmap(UINT width, UINT height, const std::vector<BYTE>& pixels) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = static_cast<LONG>(width);
-    info.bmiHeader.biHeight = -static_cast<LONG>(height);
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap =
+        render::CreateArgbBitmap(static_cast<int>(width), static_cast<int>(height), &bits);
     if (bitmap) std::memcpy(bits, pixels.data(), pixels.size());
     return bitmap;
 }

@@ -36,8 +36,8 @@ void CLabelUI::SetAttribute(const char* pstrName, const char* pstrValue) {
     } else if (name == "textpadding") {
         textPadding_ = ui::ParseBox(value);
     } else if (name == "endellipsis") {
-        textStyle_ = ui::ParseBool(value) ? textStyle_ | DT_END_ELLIPSIS
-                                          : textStyle_ & ~DT_END_ELLIPSIS;
+        textStyle_ =
+            ui::ParseBool(value) ? textStyle_ | DT_END_ELLIPSIS : textStyle_ & ~DT_END_ELLIPSIS;
     } else {
         CControlUI::SetAttribute(pstrName, pstrValue);
     }
@@ -66,7 +66,8 @@ DWORD CLabelUI::CurrentTextColor() const {
 }
 
 HFONT CLabelUI::Font() const {
-    return manager_ ? manager_->GetFont(font_) : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    return manager_ ? manager_->GetFont(font_)
+                    : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 }
 
 void CLabelUI::PaintText(HDC hDC) {

@@ -51,7 +51,8 @@ void COptionUI::UnselectGroupMembers() {
     while (!pending.empty()) {
         CControlUI* control = pending.back();
         pending.pop_back();
-        for (int i = 0; i < control->GetChildCount(); ++i) pending.push_back(control->GetChildAt(i));
+        for (int i = 0; i < control->GetChildCount(); ++i)
+            pending.push_back(control->GetChildAt(i));
         auto* option = static_cast<COptionUI*>(control->GetInterface("Option"));
         // While a tree is attached, options not yet attached keep their choice: the one attached
         // last wins, as the one written last in the skin should.

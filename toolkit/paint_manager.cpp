@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "toolkit/control.h"
+#include "toolkit/render.h"
 #include "toolkit/window_accessible.h"
 
 namespace {
@@ -163,9 +164,9 @@ bool CPaintManagerUI::PreMessageHandler(const MSG* msg) {
 
 void CPaintManagerUI::Init(HWND hWnd) {
     window_ = hWnd;
-    toolTip_ = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hWnd,
-                                 nullptr, theInstance, nullptr);
+    toolTip_ = ::CreateWindowExA(
+        0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hWnd, nullptr, theInstance, nullptr);
 }
 
 bool CPaintManagerUI::AttachDialog(CControlUI* root) {
@@ -246,67 +247,67 @@ void CPaintManagerUI::SendEvent(CControlUI* control, int type, POINT pt, WPARAM 
 bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes) {
     if (!window_) return false;
     switch (uMsg) {
-    case WM_ERASEBKGND:
-        lRes = 1;
-        return true;
-    case WM_PAINT:
-        Paint();
-        lRes = 0;
-        return true;
-    case WM_SIZE:
-        needLayout_ = true;
-        ::InvalidateRect(window_, nullptr, FALSE);
-        return false;
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-    case WM_LBUTTONDBLCLK:
-    case WM_MOUSELEAVE:
-        return HandleMouse(uMsg, wParam, lParam);
-    case WM_SETCURSOR: {
-        if (LOWORD(lParam) != HTCLIENT) return false;
-        POINT pt;
-        ::GetCursorPos(&pt);
-        ::ScreenToClient(window_, &pt);
-        CControlUI* control = FindControl(pt);
-        if (!control) return false;
-        SendEvent(control, UIEVENT_SETCURSOR, pt);
-        lRes = TRUE;
-        return true;
-    }
-    case WM_KEYDOWN:
-        if (focus_) SendEvent(focus_, UIEVENT_KEYDOWN, POINT{}, wParam, lParam);
-        return false;
-    case WM_SETFOCUS:
-        // Back in the window: the control that had the focus gets it again.
-        if (focus_) focus_->SetFocus();
-        return false;
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORSTATIC:
-        // Native edit boxes draw on white with the skin's text colour unless told otherwise.
-        ::SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
-        lRes = reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
-        return true;
-    case WM_GETOBJECT:
-        return AnswerAccessibleObject(this, wParam, lParam, lRes);
-    case kQueuedActionMessage: {
-        std::vector<QueuedAction> actions;
-        actions.swap(pendingActions_);
-        DispatchScope scope;
-        for (const QueuedAction& action : actions) {
-            // The control may have left the tree since it was asked for.
-            if (!IsInTree(action.control) || IsPendingDelete(action.control)) continue;
-            if (action.focus) {
-                action.control->SetFocus();
-            } else {
-                action.control->DoDefaultAction();
-            }
+        case WM_ERASEBKGND:
+            lRes = 1;
+            return true;
+        case WM_PAINT:
+            Paint();
+            lRes = 0;
+            return true;
+        case WM_SIZE:
+            needLayout_ = true;
+            ::InvalidateRect(window_, nullptr, FALSE);
+            return false;
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_LBUTTONDBLCLK:
+        case WM_MOUSELEAVE:
+            return HandleMouse(uMsg, wParam, lParam);
+        case WM_SETCURSOR: {
+            if (LOWORD(lParam) != HTCLIENT) return false;
+            POINT pt;
+            ::GetCursorPos(&pt);
+            ::ScreenToClient(window_, &pt);
+            CControlUI* control = FindControl(pt);
+            if (!control) return false;
+            SendEvent(control, UIEVENT_SETCURSOR, pt);
+            lRes = TRUE;
+            return true;
         }
-        lRes = 0;
-        return true;
-    }
-    default:
-        return false;
+        case WM_KEYDOWN:
+            if (focus_) SendEvent(focus_, UIEVENT_KEYDOWN, POINT{}, wParam, lParam);
+            return false;
+        case WM_SETFOCUS:
+            // Back in the window: the control that had the focus gets it again.
+            if (focus_) focus_->SetFocus();
+            return false;
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORSTATIC:
+            // Native edit boxes draw on white with the skin's text colour unless told otherwise.
+            ::SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
+            lRes = reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
+            return true;
+        case WM_GETOBJECT:
+            return AnswerAccessibleObject(this, wParam, lParam, lRes);
+        case kQueuedActionMessage: {
+            std::vector<QueuedAction> actions;
+            actions.swap(pendingActions_);
+            DispatchScope scope;
+            for (const QueuedAction& action : actions) {
+                // The control may have left the tree since it was asked for.
+                if (!IsInTree(action.control) || IsPendingDelete(action.control)) continue;
+                if (action.focus) {
+                    action.control->SetFocus();
+                } else {
+                    action.control->DoDefaultAction();
+                }
+            }
+            lRes = 0;
+            return true;
+        }
+        default:
+            return false;
     }
 }
 
@@ -344,29 +345,30 @@ bool CPaintManagerUI::HandleMouse(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         UpdateToolTip(hover_);
     }
     switch (uMsg) {
-    case WM_MOUSEMOVE:
-        SendEvent(capture_ ? capture_ : target, UIEVENT_MOUSEMOVE, pt, wParam, lParam);
-        break;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-        if (!target || !target->IsEnabled()) break;
-        ::SetCapture(window_);
-        capture_ = target;
-        SendEvent(target, uMsg == WM_LBUTTONDOWN ? UIEVENT_BUTTONDOWN : UIEVENT_DBLCLICK, pt,
-                  wParam, lParam);
-        break;
-    case WM_LBUTTONUP:
-        // The pressed control may be gone (its press removed it); the capture goes all the same.
-        if (::GetCapture() == window_) ::ReleaseCapture();
-        if (!capture_) break;
-        {
-            CControlUI* pressed = capture_;
-            capture_ = nullptr;
-            SendEvent(pressed, UIEVENT_BUTTONUP, pt, wParam, lParam);
-        }
-        break;
-    default:
-        break;
+        case WM_MOUSEMOVE:
+            SendEvent(capture_ ? capture_ : target, UIEVENT_MOUSEMOVE, pt, wParam, lParam);
+            break;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            if (!target || !target->IsEnabled()) break;
+            ::SetCapture(window_);
+            capture_ = target;
+            SendEvent(target, uMsg == WM_LBUTTONDOWN ? UIEVENT_BUTTONDOWN : UIEVENT_DBLCLICK, pt,
+                      wParam, lParam);
+            break;
+        case WM_LBUTTONUP:
+            // The pressed control may be gone (its press removed it); the capture goes all the
+            // same.
+            if (::GetCapture() == window_) ::ReleaseCapture();
+            if (!capture_) break;
+            {
+                CControlUI* pressed = capture_;
+                capture_ = nullptr;
+                SendEvent(pressed, UIEVENT_BUTTONUP, pt, wParam, lParam);
+            }
+            break;
+        default:
+            break;
     }
     return false;
 }
@@ -384,14 +386,8 @@ void CPaintManagerUI::Paint() {
     int h = client.bottom - client.top;
     if (w > 0 && h > 0 && root_) {
         HDC memory = ::CreateCompatibleDC(hDC);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = w;
-        info.bmiHeader.biHeight = -h;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
         void* bits = nullptr;
-        HBITMAP buffer = ::CreateDIBSection(hDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HBITMAP buffer = render::CreateArgbBitmap(w, h, &bits);
         HGDIOBJ old = ::SelectObject(memory, buffer);
         ::FillRect(memory, &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
         root_->DoPaint(memory, ps.rcPaint);

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/ansi_wide.h"
+
 namespace render {
 namespace {
 
@@ -25,14 +27,8 @@ double RoundCoverage(int x, int y, int w, int h, double rx, double ry) {
 void BlendPixels(HDC hDC, const RECT& rc, const std::vector<std::uint32_t>& pixels) {
     int w = rc.right - rc.left;
     int h = rc.bottom - rc.top;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreateArgbBitmap(w, h, &bits);
     if (!bitmap) return;
     std::copy(pixels.begin(), pixels.end(), static_cast<std::uint32_t*>(bits));
     HDC memory = ::CreateCompatibleDC(hDC);
@@ -65,6 +61,17 @@ void Blit(HDC hDC, HDC source, const RECT& to, const RECT& from) {
 
 }  // namespace
 
+HBITMAP CreateArgbBitmap(int width, int height, void** bits) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
 COLORREF ToColorRef(std::uint32_t argb) {
     return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
 }
@@ -83,8 +90,8 @@ void FillColor(HDC hDC, const RECT& rc, std::uint32_t argb, ui::Extent round) {
     std::vector<std::uint32_t> pixels(static_cast<size_t>(w) * h);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            double coverage = rounded ? RoundCoverage(x, y, w, h, round.cx / 2.0, round.cy / 2.0)
-                                      : 1.0;
+            double coverage =
+                rounded ? RoundCoverage(x, y, w, h, round.cx / 2.0, round.cy / 2.0) : 1.0;
             pixels[static_cast<size_t>(y) * w + x] = Premultiplied(argb, coverage);
         }
     }
@@ -146,21 +153,19 @@ void DrawImage(HDC hDC, const RECT& rc, const LoadedImage& image, const ui::Imag
 
 void DrawText(HDC hDC, RECT rc, const char* text, HFONT font, std::uint32_t argb, UINT format) {
     if (!text || !*text) return;
-    int size = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (size <= 1) return;
-    std::wstring wide(size, L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), size);
+    std::wstring wide = ui::WidenAnsi(text);
+    int length = static_cast<int>(wide.size());
     HGDIOBJ oldFont = ::SelectObject(hDC, font);
     ::SetBkMode(hDC, TRANSPARENT);
     ::SetTextColor(hDC, ToColorRef(argb));
     if ((format & DT_WORDBREAK) && (format & (DT_VCENTER | DT_BOTTOM))) {
         // DrawText centres only single lines; wrapped text is measured and moved by hand.
         RECT measured = rc;
-        ::DrawTextW(hDC, wide.c_str(), size - 1, &measured, format | DT_NOPREFIX | DT_CALCRECT);
+        ::DrawTextW(hDC, wide.c_str(), length, &measured, format | DT_NOPREFIX | DT_CALCRECT);
         LONG spare = (rc.bottom - rc.top) - (measured.bottom - measured.top);
         if (spare > 0) rc.top += (format & DT_BOTTOM) ? spare : spare / 2;
     }
-    ::DrawTextW(hDC, wide.c_str(), size - 1, &rc, format | DT_NOPREFIX);
+    ::DrawTextW(hDC, wide.c_str(), length, &rc, format | DT_NOPREFIX);
     ::SelectObject(hDC, oldFont);
 }
 

@@ -20,5 +20,7 @@ void DrawImage(HDC hDC, const RECT& rc, const LoadedImage& image, const ui::Imag
 // Text in the system's ANSI code page, drawn with DrawText's format flags.
 void DrawText(HDC hDC, RECT rc, const char* text, HFONT font, std::uint32_t argb, UINT format);
 COLORREF ToColorRef(std::uint32_t argb);
+// A 32-bit top-down bitmap whose pixels (premultiplied BGRA) the caller writes through `bits`.
+HBITMAP CreateArgbBitmap(int width, int height, void** bits);
 
 }  // namespace render

@@ -2,6 +2,7 @@
 
 #include <oleacc.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 
@@ -79,10 +80,13 @@ void CVerifyUI::PaintText(HDC hDC) {
     int h = pos_.bottom - pos_.top;
     if (w <= 0 || h <= 0) return;
     for (int line = 0; line < 4; ++line) {
-        HPEN pen = ::CreatePen(PS_SOLID, 1, render::ToColorRef(kInkColors[shape() % 5] & 0x7FFFFFFF));
+        HPEN pen =
+            ::CreatePen(PS_SOLID, 1, render::ToColorRef(kInkColors[shape() % 5] & 0x7FFFFFFF));
         HGDIOBJ old = ::SelectObject(hDC, pen);
-        ::MoveToEx(hDC, pos_.left + static_cast<int>(shape() % w), pos_.top + static_cast<int>(shape() % h), nullptr);
-        ::LineTo(hDC, pos_.left + static_cast<int>(shape() % w), pos_.top + static_cast<int>(shape() % h));
+        ::MoveToEx(hDC, pos_.left + static_cast<int>(shape() % w),
+                   pos_.top + static_cast<int>(shape() % h), nullptr);
+        ::LineTo(hDC, pos_.left + static_cast<int>(shape() % w),
+                 pos_.top + static_cast<int>(shape() % h));
         ::SelectObject(hDC, old);
         ::DeleteObject(pen);
     }
@@ -90,7 +94,9 @@ void CVerifyUI::PaintText(HDC hDC) {
     ::GetObjectA(Font(), sizeof(base), &base);
     base.lfHeight = -(h * 2 / 3);
     base.lfWeight = FW_BOLD;
-    int cell = w / kCodeLength;
+    // A margin on both sides keeps the tilted letters at the ends whole.
+    constexpr int kMargin = 6;
+    int cell = std::max(1, (w - 2 * kMargin) / kCodeLength);
     for (int i = 0; i < code_.GetLength(); ++i) {
         LOGFONTA skewed = base;
         // Up to 20 degrees either way, in tenths of a degree.
@@ -99,8 +105,8 @@ void CVerifyUI::PaintText(HDC hDC) {
         HFONT font = ::CreateFontIndirectA(&skewed);
         char letter[2] = {code_.GetData()[i], 0};
         int lift = static_cast<int>(shape() % 7) - 3;
-        RECT cellRect{pos_.left + i * cell, pos_.top + lift, pos_.left + (i + 1) * cell,
-                      pos_.bottom + lift};
+        LONG left = pos_.left + kMargin + i * cell;
+        RECT cellRect{left, pos_.top + lift, left + cell, pos_.bottom + lift};
         render::DrawText(hDC, cellRect, letter, font, kInkColors[shape() % 5],
                          DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         ::DeleteObject(font);

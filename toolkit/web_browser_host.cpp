@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <new>
 
+#include "toolkit/ansi_wide.h"
 #include "toolkit/web_browser_event_handler.h"
 
 // Interface ids come from __uuidof, not from the import libraries: with -static some of mingw's
@@ -475,12 +476,9 @@ void WebBrowserHost::SetVisible(bool visible) {
 
 bool WebBrowserHost::Navigate2(const char* url) {
     if (!browser_ || !url) return false;
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, url, -1, nullptr, 0);
-    if (length <= 0) return false;
-    // The length counts the terminator, which SysAllocStringLen adds by itself.
-    UniqueBstr text(::SysAllocStringLen(nullptr, static_cast<UINT>(length - 1)));
+    std::wstring wide = ui::WidenAnsi(url);
+    UniqueBstr text(::SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size())));
     if (!text) return false;
-    ::MultiByteToWideChar(CP_ACP, 0, url, -1, text.get(), length);
     VARIANT target;
     ::VariantInit(&target);
     V_VT(&target) = VT_BSTR;

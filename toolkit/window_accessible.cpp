@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/ansi_wide.h"
 #include "toolkit/combo.h"
 #include "toolkit/control.h"
 #include "toolkit/edit.h"
@@ -76,19 +77,12 @@ BSTR ToBstr(const wchar_t* text, int length) {
 }
 
 BSTR ToBstr(const char* text) {
-    int size = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    BSTR wide = ::SysAllocStringLen(nullptr, size > 1 ? size - 1 : 0);
-    if (wide && size > 1) ::MultiByteToWideChar(CP_ACP, 0, text, -1, wide, size);
-    return wide;
+    std::wstring wide = ui::WidenAnsi(text);
+    return ToBstr(wide.data(), static_cast<int>(wide.size()));
 }
 
 std::string FromBstr(BSTR text) {
-    int length = static_cast<int>(::SysStringLen(text));
-    if (length == 0) return {};
-    int size = ::WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string narrow(size > 0 ? size : 0, '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text, length, narrow.data(), size, nullptr, nullptr);
-    return narrow;
+    return ui::NarrowToAnsi(std::wstring_view(text ? text : L"", ::SysStringLen(text)));
 }
 
 HRESULT AnswerText(const char* text, BSTR* answer) {

@@ -147,16 +147,35 @@ LRESULT WindowImplBase::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     bool handled = false;
     LRESULT result = 0;
     switch (uMsg) {
-    case WM_CREATE: result = OnCreate(uMsg, wParam, lParam, handled); break;
-    case WM_CLOSE: result = OnClose(uMsg, wParam, lParam, handled); break;
-    case WM_DESTROY: result = OnDestroy(uMsg, wParam, lParam, handled); break;
-    case WM_NCACTIVATE: result = OnNcActivate(uMsg, wParam, lParam, handled); break;
-    case WM_NCCALCSIZE: result = OnNcCalcSize(uMsg, wParam, lParam, handled); break;
-    case WM_NCPAINT: result = OnNcPaint(uMsg, wParam, lParam, handled); break;
-    case WM_NCHITTEST: result = OnNcHitTest(uMsg, wParam, lParam, handled); break;
-    case WM_SIZE: result = OnSize(uMsg, wParam, lParam, handled); break;
-    case WM_SYSCOMMAND: result = OnSysCommand(uMsg, wParam, lParam, handled); break;
-    default: break;
+        case WM_CREATE:
+            result = OnCreate(uMsg, wParam, lParam, handled);
+            break;
+        case WM_CLOSE:
+            result = OnClose(uMsg, wParam, lParam, handled);
+            break;
+        case WM_DESTROY:
+            result = OnDestroy(uMsg, wParam, lParam, handled);
+            break;
+        case WM_NCACTIVATE:
+            result = OnNcActivate(uMsg, wParam, lParam, handled);
+            break;
+        case WM_NCCALCSIZE:
+            result = OnNcCalcSize(uMsg, wParam, lParam, handled);
+            break;
+        case WM_NCPAINT:
+            result = OnNcPaint(uMsg, wParam, lParam, handled);
+            break;
+        case WM_NCHITTEST:
+            result = OnNcHitTest(uMsg, wParam, lParam, handled);
+            break;
+        case WM_SIZE:
+            result = OnSize(uMsg, wParam, lParam, handled);
+            break;
+        case WM_SYSCOMMAND:
+            result = OnSysCommand(uMsg, wParam, lParam, handled);
+            break;
+        default:
+            break;
     }
     if (handled) return result;
     result = HandleCustomMessage(uMsg, wParam, lParam, handled);

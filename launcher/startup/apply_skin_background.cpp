@@ -8,19 +8,19 @@ namespace gatevane {
 
 void ApplySkinBackground(CControlUI* control) {
     if (!control) return;
-    SkinBackground background =
-        ChooseSkinBackground(theSettings.skinUsesImage, theSettings.skinColor, theSettings.skinImage);
+    SkinBackground background = ChooseSkinBackground(theSettings.skinUsesImage,
+                                                     theSettings.skinColor, theSettings.skinImage);
     switch (background.kind) {
-    case SkinBackground::Kind::Picture:
-        control->SetBkImage("");
-        control->SetBkImage(background.picture.c_str());
-        break;
-    case SkinBackground::Kind::Color:
-        control->SetBkImage("");
-        control->SetBkColor(background.color);
-        break;
-    case SkinBackground::Kind::KeepSkin:
-        return;
+        case SkinBackground::Kind::Picture:
+            control->SetBkImage("");
+            control->SetBkImage(background.picture.c_str());
+            break;
+        case SkinBackground::Kind::Color:
+            control->SetBkImage("");
+            control->SetBkColor(background.color);
+            break;
+        case SkinBackground::Kind::KeepSkin:
+            return;
     }
     control->NeedUpdate();
 }

@@ -7,7 +7,8 @@ SkinBackground ChooseSkinBackground(bool usesImage, std::uint32_t color, std::ui
     if (usesImage) {
         if (image < kSkinPictureCount) {
             background.kind = SkinBackground::Kind::Picture;
-            background.picture = "TesselRes/Skin/ColorSkin/Skin/bkg_" + std::to_string(image) + ".jpg";
+            background.picture =
+                "TesselRes/Skin/ColorSkin/Skin/bkg_" + std::to_string(image) + ".jpg";
         }
     } else if (color != 0) {
         background.kind = SkinBackground::Kind::Color;

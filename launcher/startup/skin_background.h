@@ -11,7 +11,7 @@ namespace gatevane {
 struct SkinBackground {
     enum class Kind { KeepSkin, Picture, Color };
     Kind kind = Kind::KeepSkin;
-    std::string picture;  // for Picture: the file, relative to the program folder
+    std::string picture;      // for Picture: the file, relative to the program folder
     std::uint32_t color = 0;  // for Color: handed to the toolkit unchanged (AARRGGBB)
 };
 

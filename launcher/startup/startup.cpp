@@ -1,5 +1,6 @@
 // The launcher's start-up, in this order:
-//   the toolkit's instance and skin folder -> COM (apartment) -> single instance (mutex "Quarnel", or a running lobby brought to the front)
+//   the toolkit's instance and skin folder -> COM (apartment) -> single instance (mutex "Quarnel",
+//   or a running lobby brought to the front)
 //   -> a launcher left in UpdateDownLoad swapped in and started -> Winsock 1.1
 //   -> QuarnelOld.exe removed -> settings -> the command line decides the update check.
 // Every early end returns 0 after closing what was opened; the mutex handle is closed, never

@@ -3,6 +3,7 @@
 #include <oleacc.h>
 #include <wrl/client.h>
 
+#include "toolkit/ansi_wide.h"
 #include "toolkit/window_accessible.h"
 
 namespace gatevane::testing {
@@ -15,9 +16,8 @@ class OwnedBstr {
 public:
     OwnedBstr() = default;
     explicit OwnedBstr(const std::string& ansi) {
-        int size = ::MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
-        text_ = ::SysAllocStringLen(nullptr, size > 1 ? size - 1 : 0);
-        if (text_ && size > 1) ::MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, text_, size);
+        std::wstring wide = ui::WidenAnsi(ansi);
+        text_ = ::SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
     }
     ~OwnedBstr() { ::SysFreeString(text_); }
     OwnedBstr(const OwnedBstr&) = delete;
@@ -30,12 +30,7 @@ public:
         return &text_;
     }
     std::string Ansi() const {
-        int length = static_cast<int>(::SysStringLen(text_));
-        if (length == 0) return {};
-        int size = ::WideCharToMultiByte(CP_ACP, 0, text_, length, nullptr, 0, nullptr, nullptr);
-        std::string ansi(size > 0 ? size : 0, '\0');
-        ::WideCharToMultiByte(CP_ACP, 0, text_, length, ansi.data(), size, nullptr, nullptr);
-        return ansi;
+        return ui::NarrowToAnsi(std::wstring_view(text_ ? text_ : L"", ::SysStringLen(text_)));
     }
 
 private:

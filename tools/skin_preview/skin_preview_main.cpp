@@ -19,10 +19,10 @@
 #include <string>
 #include <vector>
 
-#include "tools/skin_preview/window_capture.h"
 #include "toolkit/container.h"
 #include "toolkit/dialog_builder.h"
 #include "toolkit/window_impl_base.h"
+#include "tools/skin_preview/window_capture.h"
 
 namespace {
 
@@ -121,7 +121,8 @@ private:
             control->SetBkImage(change.value.c_str());
         } else {
             if (change.kind == "disable") control->SetEnabled(false);
-            if (change.kind == "show" || change.kind == "hide") control->SetVisible(change.kind == "show");
+            if (change.kind == "show" || change.kind == "hide")
+                control->SetVisible(change.kind == "show");
         }
     }
 
@@ -161,8 +162,9 @@ bool CheckSkin(const Options& options) {
     bool built = root != nullptr;
     delete root;
     if (!built || !builder.GetLastError().IsEmpty()) {
-        std::fprintf(stderr, "%s: %s\n", options.skinFile.c_str(),
-                     builder.GetLastError().IsEmpty() ? "not built" : builder.GetLastError().GetData());
+        std::fprintf(
+            stderr, "%s: %s\n", options.skinFile.c_str(),
+            builder.GetLastError().IsEmpty() ? "not built" : builder.GetLastError().GetData());
     }
     return built;
 }
@@ -173,7 +175,8 @@ int Run(Options& options) {
     }
     if (!CheckSkin(options)) return 1;
     auto* window = new PreviewWindow(options);
-    if (!window->Create(nullptr, options.skinFile.c_str(), 0x96C80000, WS_EX_WINDOWEDGE, 0, 0, 0, 0)) {
+    if (!window->Create(nullptr, options.skinFile.c_str(), 0x96C80000, WS_EX_WINDOWEDGE, 0, 0, 0,
+                        0)) {
         return 1;
     }
     window->CenterWindow();
@@ -188,7 +191,8 @@ int Run(Options& options) {
     int result = 0;
     if (options.list) ListControls(window->manager().GetRoot());
     std::string error;
-    if (!options.screenshot.empty() && !SaveWindowPicture(window->GetHWND(), options.screenshot, error)) {
+    if (!options.screenshot.empty() &&
+        !SaveWindowPicture(window->GetHWND(), options.screenshot, error)) {
         std::fprintf(stderr, "screenshot: %s\n", error.c_str());
         result = 1;
     }

@@ -3,17 +3,11 @@
 #include <wincodec.h>
 #include <wrl/client.h>
 
+#include "toolkit/ansi_wide.h"
+
 using Microsoft::WRL::ComPtr;
 
 namespace {
-
-std::wstring Widen(const std::string& text) {
-    int size = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(size > 0 ? size : 1, L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), size);
-    wide.resize(wide.size() - 1);
-    return wide;
-}
 
 bool WritePng(HBITMAP bitmap, const std::string& path) {
     ComPtr<IWICImagingFactory> factory;
@@ -23,15 +17,16 @@ bool WritePng(HBITMAP bitmap, const std::string& path) {
     ComPtr<IWICBitmapFrameEncode> frame;
     return SUCCEEDED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                         IID_PPV_ARGS(&factory))) &&
-           SUCCEEDED(factory->CreateBitmapFromHBITMAP(bitmap, nullptr, WICBitmapIgnoreAlpha,
-                                                      &source)) &&
+           SUCCEEDED(
+               factory->CreateBitmapFromHBITMAP(bitmap, nullptr, WICBitmapIgnoreAlpha, &source)) &&
            SUCCEEDED(factory->CreateStream(&stream)) &&
-           SUCCEEDED(stream->InitializeFromFilename(Widen(path).c_str(), GENERIC_WRITE)) &&
+           SUCCEEDED(stream->InitializeFromFilename(ui::WidenAnsi(path).c_str(), GENERIC_WRITE)) &&
            SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&
            SUCCEEDED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) &&
            SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) &&
-           SUCCEEDED(frame->Initialize(nullptr)) && SUCCEEDED(frame->WriteSource(source.Get(), nullptr)) &&
-           SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
+           SUCCEEDED(frame->Initialize(nullptr)) &&
+           SUCCEEDED(frame->WriteSource(source.Get(), nullptr)) && SUCCEEDED(frame->Commit()) &&
+           SUCCEEDED(encoder->Commit());
 }
 
 }  // namespace
