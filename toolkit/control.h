@@ -101,6 +101,8 @@ public:
     virtual CDuiString AccessibleDefaultAction() const;
     // The action a mouse user would take on the control: click, select or focus.
     virtual void DoDefaultAction();
+    // A key message for a native window the control hosts; true if it took the message.
+    virtual bool TranslateAccelerator(MSG*) { return false; }
 
     CEventSource OnEvent;
 

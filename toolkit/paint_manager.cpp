@@ -155,6 +155,13 @@ bool CPaintManagerUI::PreMessageHandler(const MSG* msg) {
         filter->MessageHandler(msg->message, msg->wParam, msg->lParam, handled);
         if (handled) return true;
     }
+    // A web page's keys (Tab between its fields, its shortcuts) belong to the page.
+    MSG key = *msg;
+    if (key.message >= WM_KEYFIRST && key.message <= WM_KEYLAST &&
+        FindInTree(root_,
+                   [&key](CControlUI* control) { return control->TranslateAccelerator(&key); })) {
+        return true;
+    }
     if (msg->message == WM_KEYDOWN && msg->wParam == VK_TAB) {
         SetNextTabControl(::GetKeyState(VK_SHIFT) >= 0);
         return true;

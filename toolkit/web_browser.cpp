@@ -61,6 +61,10 @@ void CWebBrowserUI::SetInternVisible(bool visible) {
     UpdateHost();
 }
 
+bool CWebBrowserUI::TranslateAccelerator(MSG* msg) {
+    return host_ && IsVisible() && host_->TranslateAccelerator(msg);
+}
+
 long CWebBrowserUI::AccessibleRole() const {
     return ROLE_SYSTEM_DOCUMENT;
 }

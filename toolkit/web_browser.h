@@ -30,6 +30,7 @@ public:
     void SetPos(RECT rc) override;
     void SetVisible(bool visible = true) override;
     void SetInternVisible(bool visible = true) override;
+    bool TranslateAccelerator(MSG* msg) override;
     long AccessibleRole() const override;
     CDuiString AccessibleValue() const override;
 
