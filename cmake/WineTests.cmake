@@ -19,11 +19,13 @@ set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine_session L
 add_test(NAME wine_session_stop COMMAND ${GATEVANE_WINE_SCRIPTS}/wine-session.sh stop ${GATEVANE_WINE_DIR})
 set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine_session LABELS wine TIMEOUT 60)
 
-# gatevane_add_wine_test(<target> LABELS <labels...> [TIMEOUT <s>] [GLOBAL_NAMES])
+# gatevane_add_wine_test(<target> LABELS <labels...> [TIMEOUT <s>] [GLOBAL_NAMES] [DESKTOP])
 # GLOBAL_NAMES: the test uses names every process of the session shares (the mutex and window
 # class "Quarnel", processes called OstrelPet.dll), so it never runs beside another such test.
+# DESKTOP: the test shows windows that take the activation and relies on keeping it (a drop-down
+# box closes when another window becomes active), so it never runs beside another such test.
 function(gatevane_add_wine_test target)
-  cmake_parse_arguments(ARG "GLOBAL_NAMES" "TIMEOUT" "LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "GLOBAL_NAMES;DESKTOP" "TIMEOUT" "LABELS" ${ARGN})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 180)
   endif()
@@ -34,7 +36,14 @@ function(gatevane_add_wine_test target)
     FIXTURES_REQUIRED wine_session
     LABELS "${ARG_LABELS}"
     TIMEOUT ${ARG_TIMEOUT})
+  set(locks)
   if(ARG_GLOBAL_NAMES)
-    set_tests_properties(${target} PROPERTIES RESOURCE_LOCK quarnel_global_names)
+    list(APPEND locks quarnel_global_names)
+  endif()
+  if(ARG_DESKTOP)
+    list(APPEND locks wine_desktop)
+  endif()
+  if(locks)
+    set_tests_properties(${target} PROPERTIES RESOURCE_LOCK "${locks}")
   endif()
 endfunction()
