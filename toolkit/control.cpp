@@ -242,10 +242,10 @@ void CControlUI::PaintBorder(HDC hDC) {
 
 bool CControlUI::DrawImage(HDC hDC, const CDuiString& image) {
     if (image.IsEmpty() || !manager_) return false;
-    ui::ImageSpec spec = ui::ParseImageSpec(image.str());
-    const LoadedImage* loaded = manager_->Images().Get(spec.file, spec.mask);
+    ui::ImageSpec picture = ui::ParseImageSpec(image.str());
+    const LoadedImage* loaded = manager_->Images().Get(picture.file, picture.mask);
     if (!loaded) return false;
-    render::DrawImage(hDC, pos_, *loaded, spec);
+    render::DrawImage(hDC, pos_, *loaded, picture);
     return true;
 }
 

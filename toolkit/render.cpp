@@ -116,22 +116,22 @@ void DrawFrame(HDC hDC, const RECT& rc, std::uint32_t argb, int size, ui::Extent
     FillColor(hDC, RECT{rc.right - size, rc.top + size, rc.right, rc.bottom - size}, argb);
 }
 
-void DrawImage(HDC hDC, const RECT& rc, const LoadedImage& image, const ui::ImageSpec& spec) {
+void DrawImage(HDC hDC, const RECT& rc, const LoadedImage& image, const ui::ImageSpec& picture) {
     RECT from{0, 0, image.width, image.height};
-    if (spec.source) {
-        from = RECT{std::clamp(spec.source->left, 0, image.width),
-                    std::clamp(spec.source->top, 0, image.height),
-                    std::clamp(spec.source->right, 0, image.width),
-                    std::clamp(spec.source->bottom, 0, image.height)};
+    if (picture.source) {
+        from = RECT{std::clamp(picture.source->left, 0, image.width),
+                    std::clamp(picture.source->top, 0, image.height),
+                    std::clamp(picture.source->right, 0, image.width),
+                    std::clamp(picture.source->bottom, 0, image.height)};
     }
     RECT to = rc;
-    if (spec.dest) {
-        to = RECT{rc.left + spec.dest->left, rc.top + spec.dest->top, rc.left + spec.dest->right,
-                  rc.top + spec.dest->bottom};
+    if (picture.dest) {
+        to = RECT{rc.left + picture.dest->left, rc.top + picture.dest->top,
+                  rc.left + picture.dest->right, rc.top + picture.dest->bottom};
     }
     HDC memory = ::CreateCompatibleDC(hDC);
     HGDIOBJ old = ::SelectObject(memory, image.bitmap);
-    const ui::Box& c = spec.corner;
+    const ui::Box& c = picture.corner;
     if (c == ui::Box{}) {
         Blit(hDC, memory, to, from);
     } else {

@@ -16,7 +16,7 @@ void FillColor(HDC hDC, const RECT& rc, std::uint32_t argb, ui::Extent round = {
 void DrawFrame(HDC hDC, const RECT& rc, std::uint32_t argb, int size, ui::Extent round = {});
 // Draws the image string's picture into the control rectangle `rc` (nine-grid when it has
 // corners).
-void DrawImage(HDC hDC, const RECT& rc, const LoadedImage& image, const ui::ImageSpec& spec);
+void DrawImage(HDC hDC, const RECT& rc, const LoadedImage& image, const ui::ImageSpec& picture);
 // Text in the system's ANSI code page, drawn with DrawText's format flags.
 void DrawText(HDC hDC, RECT rc, const char* text, HFONT font, std::uint32_t argb, UINT format);
 COLORREF ToColorRef(std::uint32_t argb);

@@ -129,26 +129,26 @@ AttributeList ParseAttributeList(std::string_view text) {
 }
 
 ImageSpec ParseImageSpec(std::string_view text) {
-    ImageSpec spec;
+    ImageSpec picture;
     text = Trim(text);
     if (text.find('=') == std::string_view::npos) {
-        spec.file = std::string(text);
-        return spec;
+        picture.file = std::string(text);
+        return picture;
     }
     for (const auto& [key, value] : ParsePairs(text, '\'')) {
         if (key == "file") {
-            spec.file = value;
+            picture.file = value;
         } else if (key == "source") {
-            spec.source = ParseBox(value);
+            picture.source = ParseBox(value);
         } else if (key == "corner") {
-            spec.corner = ParseBox(value);
+            picture.corner = ParseBox(value);
         } else if (key == "dest") {
-            spec.dest = ParseBox(value);
+            picture.dest = ParseBox(value);
         } else if (key == "mask") {
-            spec.mask = ParseColor(value);
+            picture.mask = ParseColor(value);
         }
     }
-    return spec;
+    return picture;
 }
 
 }  // namespace ui
