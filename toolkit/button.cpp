@@ -21,16 +21,8 @@ void* CButtonUI::GetInterface(const char* pstrName) {
 
 void CButtonUI::SetAttribute(const char* pstrName, const char* pstrValue) {
     std::string_view name = pstrName;
-    if (name == "normalimage") {
-        SetNormalImage(pstrValue);
-    } else if (name == "hotimage") {
-        SetHotImage(pstrValue);
-    } else if (name == "pushedimage") {
-        SetPushedImage(pstrValue);
-    } else if (name == "focusedimage") {
-        focusedImage_ = pstrValue;
-    } else if (name == "disabledimage") {
-        SetDisabledImage(pstrValue);
+    if (images_.SetAttribute(name, pstrValue)) {
+        Invalidate();
     } else if (name == "hottextcolor") {
         hotTextColor_ = ui::ParseColor(pstrValue).value_or(0);
     } else if (name == "pushedtextcolor") {
@@ -41,22 +33,22 @@ void CButtonUI::SetAttribute(const char* pstrName, const char* pstrValue) {
 }
 
 void CButtonUI::SetNormalImage(const char* pstrImage) {
-    normalImage_ = pstrImage;
+    images_.normal = pstrImage;
     Invalidate();
 }
 
 void CButtonUI::SetHotImage(const char* pstrImage) {
-    hotImage_ = pstrImage;
+    images_.hot = pstrImage;
     Invalidate();
 }
 
 void CButtonUI::SetPushedImage(const char* pstrImage) {
-    pushedImage_ = pstrImage;
+    images_.pushed = pstrImage;
     Invalidate();
 }
 
 void CButtonUI::SetDisabledImage(const char* pstrImage) {
-    disabledImage_ = pstrImage;
+    images_.disabled = pstrImage;
     Invalidate();
 }
 
@@ -123,11 +115,11 @@ void CButtonUI::DoDefaultAction() {
 }
 
 void CButtonUI::PaintStatusImage(HDC hDC) {
-    if (!IsEnabled() && DrawImage(hDC, disabledImage_)) return;
-    if (pushed_ && DrawImage(hDC, pushedImage_)) return;
-    if (hot_ && DrawImage(hDC, hotImage_)) return;
-    if (IsFocused() && DrawImage(hDC, focusedImage_)) return;
-    DrawImage(hDC, normalImage_);
+    if (!IsEnabled() && DrawImage(hDC, images_.disabled)) return;
+    if (pushed_ && DrawImage(hDC, images_.pushed)) return;
+    if (hot_ && DrawImage(hDC, images_.hot)) return;
+    if (IsFocused() && DrawImage(hDC, images_.focused)) return;
+    DrawImage(hDC, images_.normal);
 }
 
 void CButtonUI::PaintText(HDC hDC) {

@@ -3,6 +3,7 @@
 // raises "click" when pressed and released over it (or Space/Return while focused).
 
 #include "toolkit/label.h"
+#include "toolkit/state_images.h"
 
 class CButtonUI : public CLabelUI {
 public:
@@ -27,11 +28,7 @@ protected:
     bool IsHot() const { return hot_; }
     bool IsPushed() const { return pushed_; }
 
-    CDuiString normalImage_;
-    CDuiString hotImage_;
-    CDuiString pushedImage_;
-    CDuiString focusedImage_;
-    CDuiString disabledImage_;
+    StateImages images_;
     DWORD hotTextColor_ = 0;
     DWORD pushedTextColor_ = 0;
 

@@ -134,14 +134,8 @@ void CComboUI::SetAttribute(const char* pstrName, const char* pstrValue) {
         itemHotBkColor_ = color(itemHotBkColor_);
     } else if (name == "itemselectedbkcolor") {
         itemSelectedBkColor_ = color(itemSelectedBkColor_);
-    } else if (name == "normalimage") {
-        normalImage_ = pstrValue;
-    } else if (name == "hotimage") {
-        hotImage_ = pstrValue;
-    } else if (name == "pushedimage") {
-        pushedImage_ = pstrValue;
-    } else if (name == "disabledimage") {
-        disabledImage_ = pstrValue;
+    } else if (images_.SetAttribute(name, pstrValue)) {
+        // Redrawn below, like every attribute of the combo's own.
     } else if (name == "textcolor") {
         textColor_ = color(textColor_);
     } else if (name == "font") {
@@ -267,10 +261,10 @@ void CComboUI::DoDefaultAction() {
 }
 
 void CComboUI::PaintStatusImage(HDC hDC) {
-    if (!IsEnabled() && DrawImage(hDC, disabledImage_)) return;
-    if ((pressed_ || IsDropped()) && DrawImage(hDC, pushedImage_)) return;
-    if (hot_ && DrawImage(hDC, hotImage_)) return;
-    DrawImage(hDC, normalImage_);
+    if (!IsEnabled() && DrawImage(hDC, images_.disabled)) return;
+    if ((pressed_ || IsDropped()) && DrawImage(hDC, images_.pushed)) return;
+    if (hot_ && DrawImage(hDC, images_.hot)) return;
+    DrawImage(hDC, images_.normal);
 }
 
 void CComboUI::PaintText(HDC hDC) {

@@ -4,6 +4,7 @@
 // one. Selecting raises "itemselect".
 
 #include "toolkit/container.h"
+#include "toolkit/state_images.h"
 
 class CComboDropWindow;
 class CListContainerElementUI;
@@ -67,10 +68,7 @@ private:
     DWORD itemBkColor_ = 0xFFFFFFFF;
     DWORD itemHotBkColor_ = 0xFFE8F1FB;
     DWORD itemSelectedBkColor_ = 0xFFCFE3F8;
-    CDuiString normalImage_;
-    CDuiString hotImage_;
-    CDuiString pushedImage_;
-    CDuiString disabledImage_;
+    StateImages images_;
     DWORD textColor_ = 0xFF333333;
     int font_ = -1;
     ui::Box textPadding_;

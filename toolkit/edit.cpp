@@ -72,14 +72,8 @@ void CEditUI::SetAttribute(const char* pstrName, const char* pstrValue) {
         SetMaxChar(ui::ParseInt(pstrValue));
     } else if (name == "readonly") {
         SetReadOnly(ui::ParseBool(pstrValue));
-    } else if (name == "normalimage") {
-        normalImage_ = pstrValue;
-    } else if (name == "hotimage") {
-        hotImage_ = pstrValue;
-    } else if (name == "focusedimage") {
-        focusedImage_ = pstrValue;
-    } else if (name == "disabledimage") {
-        disabledImage_ = pstrValue;
+    } else if (images_.SetAttribute(name, pstrValue)) {
+        Invalidate();
     } else if (name == "tipvalue") {
         tipValue_ = pstrValue;
     } else if (name == "tipvaluecolor") {
@@ -244,10 +238,10 @@ CDuiString CEditUI::AccessibleValue() const {
 }
 
 void CEditUI::PaintStatusImage(HDC hDC) {
-    if (!IsEnabled() && DrawImage(hDC, disabledImage_)) return;
-    if (IsFocused() && DrawImage(hDC, focusedImage_)) return;
-    if (hot_ && DrawImage(hDC, hotImage_)) return;
-    DrawImage(hDC, normalImage_);
+    if (!IsEnabled() && DrawImage(hDC, images_.disabled)) return;
+    if (IsFocused() && DrawImage(hDC, images_.focused)) return;
+    if (hot_ && DrawImage(hDC, images_.hot)) return;
+    DrawImage(hDC, images_.normal);
 }
 
 void CEditUI::PaintText(HDC hDC) {

@@ -5,6 +5,7 @@
 // an empty box without focus shows its hint instead.
 
 #include "toolkit/label.h"
+#include "toolkit/state_images.h"
 
 class CEditUI : public CLabelUI {
 public:
@@ -54,10 +55,7 @@ private:
     bool readOnly_ = false;
     int maxChar_ = 255;
     bool hot_ = false;
-    CDuiString normalImage_;
-    CDuiString hotImage_;
-    CDuiString focusedImage_;
-    CDuiString disabledImage_;
+    StateImages images_;
     CDuiString tipValue_;
     DWORD tipValueColor_ = 0xFFA8A8A8;
 };
