@@ -35,7 +35,7 @@ std::vector<Entry> ReadList(const char* listFile, const std::string& folder) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.size() < 35 || line.compare(32, 2, "  ") != 0) continue;
         entries.push_back(
-            {line.substr(0, 32), folder + "/" + gatevane::LocalEntryName(line.substr(34))});
+            {line.substr(0, 32), folder + "/" + line.substr(34)});
     }
     return entries;
 }

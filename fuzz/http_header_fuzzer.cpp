@@ -7,7 +7,8 @@
 #include <string_view>
 
 #include "launcher/update/http_exchange.h"
-#include "launcher/update/update_list.h"
+#include "launcher/update/entry_names.h"
+#include "launcher/update/update_files.h"
 
 namespace {
 
@@ -84,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(RangeStartsAt(header, resumeOffset) == (range && range->first == resumeOffset));
 
     // The decision.
-    const ResponseAction action = DecideResponse(header, resumeOffset, redirectsSoFar);
+    const ResponseAction action = DecideResponse(header, resumeOffset, redirectsSoFar, "http://up.example.com");
     Check(action.status == status);
     switch (action.kind) {
         case ResponseAction::kBody:
@@ -102,9 +103,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case ResponseAction::kRedirectNewUrl:
             Check(status == 301 || status == 302 || status == 303);
             Check(redirectsSoFar < kMaxRedirects);
-            Check(location && action.target == *location);
-            Check((action.target.front() == '/') ==
-                  (action.kind == ResponseAction::kRedirectSameConnection));
+            Check(location.has_value());
+            if (action.kind == ResponseAction::kRedirectSameConnection) {
+                Check(action.target == *location && action.target.front() == '/' &&
+                      action.target.compare(0, 2, "//") != 0);
+            } else {
+                Check(action.target.front() != '/' && action.target.size() >= location->size());
+            }
             Check(action.reason.empty());
             break;
         case ResponseAction::kFail:
@@ -123,12 +128,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!request.empty()) Check(request.find("\r\n\r\n") == request.size() - 4);
     }
 
-    // The input as a request path or entry name: names stay in their folders.
-    const std::string name = LocalFileName(header);
-    Check(name.find('/') == std::string::npos);
-    if (!name.empty()) Check(name != "." && name != ".." && !HasControl(name));
+    // The input as an entry name: names stay in their folders, addresses carry no raw bytes.
+    if (IsSafeEntryName(header)) {
+        const std::string url = FileUrl("http://h/f/", header);
+        for (char c : url) Check(static_cast<unsigned char>(c) > 0x20 && c != 0x7f && c != '\\');
+        Check(url.find('?') == std::string::npos && url.find('#') == std::string::npos);
+        Check(DownloadPath("C:\\Hall", header).rfind("C:\\Hall\\UpdateDownLoad\\", 0) == 0);
+    }
     const std::string installed = InstallPath("C:\\Hall", header);
-    Check(installed.empty() == !IsSafeEntryName(header));
+    Check(installed.empty() == (!IsSafeEntryName(header) || IsLauncherEntry(header)));
     if (!installed.empty()) {
         Check(installed.find('/') == std::string::npos);
         // Byte-wise only without GBK characters, whose trail byte may be a backslash.

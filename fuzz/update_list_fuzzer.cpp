@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "launcher/update/entry_names.h"
 #include "launcher/update/update_list.h"
 
 namespace {

@@ -56,10 +56,12 @@ check "publishing again exits 0" 0 $?
 check "publishing again replaces the files" "new launcher" "$(cat "$server/Quarnel.dll" 2>&1)"
 printf 'launcher' >"$release/Quarnel.exe"
 
-"$tool" build "$release" http://no.slash "$work/noslash.txt" 2>"$work/err" >/dev/null
-check "an address without '/' is kept" 0 $?
-grep -q "does not end with '/'" "$work/err"; check "and warned about" 0 $?
-check "kept as given" "address: http://no.slash" "$("$tool" print "$work/noslash.txt" | sed -n 1p)"
+"$tool" build "$release" http://no.slash/files "$work/noslash.txt" 2>"$work/err" >/dev/null
+check "an address without a trailing '/' is kept" 0 $?
+check "kept as given" "address: http://no.slash/files" "$("$tool" print "$work/noslash.txt" | sed -n 1p)"
+for bad in http://no.path 'http://h/x\..\..\Windows' http://h/a?b/ ftp://h/files/; do
+    "$tool" build "$release" "$bad" "$work/x.txt" >/dev/null 2>&1; check "address $bad" 1 $?
+done
 
 empty=$work/empty-release
 mkdir "$empty"
@@ -68,7 +70,7 @@ check "empty release lists nothing" "entries: 0" "$("$tool" print "$work/empty.t
 
 refused() {  # refused DESCRIPTION FILE_TO_ADD
     local bad=$work/bad-release
-    rm -rf "$bad" && cp -r "$release" "$bad" && mkdir -p "$(dirname "$bad/$2")" && : >"$bad/$2"
+    rm -rf "$bad" "$work/bad.txt" && cp -r "$release" "$bad" && mkdir -p "$(dirname "$bad/$2")" && : >"$bad/$2"
     "$tool" build "$bad" "$address" "$work/bad.txt" >/dev/null 2>"$work/err"
     check "$1: exit 1" 1 $?
     check "$1: says why" 1 "$(grep -c '^mkupdatelist: ' "$work/err")"
@@ -80,10 +82,16 @@ refused "a colon" "data/a:b.txt"
 refused "a device name" "skin/NUL.png"
 refused "a control character" "$(printf 'tab\there')"
 refused "a folder of dots" "data/.../x"
-refused "a second launcher" "bin/Quarnel.exe"
 refused "the launcher in another case" "quarnel.exe"
+refused "the launcher's served name beside it" "Quarnel.dll"
+refused "a trailing dot" "data/x."
+refused "the download folder" "UpdateDownLoad/Quarnel.exe"
 refused "names alike to Windows" "lobby.DLL"
 refused "a backslash beside a folder" 'data\big.bin'
+mkdir -p "$release/bin" && printf 'other' >"$release/bin/Quarnel.exe"
+"$tool" build "$release" "$address" "$work/bin.txt" --publish "$work/bin-server" >/dev/null
+check "Quarnel.exe in a folder is an ordinary file" "other" "$(cat "$work/bin-server/bin/Quarnel.exe")"
+rm -r "$release/bin"
 mkdir "$work/linked" && ln -s "$work/linked" "$release/link"
 "$tool" build "$release" "$address" "$work/bad.txt" >/dev/null 2>&1; check "a linked folder" 1 $?
 rm "$release/link"

@@ -3,8 +3,6 @@
 #include <cstring>
 #include <utility>
 
-#include "launcher/update/update_list.h"
-
 #include "launcher/common/ansi_text.h"
 
 namespace gatevane {
@@ -21,9 +19,13 @@ constexpr std::string_view kRequestTail =
 
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kBlankLine = "\r\n\r\n";
-constexpr std::string_view kContentLengthField = "Content-Length: ";
-constexpr std::string_view kContentRangeField = "Content-Range: bytes ";
-constexpr std::string_view kLocationField = "Location: ";
+constexpr std::string_view kContentLengthField = "Content-Length";
+constexpr std::string_view kContentRangeField = "Content-Range";
+constexpr std::string_view kRangeUnit = "bytes ";
+constexpr std::string_view kLocationField = "Location";
+constexpr std::string_view kConnectionField = "Connection";
+constexpr std::string_view kTransferEncodingField = "Transfer-Encoding";
+constexpr std::string_view kHttp11 = "HTTP/1.1 ";
 
 constexpr int kMaxStatusCode = 999;
 
@@ -50,18 +52,46 @@ std::string_view HeaderPart(std::string_view header) {
     return blank == std::string_view::npos ? header : header.substr(0, blank + kLineEnd.size());
 }
 
-// Calls `visit(rest)` for every line of the header that begins with `field`, with the rest of that
-// line (without its "\r\n").
+// Whether `line` begins with the field name `field` and its colon; names compare without case, as
+// HTTP wants (front ends that speak HTTP/2 write them in lower case).
+bool IsFieldLine(std::string_view line, std::string_view field) {
+    return line.size() > field.size() && line[field.size()] == ':' &&
+           EqualIgnoringCase(line.substr(0, field.size()), field);
+}
+
+// Calls `visit(value)` for every header line of field `field`, with the value: the rest of the line
+// after the colon and any spaces or tabs, without its "\r\n". The status line is no field.
 template <typename Visit>
 void ForEachField(std::string_view header, std::string_view field, Visit visit) {
     std::string_view lines = HeaderPart(header);
+    const std::size_t statusEnd = lines.find(kLineEnd);
+    lines.remove_prefix(statusEnd == std::string_view::npos ? lines.size()
+                                                            : statusEnd + kLineEnd.size());
     while (!lines.empty()) {
         const std::size_t end = lines.find(kLineEnd);
         const std::string_view line = lines.substr(0, end);
-        if (line.substr(0, field.size()) == field) visit(line.substr(field.size()));
+        if (IsFieldLine(line, field)) {
+            std::string_view value = line.substr(field.size() + 1);
+            while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) {
+                value.remove_prefix(1);
+            }
+            visit(value);
+        }
         if (end == std::string_view::npos) break;
         lines.remove_prefix(end + kLineEnd.size());
     }
+}
+
+// Whether the server keeps the connection open after this response: an HTTP/1.1 answer without
+// "Connection: close", whose body has a known length (no transfer coding).
+bool ConnectionStaysOpen(std::string_view header) {
+    if (header.substr(0, kHttp11.size()) != kHttp11) return false;
+    bool stays = true;
+    ForEachField(header, kConnectionField, [&stays](std::string_view value) {
+        if (LowerAnsiText(value).find("close") != std::string::npos) stays = false;
+    });
+    ForEachField(header, kTransferEncodingField, [&stays](std::string_view) { stays = false; });
+    return stays;
 }
 
 // Reads a run of decimal digits from the front of `text`, which must hold at least one; nothing
@@ -87,6 +117,8 @@ bool OnlyTrailingBlanks(std::string_view text) {
 }
 
 std::optional<ContentRange> ParseRangeValue(std::string_view value) {
+    if (!EqualIgnoringCase(value.substr(0, kRangeUnit.size()), kRangeUnit)) return std::nullopt;
+    value.remove_prefix(kRangeUnit.size());
     ContentRange range;
     const std::optional<std::uint32_t> first = TakeDecimal(value);
     if (!first || value.empty() || value.front() != '-') return std::nullopt;
@@ -161,53 +193,35 @@ ResponseAction PartialBody(std::string_view header, std::uint32_t resumeOffset) 
     return action;
 }
 
-ResponseAction Redirect(std::string_view header, int status, int redirectsSoFar) {
+ResponseAction Redirect(std::string_view header, int status, int redirectsSoFar,
+                        std::string_view origin) {
     if (redirectsSoFar >= kMaxRedirects) return Failure(status, "too many redirects");
     std::optional<std::string> location = Location(header);
     if (!location) {
         return Failure(status, "redirect " + std::to_string(status) + " without a usable Location");
     }
     ResponseAction action;
-    action.kind = location->front() == '/' ? ResponseAction::kRedirectSameConnection
-                                           : ResponseAction::kRedirectNewUrl;
+    action.kind = ResponseAction::kRedirectNewUrl;
     action.status = status;
-    action.target = std::move(*location);
+    const bool networkPath = location->compare(0, 2, "//") == 0;
+    if (networkPath) {
+        action.target = "http:" + *location;  // another host, same scheme
+    } else if (location->front() != '/') {
+        action.target = std::move(*location);
+    } else {
+        // A path on this server: asked on this connection when the server keeps it open and the
+        // redirect's own body can be read off it first, else on a new one.
+        const ContentLengthField length = ReadContentLength(header);
+        if (ConnectionStaysOpen(header) && length.kind == ContentLengthField::kValid) {
+            action.kind = ResponseAction::kRedirectSameConnection;
+            action.target = std::move(*location);
+            action.length = length.value;
+        } else {
+            action.target = std::string(origin) + *location;
+        }
+    }
     return action;
 }
-
-// Whether a GBK character of two bytes starts at `at`. Only a real trail byte (0x40..0xFE but 0x7F)
-// is stepped over: a lead byte must not hide a control character or a separator from the checks.
-bool DoubleByteAt(std::string_view text, std::size_t at) {
-    if (!IsAnsiLeadByte(static_cast<unsigned char>(text[at])) || at + 1 >= text.size()) {
-        return false;
-    }
-    const unsigned char trail = static_cast<unsigned char>(text[at + 1]);
-    return trail >= 0x40 && trail <= 0xfe && trail != 0x7f;
-}
-
-// A name the download folder can hold as it is: Windows refuses these characters in file names and
-// silently drops a trailing dot or space, which would store the file under another name.
-bool IsPlainFileName(std::string_view name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    if (name.back() == '.' || name.back() == ' ') return false;
-    for (std::size_t at = 0; at < name.size(); ++at) {
-        const char c = name[at];
-        if (DoubleByteAt(name, at)) {
-            ++at;  // a trail byte may be '\\' or '|' without being one
-            continue;
-        }
-        if (IsControl(c) || std::strchr("\\:*?\"<>|", c) != nullptr) return false;
-    }
-    return true;
-}
-
-std::string_view AfterLastSlash(std::string_view text) {
-    const std::size_t slash = text.rfind('/');
-    return slash == std::string_view::npos ? text : text.substr(slash + 1);
-}
-
-constexpr std::string_view kLauncherName = "Quarnel.exe";
-constexpr std::string_view kLauncherServedName = "Quarnel.dll";
 
 }  // namespace
 
@@ -285,11 +299,15 @@ std::optional<std::uint32_t> ContentLength(std::string_view header) {
 }
 
 std::optional<std::string> Location(std::string_view header) {
-    header = HeaderPart(header);
-    const std::size_t at = header.find(kLocationField);
-    if (at == std::string_view::npos) return std::nullopt;
-    std::string_view target = header.substr(at + kLocationField.size());
-    target = target.substr(0, target.find('\r'));
+    std::optional<std::string_view> found;
+    ForEachField(header, kLocationField, [&found](std::string_view value) {
+        if (!found) found = value;
+    });
+    if (!found) return std::nullopt;
+    std::string_view target = *found;
+    while (!target.empty() && (target.back() == ' ' || target.back() == '\t')) {
+        target.remove_suffix(1);
+    }
     if (target.empty() || target.size() > kMaxLocationLength) return std::nullopt;
     for (char c : target) {
         if (IsControl(c)) return std::nullopt;
@@ -315,7 +333,7 @@ bool RangeStartsAt(std::string_view header, std::uint32_t offset) {
 }
 
 ResponseAction DecideResponse(std::string_view header, std::uint32_t resumeOffset,
-                              int redirectsSoFar) {
+                              int redirectsSoFar, std::string_view origin) {
     const int status = StatusCode(header);
     switch (status) {
         case 200:
@@ -325,7 +343,7 @@ ResponseAction DecideResponse(std::string_view header, std::uint32_t resumeOffse
         case 301:
         case 302:
         case 303:
-            return Redirect(header, status, redirectsSoFar);
+            return Redirect(header, status, redirectsSoFar, origin);
         case 416:
             return Failure(status, "HTTP status 416", resumeOffset != 0);
         case 0:
@@ -333,36 +351,6 @@ ResponseAction DecideResponse(std::string_view header, std::uint32_t resumeOffse
         default:
             return Failure(status, "HTTP status " + std::to_string(status));
     }
-}
-
-std::string FileUrl(std::string_view baseAddress, std::string_view entryName) {
-    std::string url(baseAddress);
-    url.push_back('\\');
-    url.append(entryName == kLauncherName ? kLauncherServedName : entryName);
-    return url;
-}
-
-std::string LocalFileName(std::string_view requestPath) {
-    const std::size_t query = requestPath.rfind('?');
-    std::string_view name = AfterLastSlash(requestPath.substr(0, query));
-    if (name == kLauncherServedName) name = kLauncherName;
-    if (!IsPlainFileName(name)) return std::string();
-    return std::string(name);
-}
-
-std::string PartialFileName(std::string_view fileUrl) {
-    return std::string(AfterLastSlash(fileUrl));
-}
-
-std::string InstallPath(std::string_view programFolder, std::string_view entryName) {
-    if (!IsSafeEntryName(entryName)) return std::string();
-    std::string path(programFolder);
-    path.push_back('\\');
-    path.append(entryName);
-    for (char& c : path) {
-        if (c == '/') c = '\\';
-    }
-    return path;
 }
 
 }  // namespace gatevane

@@ -55,8 +55,10 @@ HeaderProgress HeaderProgressOf(const char* data, std::size_t size);
 // three digits; longer runs are no status at all, and are never read past the range of int).
 int StatusCode(std::string_view header);
 
-// The body length a header announces, from the lines that begin exactly "Content-Length: "
-// (case-sensitive, one space). The last such line wins. Its value must be decimal digits,
+// Header fields are found by name at the start of a line, without regard to case, and their values
+// after the colon and any spaces or tabs.
+
+// The body length a header announces, from its "Content-Length" fields. The last such line wins. Its value must be decimal digits,
 // optionally followed by spaces or tabs, and fit in 32 bits; anything else (a sign, other text,
 // no digits, 4 GiB or more) makes the field malformed, even when an earlier line was sound: the
 // length the server meant is unknown.
@@ -74,12 +76,13 @@ std::optional<std::uint32_t> ContentLength(std::string_view header);
 // A redirect target is at most this long (shorter than MAX_PATH).
 constexpr std::size_t kMaxLocationLength = 259;
 
-// The text after the first "Location: " anywhere in the header, up to the next "\r". Nothing when
-// there is none, when it is empty or longer than kMaxLocationLength, or when it holds a control
-// character (a bare "\n" or a zero byte would otherwise smuggle lines into the next request).
+// The value of the first "Location" field (never of "Content-Location" or of a value that holds the
+// word), trailing blanks dropped. Nothing when there is none, when it is empty or longer than
+// kMaxLocationLength, or when it holds a control character (a bare "\n" or a zero byte would
+// otherwise smuggle lines into the next request).
 std::optional<std::string> Location(std::string_view header);
 
-// "Content-Range: bytes FIRST-LAST/TOTAL" or ".../*" (the line must begin so, case-sensitive).
+// "Content-Range: bytes FIRST-LAST/TOTAL" or ".../*".
 struct ContentRange {
     std::uint32_t first = 0;
     std::uint32_t last = 0;
@@ -102,7 +105,8 @@ constexpr int kMaxRedirects = 10;
 struct ResponseAction {
     enum Kind {
         kBody,                    // read the body
-        kRedirectSameConnection,  // send a new request for `target` (a path) on this connection
+        kRedirectSameConnection,  // read `length` body bytes off the connection, then send a new
+                                  // request for `target` (a path) on it
         kRedirectNewUrl,          // close, and open `target` (a URL)
         kFail,                    // the request fails, for `reason`
     };
@@ -111,7 +115,8 @@ struct ResponseAction {
     // kBody: true to append to the partial file at the resume offset, false to write the file
     // from its start (a 200 answers a resumed request with the whole file).
     bool partial = false;
-    // kBody: the body's length when `lengthKnown`; 0 otherwise.
+    // kBody: the body's length when `lengthKnown`; 0 otherwise. kRedirectSameConnection: the
+    // length of the redirect's own body.
     std::uint32_t length = 0;
     bool lengthKnown = false;
     // Redirects: the path or URL to request next, still without the cache buster.
@@ -123,8 +128,9 @@ struct ResponseAction {
     bool restartFromZero = false;
 };
 
-// What to do with a complete header, for a request that asked for the file from `resumeOffset` on
-// (0: the whole file) after `redirectsSoFar` redirects.
+// What to do with a complete header, for a request to the server at `origin` ("http://host:port")
+// that asked for the file from `resumeOffset` on (0: the whole file) after `redirectsSoFar`
+// redirects.
 //
 // 200: the body, from the start of the file. A malformed Content-Length fails.
 // 206: the body, appended, only when the request asked for a range (resumeOffset > 0) and the
@@ -132,35 +138,14 @@ struct ResponseAction {
 //      total is given, running to the file's last byte, and a Content-Length (if any) equal to the
 //      range's size. Any other 206 fails with restartFromZero set: appending it would put bytes at
 //      the wrong place in the file.
-// 301, 302, 303: a redirect to the Location; a target beginning with "/" stays on this
-//      connection. No usable Location, or kMaxRedirects already followed, fails.
+// 301, 302, 303: a redirect to the Location. A path ("/x") stays on this connection when the server
+//      keeps it open (HTTP/1.1, no "Connection: close", no transfer coding) and announces the
+//      length of the redirect's body, which is read off first; otherwise it is asked for at
+//      `origin` on a new connection. A network path ("//host/x") is an http URL on another host.
+//      No usable Location, or kMaxRedirects already followed, fails.
 // 416, when resuming: fails with restartFromZero (the partial file is no prefix of the server's).
 // Anything else fails with a reason naming the status.
 ResponseAction DecideResponse(std::string_view header, std::uint32_t resumeOffset,
-                              int redirectsSoFar);
-
-// --- File addresses of the download manager ----------------------------------------------------
-
-// The URL of update entry `entryName` under `baseAddress`: base, a backslash, name (the platform's
-// URL canonicaliser turns the backslash into a slash). The launcher itself, "Quarnel.exe", is kept
-// on the server as "Quarnel.dll" so that servers refusing to serve .exe files still carry it.
-std::string FileUrl(std::string_view baseAddress, std::string_view entryName);
-
-// The name under which the file requested at `requestPath` is stored in the download folder: the
-// path cut at its last "?", then the text after its last "/"; "Quarnel.dll" is stored as
-// "Quarnel.exe". The empty text when that is no plain file name of the download folder (empty,
-// "." or "..", ending in a dot or space, or holding a control character or one of \ : * ? " < > |),
-// which the caller takes as a failed download: the path may come from a server's redirect.
-std::string LocalFileName(std::string_view requestPath);
-
-// The name under which a partial download of `fileUrl` (as built by FileUrl) is looked for: the
-// text after the URL's last "/". With a base address not ending in "/" it holds the base's last
-// folder, a backslash and the entry name, and so names no file of the download folder: such
-// downloads always start from byte 0. Callers check the entry with IsSafeEntryName first.
-std::string PartialFileName(std::string_view fileUrl);
-
-// Where entry `entryName` is installed: program folder, a backslash, the name, with every "/"
-// turned into "\". The empty text when the entry is not IsSafeEntryName (update_list.h).
-std::string InstallPath(std::string_view programFolder, std::string_view entryName);
+                              int redirectsSoFar, std::string_view origin);
 
 }  // namespace gatevane

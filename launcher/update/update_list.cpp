@@ -5,7 +5,11 @@
 #include <algorithm>
 #include <new>
 #include <stdexcept>
+#include <unordered_set>
 #include <utility>
+
+#include "launcher/update/entry_names.h"
+#include "launcher/update/update_files.h"
 
 namespace gatevane {
 namespace {
@@ -56,73 +60,34 @@ std::string RecordText(std::size_t index) {
     return "record " + std::to_string(index + 1);
 }
 
-bool IsGbkLeadByte(unsigned char c) {
-    return c >= 0x81 && c <= 0xfe;
-}
-bool IsGbkTrailByte(unsigned char c) {
-    return c >= 0x40 && c <= 0xfe && c != 0x7f;
-}
-
-char AsciiUpper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// CON, PRN, AUX, NUL, COM0..COM9, LPT0..LPT9, CONIN$, CONOUT$: Windows opens the device for any
-// name whose part before the first dot, trailing spaces dropped, is one of them.
-bool IsDosDeviceName(std::string_view component) {
-    std::string base(component.substr(0, component.find('.')));
-    while (!base.empty() && base.back() == ' ') base.pop_back();
-    std::transform(base.begin(), base.end(), base.begin(), AsciiUpper);
-    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" ||
-        base == "CONOUT$") {
-        return true;
-    }
-    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-           base[3] >= '0' && base[3] <= '9';
-}
-
-bool IsSafeComponent(std::string_view component) {
-    if (component.empty()) return false;
-    // Windows drops trailing dots and spaces, so "...", ". ." or ".. " may well mean "..".
-    if (component.find_first_not_of(". ") == std::string_view::npos) return false;
-    return !IsDosDeviceName(component);
-}
-
 bool IsChecksumText(std::string_view text) {
     return text.size() == kChecksumLength && std::all_of(text.begin(), text.end(), [](char c) {
                return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
            });
 }
 
+// A checksum as the list may carry it, in either case, in the lower case the launcher computes;
+// nothing when it is no MD5 at all.
+std::optional<std::string> NormalisedChecksum(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
+    }
+    if (!IsChecksumText(text)) return std::nullopt;
+    return text;
+}
+
+// The reason two entries of `list` name one file, or nothing.
+std::optional<std::string> DuplicateEntry(const UpdateList& list) {
+    std::unordered_set<std::string> keys;
+    for (const UpdateListEntry& entry : list.entries) {
+        if (!keys.insert(EntryKey(ServedEntryName(entry.name))).second) {
+            return Quoted(entry.name) + " names a file listed before it";
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
-
-bool IsSafeEntryName(std::string_view name) {
-    std::size_t componentStart = 0;
-    for (std::size_t i = 0; i <= name.size(); ++i) {
-        if (i == name.size() || name[i] == '/' || name[i] == '\\') {
-            if (!IsSafeComponent(name.substr(componentStart, i - componentStart))) return false;
-            componentStart = i + 1;
-            continue;
-        }
-        const auto byte = static_cast<unsigned char>(name[i]);
-        if (byte < 0x20 || byte == ':') return false;
-        // Only a lead byte followed by a valid trail byte makes one character; anything else is
-        // taken a byte at a time, which is the stricter reading for separators.
-        if (IsGbkLeadByte(byte) && i + 1 < name.size() &&
-            IsGbkTrailByte(static_cast<unsigned char>(name[i + 1]))) {
-            ++i;
-        }
-    }
-    return true;
-}
-
-std::string LocalEntryName(std::string_view name) {
-    if (name.size() >= kLauncherFileName.size() &&
-        name.substr(name.size() - kLauncherFileName.size()) == kLauncherFileName) {
-        return std::string(kLauncherFileName);
-    }
-    return std::string(name);
-}
 
 UpdateListResult ReadUpdateTable(const std::uint8_t* table, std::size_t size) {
     if (size < kListAddressOffset) {
@@ -172,9 +137,16 @@ UpdateListResult ReadUpdateTable(const std::uint8_t* table, std::size_t size) {
         if (!IsSafeEntryName(entry.name)) {
             return Refused("unsafe file name " + Quoted(entry.name) + " in " + RecordText(i));
         }
+        std::optional<std::string> checksum = NormalisedChecksum(std::move(entry.checksum));
+        if (!checksum) return Refused("the checksum of " + RecordText(i) + " is no MD5");
+        entry.checksum = std::move(*checksum);
         list.entries.push_back(std::move(entry));
         offset += recordSize;
     }
+    if (!list.entries.empty() && !IsPlainBaseAddress(list.address)) {
+        return Refused("the base address " + Quoted(list.address) + " is not a plain http address");
+    }
+    if (std::optional<std::string> duplicate = DuplicateEntry(list)) return Refused(*duplicate);
     return {std::move(list), {}};
 }
 
@@ -211,6 +183,10 @@ std::vector<std::uint8_t> EncodeUpdateTable(const UpdateList& list) {
     if (list.address.find('\0') != std::string::npos) {
         throw std::invalid_argument("update list: the address holds a zero byte");
     }
+    if (!list.entries.empty() && !IsPlainBaseAddress(list.address)) {
+        throw std::invalid_argument("update list: the base address " + Quoted(list.address) +
+                                    " is not a plain http address");
+    }
     if (list.entries.size() > kMaxListEntries) {
         throw std::invalid_argument("update list: " + std::to_string(list.entries.size()) +
                                     " entries, at most " + std::to_string(kMaxListEntries) +
@@ -232,6 +208,10 @@ std::vector<std::uint8_t> EncodeUpdateTable(const UpdateList& list) {
                                         " of " + Quoted(entry.name) +
                                         " is not 32 lowercase hexadecimal digits");
         }
+    }
+
+    if (std::optional<std::string> duplicate = DuplicateEntry(list)) {
+        throw std::invalid_argument("update list: " + *duplicate);
     }
 
     std::vector<std::uint8_t> table;

@@ -52,14 +52,9 @@ constexpr std::size_t kListExpansionFactor = 4;
 // server makes the launcher allocate (four times this for the unpacked table).
 constexpr std::size_t kMaxCompressedListSize = 16 * 1024 * 1024;
 
-// The launcher's own executable. The update server holds it as "Quarnel.dll": many web servers
-// refuse to serve an .exe, so the launcher asks for its replacement under that name.
-constexpr std::string_view kLauncherFileName = "Quarnel.exe";
-constexpr std::string_view kPublishedLauncherName = "Quarnel.dll";
-
 struct UpdateListEntry {
     std::string name;      // relative to the program folder; always passes IsSafeEntryName
-    std::string checksum;  // up to 32 characters, taken as the list gives it
+    std::string checksum;  // 32 lowercase hexadecimal digits
 };
 
 struct UpdateList {
@@ -93,30 +88,19 @@ struct UpdateListResult {
 UpdateListResult ReadUpdateList(const std::uint8_t* compressed, std::size_t size);
 
 // Reads an unpacked table. Every size is checked against its bounds and the data; texts are read up
-// to their zero, the end of their field or the end of their header or record, never past. A name
-// or address that fills its whole field without a zero is refused, as is a list with any name that
-// fails IsSafeEntryName. Checksums are not judged: one that is malformed never matches a file, so
-// that file is always fetched. Bytes after the last record are ignored.
+// to their zero, the end of their field or the end of their header or record, never past. The
+// whole list is refused for a name or address that fills its whole field without a zero, a name
+// that fails IsSafeEntryName, two names of one file (EntryKey of their served names: the launcher
+// "Quarnel.exe" and "Quarnel.dll" are one file on the server), a checksum other than 32
+// hexadecimal digits (read in either case, kept in lower case), or, when there are entries, a base
+// address that is not IsPlainBaseAddress (update_files.h). Bytes after the last record are ignored.
 UpdateListResult ReadUpdateTable(const std::uint8_t* table, std::size_t size);
 
-// Whether the launcher may write a file under `name` inside its program folder: a relative path of
-// non-empty folder and file names separated by '/' or '\', none of them made only of dots and
-// spaces ("..", ".", "..." and the like, which Windows may resolve upwards), none a DOS device
-// (CON, NUL, COM1, ...), without ':' (drives, alternate data streams) or control characters. GBK
-// double-byte characters are kept whole: their trail byte may be 0x5C ('\') or 0x7C ('|') and
-// separates nothing.
-bool IsSafeEntryName(std::string_view name);
-
-// The local file an entry is compared with and replaced, relative to the program folder: an entry
-// whose name ends in "Quarnel.exe" (case-sensitive) is the launcher itself, in the program folder
-// whatever folder the name carries; any other entry is its own name.
-std::string LocalEntryName(std::string_view name);
-
 // Writes the table of `list` with the smallest header and records that carry its texts. Throws
-// std::invalid_argument, naming the culprit, for what the launcher could not read back as given:
-// an address longer than 259 bytes or holding a zero byte, more than 65535 entries, a name longer
-// than 128 bytes or not safe, or a checksum other than 32 lowercase hexadecimal digits (it could
-// never match, so the file would be fetched on every start).
+// std::invalid_argument, naming the culprit, for what the launcher would refuse or could not read
+// back as given: an address longer than 259 bytes or not plain, more than 65535 entries, a name
+// longer than 128 bytes, not safe or naming the same file as another, or a checksum other than 32
+// lowercase hexadecimal digits.
 std::vector<std::uint8_t> EncodeUpdateTable(const UpdateList& list);
 
 // The download the launcher reads back as `list`: the table packed by zlib at the best level that

@@ -20,6 +20,8 @@
 #include <vector>
 
 #include "launcher/update/checksum_stream.h"
+#include "launcher/update/entry_names.h"
+#include "launcher/update/update_files.h"
 #include "launcher/update/update_list.h"
 
 namespace {
@@ -37,13 +39,14 @@ const char kUsageText[] =
     "        relative to the folder ('/' between folders, sorted) and its MD5. Folders are not\n"
     "        listed; the launcher makes the ones its files need. Names must be safe for the\n"
     "        launcher to write (no ':', no device names such as CON or NUL, no control\n"
-    "        characters), at most 128 bytes, and no two alike to Windows (case, '\\' or '/');\n"
+    "        characters, no name ending in a dot or a space, nothing under UpdateDownLoad), at\n"
+    "        most 128 bytes, and no two alike to Windows (case, '\\' or '/');\n"
     "        at most 65535 files. Anything else refuses the whole release: nothing is skipped.\n"
     "        Names are GBK: converted to it on Windows, taken byte for byte elsewhere.\n"
     "        BASE_ADDRESS is the http address the launcher fetches the files under, written into\n"
-    "        the list as given; end it with '/' so that interrupted downloads can resume.\n"
+    "        the list as given: http://host[:port]/path/, no query, fragment or dot folders.\n"
     "        --publish copies every file into SERVER_FOLDER under the same relative path, except\n"
-    "        the launcher itself: Quarnel.exe at the top of the release folder is written as\n"
+    "        the launcher itself: Quarnel.exe at the top of the release folder (any case) is written as\n"
     "        Quarnel.dll, the name the launcher asks the server for (many web servers refuse to\n"
     "        serve an .exe). Files already in SERVER_FOLDER are overwritten, none are removed.\n"
     "print   prints a list's address, its number of entries and one line per entry: the\n"
@@ -142,31 +145,6 @@ struct ReleaseFile {
     fs::path path;
 };
 
-// Windows takes names that differ only in ASCII case or in '\' for '/' for the same file. GBK
-// trail bytes are left alone: they may look like letters or '\'.
-std::string WindowsKey(std::string_view name) {
-    std::string key;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(name[i]);
-        if (byte >= 0x81 && byte <= 0xfe && i + 1 < name.size()) {
-            key += name.substr(i, 2);
-            ++i;
-        } else if (byte == '\\') {
-            key += '/';
-        } else {
-            key += static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte - 'A' + 'a' : byte);
-        }
-    }
-    return key;
-}
-
-bool EndsWithLauncherName(const std::string& name) {
-    const std::string key = WindowsKey(name);
-    const std::string launcher = WindowsKey(gatevane::kLauncherFileName);
-    return key.size() >= launcher.size() &&
-           key.compare(key.size() - launcher.size(), launcher.size(), launcher) == 0;
-}
-
 void CheckName(const std::string& name) {
     if (name.size() > gatevane::kMaxEntryNameLength) {
         throw Refusal(Quoted(name) + " has " + std::to_string(name.size()) +
@@ -175,14 +153,9 @@ void CheckName(const std::string& name) {
     }
     if (!gatevane::IsSafeEntryName(name)) {
         throw Refusal(Quoted(name) +
-                      " is not a name the launcher may write (':', a device name such as CON or "
-                      "NUL, a control character, or a folder of dots and spaces)");
-    }
-    // The launcher takes every entry ending in Quarnel.exe for itself, and Windows ignores case.
-    if (EndsWithLauncherName(name) && name != gatevane::kLauncherFileName) {
-        throw Refusal(Quoted(name) + " would stand for the launcher itself: only " +
-                      std::string(gatevane::kLauncherFileName) +
-                      " at the top of the release folder may end so");
+                      " is not a name the launcher may write (one of : * ? \" < > |, a device "
+                      "name such as CON or NUL, a control character, a name ending in a dot or a "
+                      "space, or the download folder UpdateDownLoad)");
     }
 }
 
@@ -228,7 +201,10 @@ std::vector<ReleaseFile> ListRelease(const fs::path& folder, const char* folderT
     std::sort(files.begin(), files.end(),
               [](const ReleaseFile& a, const ReleaseFile& b) { return a.name < b.name; });
     std::vector<std::pair<std::string, const ReleaseFile*>> keys;
-    for (const ReleaseFile& file : files) keys.emplace_back(WindowsKey(file.name), &file);
+    // On the server the launcher is Quarnel.dll, so a release holding both names one file twice.
+    for (const ReleaseFile& file : files) {
+        keys.emplace_back(gatevane::EntryKey(gatevane::ServedEntryName(file.name)), &file);
+    }
     std::sort(keys.begin(), keys.end());
     for (std::size_t i = 1; i < keys.size(); ++i) {
         if (keys[i].first == keys[i - 1].first) {
@@ -275,7 +251,7 @@ void WriteFile(const fs::path& path, const char* pathText, const std::vector<std
 void Publish(const std::vector<ReleaseFile>& files, const fs::path& server,
              const char* serverText) {
     for (const ReleaseFile& file : files) {
-        const fs::path target = file.name == gatevane::kLauncherFileName
+        const fs::path target = gatevane::IsLauncherEntry(file.name)
                                     ? server / fs::path(gatevane::kPublishedLauncherName)
                                     : server / file.relative;
         // The old copy goes first: mingw's copy_file does not overwrite, whatever the options.
@@ -300,22 +276,11 @@ int Build(char** arguments, const char* serverText) {
     if (!UseListCodePage())
         throw Refusal("this system cannot convert names to GBK (code page 936)");
 
-    if (address.empty() || address.size() > gatevane::kMaxListAddressLength ||
-        std::any_of(address.begin(), address.end(),
-                    [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
-        throw Refusal("the base address " + Quoted(address) + " must have 1 to " +
+    if (address.size() > gatevane::kMaxListAddressLength ||
+        !gatevane::IsPlainBaseAddress(address)) {
+        throw Refusal("the base address " + Quoted(address) + " must be a plain http address of at most " +
                       std::to_string(gatevane::kMaxListAddressLength) +
-                      " bytes and no control characters");
-    }
-    if (address.rfind("http://", 0) != 0 && address.rfind("https://", 0) != 0) {
-        std::fprintf(stderr, "mkupdatelist: warning: the base address %s is not an http address\n",
-                     Quoted(address).c_str());
-    }
-    if (address.back() != '/') {
-        std::fprintf(stderr,
-                     "mkupdatelist: warning: the base address %s does not end with '/'; "
-                     "interrupted downloads will not resume\n",
-                     Quoted(address).c_str());
+                      " bytes: http://host[:port]/path/ without query, fragment, '\\' or dot folders");
     }
     if (IsWithin(output, release)) {
         throw Refusal(std::string("the list '") + outputText +
