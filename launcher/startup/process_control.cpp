@@ -28,11 +28,15 @@ bool EndProcessByName(const char* fileName) {
 }
 
 bool LaunchProcess(const char* path) {
-    char commandLine[1] = {};
+    return LaunchProcess(path, std::string());
+}
+
+bool LaunchProcess(const char* path, const std::string& arguments) {
+    std::string commandLine = arguments.empty() ? std::string() : "\"" + std::string(path) + "\" " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessA(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    if (!::CreateProcessA(path, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                           &process)) {
         char message[kPathCapacity + 64];
         std::snprintf(message, sizeof message, "创建宿主进程失败!(%s)", path);

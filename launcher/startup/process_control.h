@@ -1,6 +1,8 @@
 #pragma once
 // Starting and ending other processes of the game hall.
 
+#include <string>
+
 namespace gatevane {
 
 // Ends the first running process whose executable file name equals `fileName` (letter case
@@ -10,5 +12,8 @@ bool EndProcessByName(const char* fileName);
 // Starts the program at `path` with an empty command line and does not wait for it. On failure
 // shows "创建宿主进程失败!(<path>)" in a plain message box and returns false.
 bool LaunchProcess(const char* path);
+
+// The same with `arguments` after the program's quoted path on its command line.
+bool LaunchProcess(const char* path, const std::string& arguments);
 
 }  // namespace gatevane

@@ -1,7 +1,8 @@
 // The launcher's start-up, in this order:
 //   the toolkit's instance and skin folder -> COM (apartment) -> single instance (mutex "Quarnel",
 //   or a running lobby brought to the front)
-//   -> a launcher left in UpdateDownLoad swapped in and started -> Winsock 1.1
+//   -> a verified launcher left in UpdateDownLoad swapped in by a copy of this one (which is all a
+//   process running as QuarnelOld.exe does) -> Winsock 1.1
 //   -> QuarnelOld.exe removed -> settings -> the command line decides the update check.
 // Every early end returns 0 after closing what was opened; the mutex handle is closed, never
 // released, so the system releases it when the process ends.
@@ -16,6 +17,7 @@
 #include "launcher/common/plain_message_box.h"
 #include "launcher/common/unique_handle.h"
 #include "launcher/startup/launcher_settings.h"
+#include "launcher/startup/launcher_swap_win.h"
 #include "launcher/startup/process_control.h"
 #include "launcher/startup/program_folder.h"
 #include "launcher/startup/start_login_switch.h"
@@ -58,30 +60,6 @@ bool ActivateRunningLobby() {
     return true;
 }
 
-bool IsFile(const std::string& path) {
-    DWORD attributes = ::GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// A launcher that the update downloaded but did not install replaces the running one, which then
-// starts it. True when the new launcher took over (or was meant to) and this process must end.
-bool SwapInPendingLauncher() {
-    const std::string pending = ProgramFolderPath("/UpdateDownLoad/Quarnel.exe");
-    const std::string current = ProgramFolderPath("/Quarnel.exe");
-    const std::string retired = ProgramFolderPath("/QuarnelOld.exe");
-    if (!IsFile(pending)) return false;
-
-    bool retiredCurrent = ::MoveFileA(current.c_str(), retired.c_str()) != FALSE;
-    if (!::MoveFileExA(pending.c_str(), current.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        // Put the running launcher back under its name, or the next start would find no launcher.
-        if (retiredCurrent) ::MoveFileA(retired.c_str(), current.c_str());
-        return false;
-    }
-    LaunchProcess(current.c_str());
-    return true;
-}
-
 bool StartWinsock() {
     WSADATA data;
     return ::WSAStartup(MAKEWORD(1, 1), &data) == 0;
@@ -99,6 +77,11 @@ void ReportStartupDone() {
 }  // namespace
 
 int RunStartup(HINSTANCE module, const char* commandLine) {
+    const std::string arguments = commandLine ? commandLine : "";
+    if (RunningAsLauncherSwap()) {
+        CompleteLauncherSwap(arguments);
+        return 0;
+    }
     CPaintManagerUI::SetInstance(module);
     CPaintManagerUI::SetResourcePath(CPaintManagerUI::GetInstancePath() + "TesselRes//Skin");
     ComApartment com;
@@ -107,7 +90,7 @@ int RunStartup(HINSTANCE module, const char* commandLine) {
     UniqueKernelHandle instance(::CreateMutexA(nullptr, FALSE, kInstanceName));
     bool acquired = AcquireInstance(instance);
     if (ActivateRunningLobby() || !acquired) return 0;
-    if (SwapInPendingLauncher()) return 0;
+    if (BeginLauncherSwap(arguments)) return 0;
 
     if (!StartWinsock()) {
         ShowPlainMessageBox("Socket 初始化失败!");
@@ -115,7 +98,7 @@ int RunStartup(HINSTANCE module, const char* commandLine) {
     }
     ::DeleteFileA(ProgramFolderPath("/QuarnelOld.exe").c_str());
     theSettings.LoadSettings();
-    theSettings.UpdateOnStart = UpdateCheckWanted(commandLine ? commandLine : "");
+    theSettings.UpdateOnStart = UpdateCheckWanted(arguments);
 
     ReportStartupDone();
     return 0;

@@ -1,5 +1,6 @@
 #include "launcher/update/async_socket_window.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "launcher/update/http_exchange.h"
@@ -8,20 +9,27 @@ namespace gatevane {
 namespace {
 
 constexpr char kWindowClass[] = "GatevaneSocketWindow";
-constexpr UINT_PTR kStallTimer = 1;
-// Body bytes are read in chunks as large as a data callback can carry. Under Wine every receive
-// and window message is a round trip to the server process, so the cost is per chunk: 4 KiB chunks
-// gave 0.06x curl's throughput from nginx on loopback, 65535-byte chunks 0.51x.
-constexpr std::size_t kBodyChunk = 65535;
-DWORD stallLimit = 30000;
+constexpr UINT_PTR kWatchdogTimer = 1;
+constexpr DWORD kLongestTick = 1000;
+// Under Wine every receive and window message is a round trip to the server process, so the cost
+// is per receive, not per byte: body bytes are received in large pieces and handed on in pieces as
+// large as a data callback carries (16-bit lengths).
+constexpr std::size_t kDataPiece = 65535;
+constexpr std::size_t kReceiveSize = 4 * kDataPiece;
+
+AsyncSocketWindow::Limits limits;
+
+ULONGLONG Now() {
+    return ::GetTickCount64();
+}
 
 }  // namespace
 
-void AsyncSocketWindow::SetStallLimit(DWORD milliseconds) {
-    stallLimit = milliseconds;
+void AsyncSocketWindow::SetLimits(const Limits& newLimits) {
+    limits = newLimits;
 }
-DWORD AsyncSocketWindow::StallLimit() {
-    return stallLimit;
+AsyncSocketWindow::Limits AsyncSocketWindow::CurrentLimits() {
+    return limits;
 }
 
 bool AsyncSocketWindow::MakeWindow() {
@@ -45,40 +53,64 @@ void AsyncSocketWindow::ClearHeader() {
     std::memset(header_, 0, sizeof header_);
 }
 
-void AsyncSocketWindow::Touch() {
-    ::SetTimer(window_, kStallTimer, stallLimit, nullptr);
+void AsyncSocketWindow::StartWatchdog() {
+    const DWORD shortest = std::min(limits.connectMs, limits.lowSpeedWindowMs);
+    ::SetTimer(window_, kWatchdogTimer, std::clamp<DWORD>(shortest / 4, 10, kLongestTick), nullptr);
+    phaseStart_ = Now();
+}
+
+void AsyncSocketWindow::CountTransfer(std::size_t bytes) {
+    windowBytes_ += bytes;
 }
 
 int AsyncSocketWindow::Connect(const char* host, std::uint16_t port) {
+    Close(kClosedByOwner);
     ClearHeader();
-    unsigned long address = ::inet_addr(host);
-    if (address == INADDR_NONE) {
-        // An unresolvable name leaves INADDR_NONE: the connect fails and says so.
-        if (const hostent* found = ::gethostbyname(host)) {
-            if (found->h_addrtype == AF_INET && found->h_addr_list[0]) {
-                std::memcpy(&address, found->h_addr_list[0], sizeof address);
-            }
-        }
-    }
-    socket_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (socket_ == INVALID_SOCKET || !MakeWindow()) {
+    if (!MakeWindow()) return kFailed;
+    state_ = kConnecting;
+    StartWatchdog();
+    const unsigned long address = ::inet_addr(host);
+    if (address != INADDR_NONE) return StartConnect(address, port) ? kStarted : kFailed;
+
+    lookupResult_ = std::make_unique<char[]>(MAXGETHOSTSTRUCT);
+    lookupPort_ = port;
+    lookup_ = ::WSAAsyncGetHostByName(window_, kLookupMessage, host, lookupResult_.get(),
+                                      MAXGETHOSTSTRUCT);
+    if (!lookup_) {
         Close(kClosedByOwner);
         return kFailed;
     }
+    return kStarted;
+}
+
+bool AsyncSocketWindow::StartConnect(unsigned long address, std::uint16_t port) {
+    socket_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     sockaddr_in target{};
     target.sin_family = AF_INET;
     target.sin_port = ::htons(port);
     target.sin_addr.s_addr = address;
-    if (::WSAAsyncSelect(socket_, window_, kSocketMessage,
+    if (socket_ == INVALID_SOCKET ||
+        ::WSAAsyncSelect(socket_, window_, kSocketMessage,
                          FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE) != 0 ||
         (::connect(socket_, reinterpret_cast<sockaddr*>(&target), sizeof target) != 0 &&
          ::WSAGetLastError() != WSAEWOULDBLOCK)) {
         Close(kClosedByOwner);
-        return kFailed;
+        return false;
     }
-    state_ = kConnecting;
-    Touch();
-    return kStarted;
+    return true;
+}
+
+void AsyncSocketWindow::OnLookup(int error) {
+    lookup_ = nullptr;
+    const auto* found = reinterpret_cast<const hostent*>(lookupResult_.get());
+    unsigned long address = INADDR_NONE;
+    if (error == 0 && found->h_addrtype == AF_INET && found->h_addr_list[0]) {
+        std::memcpy(&address, found->h_addr_list[0], sizeof address);
+    }
+    if (address == INADDR_NONE || !StartConnect(address, lookupPort_)) {
+        Close(kClosedByOwner);
+        sink_->OnSocketConnected(error != 0 ? error : WSAHOST_NOT_FOUND);
+    }
 }
 
 int AsyncSocketWindow::Send(const char* bytes, std::uint16_t length) {
@@ -86,7 +118,6 @@ int AsyncSocketWindow::Send(const char* bytes, std::uint16_t length) {
     ++requestCounter_;
     headerLength_ = 0;
     headerComplete_ = false;
-    Touch();
     if (!pending_.empty()) {
         pending_.insert(pending_.end(), bytes, bytes + length);
         return length;
@@ -103,6 +134,7 @@ int AsyncSocketWindow::Send(const char* bytes, std::uint16_t length) {
             break;
         }
         sentSoFar += sent;
+        CountTransfer(static_cast<std::size_t>(sent));
     }
     return length;
 }
@@ -115,11 +147,15 @@ void AsyncSocketWindow::FlushPending() {
             return;
         }
         pending_.erase(pending_.begin(), pending_.begin() + sent);
-        Touch();
+        CountTransfer(static_cast<std::size_t>(sent));
     }
 }
 
 void AsyncSocketWindow::Close(int reason) {
+    if (lookup_) {
+        ::WSACancelAsyncRequest(lookup_);
+        lookup_ = nullptr;
+    }
     if (window_) {
         ::DestroyWindow(window_);
         window_ = nullptr;
@@ -143,8 +179,12 @@ LRESULT CALLBACK AsyncSocketWindow::WindowProcedure(HWND window, UINT message, W
             self->OnSocketEvent(WSAGETSELECTEVENT(lParam), WSAGETSELECTERROR(lParam));
             return 0;
         }
-        if (message == WM_TIMER && wParam == kStallTimer) {
-            self->OnStalled();
+        if (message == kLookupMessage && reinterpret_cast<HANDLE>(wParam) == self->lookup_) {
+            self->OnLookup(WSAGETASYNCERROR(lParam));
+            return 0;
+        }
+        if (message == WM_TIMER && wParam == kWatchdogTimer) {
+            self->OnWatchdogTick();
             return 0;
         }
     }
@@ -156,7 +196,8 @@ void AsyncSocketWindow::OnSocketEvent(WORD event, int error) {
         case FD_CONNECT:
             if (error == 0) {
                 state_ = kConnected;
-                Touch();
+                windowStart_ = Now();
+                windowBytes_ = 0;
             } else {
                 Close(kClosedByOwner);
             }
@@ -179,29 +220,45 @@ void AsyncSocketWindow::OnSocketEvent(WORD event, int error) {
     }
 }
 
-void AsyncSocketWindow::OnStalled() {
-    ::KillTimer(window_, kStallTimer);
+void AsyncSocketWindow::OnWatchdogTick() {
+    const ULONGLONG now = Now();
+    if (deadline_ != 0 && now >= deadline_) return TimeOut();
+    if (state_ == kConnecting) {
+        if (now - phaseStart_ >= limits.connectMs) TimeOut();
+        return;
+    }
+    if (state_ != kConnected || now - windowStart_ < limits.lowSpeedWindowMs) return;
+    if (windowBytes_ < limits.lowSpeedBytes) return TimeOut();
+    windowStart_ = now;
+    windowBytes_ = 0;
+}
+
+void AsyncSocketWindow::TimeOut() {
     if (state_ == kConnecting) {
         Close(kClosedByOwner);
         sink_->OnSocketConnected(WSAETIMEDOUT);
-    } else if (state_ == kConnected) {
+    } else {
         Close(kClosedOnError);
     }
 }
 
 bool AsyncSocketWindow::Receive() {
     if (!headerComplete_) return ReceiveHeader();
-    char buffer[kBodyChunk];
-    int received = ::recv(socket_, buffer, sizeof buffer, 0);
+    if (body_.empty()) body_.resize(kReceiveSize);
+    const int received = ::recv(socket_, body_.data(), static_cast<int>(body_.size()), 0);
     if (received == SOCKET_ERROR) {
         if (::WSAGetLastError() != WSAEWOULDBLOCK) Close(kClosedOnError);
         return false;
     }
     if (received == 0) return false;
-    Touch();
+    CountTransfer(static_cast<std::size_t>(received));
     const std::uint16_t request = requestCounter_;
-    sink_->OnSocketData(buffer, static_cast<std::uint16_t>(received));
-    return requestCounter_ == request;
+    for (std::size_t at = 0; at < static_cast<std::size_t>(received); at += kDataPiece) {
+        const std::size_t piece = std::min(kDataPiece, static_cast<std::size_t>(received) - at);
+        sink_->OnSocketData(body_.data() + at, static_cast<std::uint16_t>(piece));
+        if (requestCounter_ != request) return false;
+    }
+    return true;
 }
 
 bool AsyncSocketWindow::ReceiveHeader() {
@@ -212,7 +269,7 @@ bool AsyncSocketWindow::ReceiveHeader() {
         return false;
     }
     if (received == 0) return false;
-    Touch();
+    CountTransfer(static_cast<std::size_t>(received));
     const std::size_t got = headerLength_ + static_cast<std::size_t>(received);
     std::optional<std::size_t> end = HeaderEnd(header_, got);
     if (!end) {

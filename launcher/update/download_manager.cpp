@@ -5,28 +5,39 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "launcher/update/file_md5.h"
+#include "launcher/common/unique_handle.h"
+#include "launcher/update/to_do_list.h"
 #include "launcher/update/update_error_log.h"
-#include "launcher/update/update_list.h"
+#include "launcher/update/update_files.h"
 
 namespace gatevane {
 namespace {
 
 constexpr char kWindowClass[] = "GatevaneDownloadManager";
-constexpr char kToDoSection[] = "UPDATEFILELIST";
 constexpr int kManagerControlId = 300;
 // The progress display is refreshed at most this often, but always at the end of a file.
 constexpr DWORD kRefreshInterval = 24;
 constexpr std::uint8_t kAttemptsPerFile = 3;
-// No update list holds more files.
-constexpr int kMaxToDo = 65535;
+// The to-do list of the largest update list is about 13 MB.
+constexpr DWORD kMaxToDoFileSize = 32 * 1024 * 1024;
+constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
 
-std::string ReadProfileText(const std::string& file, const char* key, DWORD capacity) {
-    std::string text(capacity, '\0');
-    DWORD length =
-        ::GetPrivateProfileStringA(kToDoSection, key, "", text.data(), capacity, file.c_str());
-    text.resize(length);
+std::string ReadWholeFile(const std::string& path) {
+    UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxToDoFileSize) return {};
+    std::string text(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!::ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr)) {
+        return {};
+    }
+    text.resize(read);
     return text;
+}
+
+bool Move(const std::string& from, const std::string& to) {
+    return ::MoveFileExA(from.c_str(), to.c_str(), kReplace) != FALSE;
 }
 
 }  // namespace
@@ -56,21 +67,9 @@ bool DownloadManager::Create() {
 }
 
 void DownloadManager::LoadToDoList() {
-    const std::string file = programFolder_ + "\\LobbyUpdate.log";
-    const int count = std::min<int>(
-        static_cast<int>(::GetPrivateProfileIntA(kToDoSection, "UPDATEFILECOUNT", 0, file.c_str())),
-        kMaxToDo);
-    baseAddress_ = ReadProfileText(file, "FILENETADDRESS", 260);
-    toDo_.clear();
-    for (int i = 0; i < count; ++i) {
-        char key[32];
-        std::snprintf(key, sizeof key, "FileIndex%d", i);
-        ToDo entry{ReadProfileText(file, key, 260), {}};
-        std::snprintf(key, sizeof key, "FileCheckNum%d", i);
-        entry.checksum = ReadProfileText(file, key, 33);
-        // An entry that would land outside the program folder is never fetched.
-        if (IsSafeEntryName(entry.name)) toDo_.push_back(std::move(entry));
-    }
+    const ToDoList list = ParseToDoFile(ReadWholeFile(programFolder_ + "\\LobbyUpdate.log"));
+    baseAddress_ = list.address;
+    toDo_.assign(list.entries.begin(), list.entries.end());
     fileCount_ = static_cast<int>(toDo_.size());
 }
 
@@ -113,11 +112,16 @@ LRESULT CALLBACK DownloadManager::WindowProcedure(HWND window, UINT message, WPA
 
 void DownloadManager::OnFileResult(std::unique_ptr<FileResult> result) {
     if (toDo_.empty()) return;  // the update has stopped
+    if (result->ok && result->checksum != toDo_.front().checksum) {
+        StopUpdate("文件 %s 校验结果与服务器不匹配,请重新下载更新！");
+        return;
+    }
+    // Only a verified launcher ever stands where start-up looks for one.
+    const std::string ready = ReadyPath(programFolder_, toDo_.front().name);
+    if (result->ok && ready != result->downloadedPath && !Move(result->downloadedPath, ready)) {
+        result->ok = false;
+    }
     if (result->ok) {
-        if (FileMd5Hex(result->downloadedPath.c_str()) != toDo_.front().checksum) {
-            StopUpdate("文件 %s 校验结果与服务器不匹配,请重新下载更新！");
-            return;
-        }
         ++filesDone_;
         retries_ = 0;
         toDo_.pop_front();
@@ -126,7 +130,7 @@ void DownloadManager::OnFileResult(std::unique_ptr<FileResult> result) {
         return;
     }
     downloader_->Reset();
-    if (!result->downloadedPath.empty() && !result->installPath.empty()) {
+    if (result->ok && !result->installPath.empty()) {
         installs_.push_back({result->downloadedPath, result->installPath});
     }
     if (toDo_.empty()) {
@@ -159,21 +163,19 @@ void DownloadManager::OnProgress(bool fileComplete) {
     owner_->ShowUpdateProgress(Progress());
 }
 
-// Moves every verified file into place, in the order fetched. A destination in use (a running
-// program, a loaded library) cannot be replaced but can be renamed: it goes aside as the downloaded
-// path plus ".old", and the move is tried once more.
+// Moves every verified file into place, in the order fetched; the launcher waits in the download
+// folder for start-up to swap it in. A destination in use (a running program, a loaded library)
+// cannot be replaced but can be renamed: it goes aside as the downloaded path plus ".old" and the
+// move is tried once more. Whatever fails, the destination keeps a whole file: the old one is put
+// back when the new one cannot take its place.
 void DownloadManager::InstallCollected() {
     for (; !installs_.empty(); installs_.pop_front()) {
         const Install& install = installs_.front();
-        const std::string folder =
-            install.destination.substr(0, install.destination.find_last_of('\\'));
-        ::SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
-        ::DeleteFileA(install.destination.c_str());
-        const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-        if (::MoveFileExA(install.source.c_str(), install.destination.c_str(), flags)) continue;
+        ::SHCreateDirectoryExA(nullptr, ParentFolder(install.destination).c_str(), nullptr);
+        if (Move(install.source, install.destination)) continue;
         const std::string aside = install.source + ".old";
-        ::MoveFileExA(install.destination.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING);
-        ::MoveFileExA(install.source.c_str(), install.destination.c_str(), flags);
+        if (!Move(install.destination, aside)) continue;
+        if (!Move(install.source, install.destination)) Move(aside, install.destination);
     }
 }
 

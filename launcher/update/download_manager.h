@@ -2,7 +2,9 @@
 // Fetches the files of an update one after another (the to-do list LobbyUpdate.log), verifies
 // each by its MD5, tries a failed file three times in all (resuming), and at the end moves every
 // verified file into the program folder, moving files in use aside. A checksum mismatch or a third
-// failure stops the update with a message; files verified until then are still installed.
+// failure stops the update with a message; files verified until then are still installed. The
+// launcher itself is never installed over the running one: its verified copy waits as
+// UpdateDownLoad\Quarnel.exe for the next start to swap it in.
 
 #include <windows.h>
 
@@ -12,6 +14,7 @@
 #include <string>
 
 #include "launcher/update/file_downloader.h"
+#include "launcher/update/to_do_list.h"
 #include "launcher/update/update_owner.h"
 
 namespace gatevane {
@@ -35,10 +38,6 @@ public:
     UpdateProgress Progress() const;
 
 private:
-    struct ToDo {
-        std::string name;
-        std::string checksum;
-    };
     struct Install {
         std::string source;
         std::string destination;
@@ -61,7 +60,7 @@ private:
     int filesDone_ = 0;
     std::uint8_t retries_ = 0;
     std::string baseAddress_;
-    std::deque<ToDo> toDo_;
+    std::deque<ToDoEntry> toDo_;
     std::deque<Install> installs_;
     std::unique_ptr<FileDownloader> downloader_;
 };

@@ -3,8 +3,10 @@
 #include <shlobj.h>
 
 #include <memory>
+#include <vector>
 
-#include "launcher/update/http_exchange.h"
+#include "launcher/update/checksum_stream.h"
+#include "launcher/update/update_files.h"
 
 namespace gatevane {
 
@@ -13,10 +15,6 @@ FileDownloader::FileDownloader(HWND manager, std::string programFolder)
 
 void* FileDownloader::FindInterface(const InterfaceId& id, std::uint32_t version) {
     return AnswerInterface<IDownloadSink>(this, kDownloadSinkInterfaceId, id, version);
-}
-
-std::string FileDownloader::DownloadFolder() const {
-    return programFolder_ + "\\UpdateDownLoad";
 }
 
 std::uint32_t FileDownloader::FileLength() const {
@@ -32,40 +30,44 @@ bool FileDownloader::Start(const std::string& baseAddress, const std::string& en
     total_ = 0;
     state_ = kRequested;
     name_ = entryName;
-    url_ = FileUrl(baseAddress, entryName);
+    filePath_ = DownloadPath(programFolder_, entryName);
     const std::uint32_t offset = resume && !file_ ? OpenPartialFile() : 0;
-    http_.Download(url_.c_str(), this, offset);  // a failure to open is reported as an event
+    const std::string url = FileUrl(baseAddress, entryName);
+    http_.Download(url.c_str(), this, offset);  // a failure to open is reported as an event
     ::PostMessageA(manager_, kFileProgressMessage, 0, 0);
     return true;
 }
 
-// The partial file of an earlier attempt, opened at its end; its length is where to resume.
+// The partial file of an earlier attempt, its bytes fed to the checksum, left open at its end; its
+// length is where to resume. 0 (and no file) when there is none or it cannot be read.
 std::uint32_t FileDownloader::OpenPartialFile() {
-    const std::string name = PartialFileName(url_);
-    if (name.empty()) return 0;
-    filePath_ = DownloadFolder() + "\\" + name;
-    file_.reset(::CreateFileA(filePath_.c_str(), GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file_ || ::SetFilePointer(file_.get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER) {
-        file_.reset();
-        return 0;
+    md5_ = Md5();
+    file_.reset(::CreateFileA(filePath_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file_) return 0;
+    std::vector<char> buffer(kChecksumChunkSize);
+    for (DWORD read = 1; read > 0;) {
+        if (!::ReadFile(file_.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read,
+                        nullptr)) {
+            file_.reset();
+            md5_ = Md5();
+            return 0;
+        }
+        md5_.Update(buffer.data(), read);
     }
     return FileLength();
 }
 
-bool FileDownloader::CreateLocalFile(const char* requestPath) {
-    const std::string name = LocalFileName(requestPath);
-    if (name.empty()) return false;
-    const std::string folder = DownloadFolder();
-    ::SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
-    filePath_ = folder + "\\" + name;
+bool FileDownloader::CreateDownloadFile() {
+    md5_ = Md5();
+    if (filePath_.empty()) return false;
+    ::SHCreateDirectoryExA(nullptr, ParentFolder(filePath_).c_str(), nullptr);
     file_.reset(::CreateFileA(filePath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     return static_cast<bool>(file_);
 }
 
-bool FileDownloader::OnDownloadHeader(bool partial, std::uint32_t length, const char* path) {
+bool FileDownloader::OnDownloadHeader(bool partial, std::uint32_t length, const char*) {
     total_ += length;
     if (partial && file_) {
         const std::uint32_t already = FileLength();
@@ -73,7 +75,7 @@ bool FileDownloader::OnDownloadHeader(bool partial, std::uint32_t length, const 
         received_ += already;
     } else {
         file_.reset();
-        if (!CreateLocalFile(path)) {
+        if (!CreateDownloadFile()) {
             // The manager must learn of it, or the update would wait for this file for ever.
             http_.Reset();
             Fail();
@@ -89,7 +91,7 @@ void FileDownloader::OnDownloadState(int phase) {
         state_ = kReceiving;
     } else if (phase == kDownloadComplete && state_ == kReceiving) {
         state_ = kComplete;
-        PerformInstall();
+        PostFinishedFile();
     }
 }
 
@@ -101,6 +103,7 @@ void FileDownloader::OnDownloadData(const char* bytes, std::uint16_t length) {
         Fail();
         return;
     }
+    md5_.Update(bytes, length);
     received_ += length;
     ReportProgress(received_ == total_);
 }
@@ -116,11 +119,12 @@ void FileDownloader::Fail() {
     Post(new FileResult());
 }
 
-void FileDownloader::PerformInstall() {
+void FileDownloader::PostFinishedFile() {
     auto result = std::make_unique<FileResult>();
     result->ok = true;
     result->downloadedPath = filePath_;
     result->installPath = InstallPath(programFolder_, name_);
+    result->checksum = ChecksumText(md5_.Finish());
     file_.reset();
     Post(result.release());
     ::OutputDebugStringA("DOWNLOAD....PerformInstall");

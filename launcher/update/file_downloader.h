@@ -1,10 +1,15 @@
 #pragma once
-// Fetches one file of an update into the download folder (UpdateDownLoad under the program folder)
-// through its own HttpDownloadSocket, resuming a partial file when asked, and tells the download
-// manager's window how it went: progress as a sent message, the end as a posted file result.
+// Fetches one file of an update into the download folder (UpdateDownLoad under the program folder,
+// at the entry's own relative path) through its own HttpDownloadSocket, resuming a partial file
+// when asked, and tells the download manager's window how it went: progress as a sent message,
+// the end as a posted file result with the MD5 of what was written.
 //
 //   idle/failed --Start--> requested --header--> receiving --all bytes--> complete (result posted)
-//   any --failure--> failed (result posted; a partial file is kept for the next attempt)
+//   any --failure--> failed (result posted; a partial file is kept for the next attempt, unless the
+//                            server's answer showed it cannot be resumed)
+//
+// The checksum is computed while the bytes arrive (a resumed file's earlier bytes are read once,
+// when it is opened), so verifying a file never reads it back.
 
 #include <windows.h>
 
@@ -13,6 +18,7 @@
 
 #include "launcher/common/unique_handle.h"
 #include "launcher/update/http_download_socket.h"
+#include "launcher/update/md5.h"
 
 namespace gatevane {
 
@@ -25,6 +31,7 @@ struct FileResult {
     bool ok = false;
     std::string downloadedPath;  // both empty for a failure
     std::string installPath;
+    std::string checksum;  // of the downloaded file's bytes, for a success
 };
 
 class FileDownloader final : public IDownloadSink {
@@ -58,12 +65,11 @@ public:
     bool OnDownloadHeader(bool partial, std::uint32_t length, const char* path) override;
 
 private:
-    std::string DownloadFolder() const;
     std::uint32_t OpenPartialFile();
-    bool CreateLocalFile(const char* requestPath);
+    bool CreateDownloadFile();
     std::uint32_t FileLength() const;
     void Fail();
-    void PerformInstall();
+    void PostFinishedFile();
     void Post(FileResult* result);
     void ReportProgress(bool fileComplete);
 
@@ -73,9 +79,9 @@ private:
     std::uint32_t received_ = 0;
     std::uint32_t total_ = 0;
     std::string name_;
-    std::string url_;
     std::string filePath_;
     UniqueFileHandle file_;
+    Md5 md5_;
     HttpDownloadSocket http_;
 };
 

@@ -8,24 +8,34 @@
 #include <new>
 #include <utility>
 
+#include "launcher/common/unique_handle.h"
 #include "launcher/update/file_md5.h"
+#include "launcher/update/to_do_list.h"
 #include "launcher/update/update_error_log.h"
 
 namespace gatevane {
 namespace {
 
 constexpr char kToDoFile[] = "\\LobbyUpdate.log";
-constexpr char kToDoSection[] = "UPDATEFILELIST";
+constexpr char kToDoDraft[] = "\\LobbyUpdate.log.new";
 
-// A profile value is one line: a control character from the list (a checksum or address is taken
-// as the list gives it) would break the file into lines of the server's choosing. The value never
-// matched a file anyway, so it stays unmatched with '?' in their place.
-std::string ProfileValue(const std::string& text) {
-    std::string value = text;
-    for (char& c : value) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+DWORD listTimeLimit = UpdateListLoader::kDefaultTimeLimitMs;
+
+// Writes the whole to-do file at once, through a draft moved over the old file, so a crash never
+// leaves half a list.
+bool WriteToDoFile(const std::string& path, const std::string& draft, const std::string& text) {
+    {
+        UniqueFileHandle file(::CreateFileA(draft.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        if (!file || !::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()),
+                                  &written, nullptr) ||
+            written != text.size()) {
+            return false;
+        }
     }
-    return value;
+    return ::MoveFileExA(draft.c_str(), path.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 }  // namespace
@@ -40,7 +50,7 @@ void* UpdateListLoader::FindInterface(const InterfaceId& id, std::uint32_t versi
 bool UpdateListLoader::Start(const char* url) {
     if (!url || (state_ != kIdle && state_ != kFailed)) return false;
     state_ = kRequested;
-    if (http_.Download(url, this, 0)) return true;
+    if (http_.Download(url, this, 0, listTimeLimit)) return true;
     // An address the client cannot open it reports as failed already; any other refusal comes
     // before the request began.
     if (state_ == kRequested) Failed();
@@ -115,40 +125,28 @@ void UpdateListLoader::OnDownloadData(const char* bytes, std::uint16_t length) {
     received_ += take;
 }
 
+void UpdateListLoader::SetTimeLimit(DWORD milliseconds) {
+    listTimeLimit = milliseconds;
+}
+
 bool UpdateListLoader::CompareWithProgramFolder() {
     const UpdateListResult result = ReadUpdateList(list_.get(), received_);
     if (!result.list) {
         AppendUpdateError(result.reason.c_str());
         return false;
     }
-    // The file is only ever added to: keys an earlier run left beyond the new count are not read,
-    // and a folder that is up to date leaves it as it is.
-    const std::string toDo = FolderPath(kToDoFile);
-    bool written = true;
-    char key[32];
+    // A folder that is up to date leaves the to-do file as it is.
+    ToDoList toDo{result.list->address, {}};
     for (const UpdateListEntry& entry : result.list->entries) {
-        const std::string actual = FileMd5Hex(FolderPath("/" + LocalEntryName(entry.name)).c_str());
+        const std::string actual = FileMd5Hex(FolderPath("/" + entry.name).c_str());
         // A file that cannot be read has no checksum to match, whatever the list says.
-        if (!actual.empty() && actual == entry.checksum) continue;
-        std::snprintf(key, sizeof key, "FileIndex%d", fileIndex_);
-        written &= ::WritePrivateProfileStringA(kToDoSection, key, entry.name.c_str(),
-                                                toDo.c_str()) != FALSE;
-        std::snprintf(key, sizeof key, "FileCheckNum%d", fileIndex_);
-        written &=
-            ::WritePrivateProfileStringA(kToDoSection, key, ProfileValue(entry.checksum).c_str(),
-                                         toDo.c_str()) != FALSE;
-        ++fileIndex_;
+        if (actual.empty() || actual != entry.checksum) {
+            toDo.entries.push_back({entry.name, entry.checksum});
+        }
     }
-    if (fileIndex_ == 0) return false;
-    char count[16];
-    std::snprintf(count, sizeof count, "%d", fileIndex_);
-    written &=
-        ::WritePrivateProfileStringA(kToDoSection, "UPDATEFILECOUNT", count, toDo.c_str()) != FALSE;
-    written &= ::WritePrivateProfileStringA(kToDoSection, "FILENETADDRESS",
-                                            ProfileValue(result.list->address).c_str(),
-                                            toDo.c_str()) != FALSE;
-    if (!written) {
-        // A to-do list with holes would fetch the wrong files: better none this time.
+    if (toDo.entries.empty()) return false;
+    if (!WriteToDoFile(FolderPath(kToDoFile), FolderPath(kToDoDraft), FormatToDoFile(toDo))) {
+        // Without its to-do list the update cannot run: better none this time.
         AppendUpdateError("update list: LobbyUpdate.log could not be written");
         return false;
     }

@@ -9,6 +9,8 @@
 // The list is untrusted: its length is checked before anything is allocated for it, and a list
 // that does not read gets a line in UpdateError.log and lets logon go on without an update.
 
+#include <windows.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -37,6 +39,11 @@ public:
                               std::string programFolder = ProgramFolderPath(""));
     UpdateListLoader(const UpdateListLoader&) = delete;
     UpdateListLoader& operator=(const UpdateListLoader&) = delete;
+
+    // The whole fetch of the list is bounded, so a server that trickles its bytes never holds
+    // the player's logon for long: a minute, for any list and any line a player logs on with.
+    static constexpr DWORD kDefaultTimeLimitMs = 60000;
+    static void SetTimeLimit(DWORD milliseconds);
 
     // Starts fetching the list at `url`; accepted only when idle or failed. False also when the
     // request could not be started, which the owner has then been told by ShowUpdateFinished.
@@ -67,8 +74,6 @@ private:
     std::unique_ptr<std::uint8_t[]> list_;
     std::size_t capacity_ = 0;
     std::size_t received_ = 0;
-    // Entries written to LobbyUpdate.log so far; the comparison runs once per loader.
-    int fileIndex_ = 0;
     HttpDownloadSocket http_;
 };
 

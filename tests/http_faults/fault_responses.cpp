@@ -20,6 +20,8 @@ constexpr std::int64_t kSplitPauseMs = 50;  // long enough for the client to rea
 constexpr std::int64_t kPiecePauseMs = 2;
 constexpr std::size_t kSplitPieces = 8;
 constexpr std::size_t kStallBytes = 1000;
+constexpr std::size_t kTrickleBytes = 200;
+constexpr std::int64_t kTricklePauseMs = 100;
 constexpr std::size_t kBigHeader = 2000;  // bytes of a bigheader response before its blank line
 constexpr std::size_t kFillerLine = 100;
 
@@ -197,7 +199,8 @@ std::string Server::Answer(Connection& connection, const Request& request) {
     const std::string& mode = parts[0];
     std::size_t fileFrom = 1;
     long number = 0;
-    if (mode == "redirect" || mode == "status" || mode == "flaky") {
+    if (mode == "redirect" || mode == "status" || mode == "flaky" || mode == "flakywhole" ||
+        mode == "flakybadrange") {
         if (parts.size() < 2 || !AllDigits(parts[1], 6)) return Simple(connection, 404) + " number";
         number = std::strtol(parts[1].c_str(), nullptr, 10);
         fileFrom = 2;
@@ -213,6 +216,21 @@ std::string Server::Answer(Connection& connection, const Request& request) {
         return "silent";
     }
     if (mode == "loop") return Redirect(connection, "/loop/" + file);
+    if (mode == "bigredirect") {
+        // A redirect whose own body is larger than a header buffer and arrives after a pause.
+        const std::string body(3000, 'r');
+        Queue(connection, StatusHead(302) + "Location: /plain/" + file + "\r\nContent-Length: " +
+                              std::to_string(body.size()) + "\r\n\r\n" + body.substr(0, 100));
+        Queue(connection, body.substr(100), kSplitPauseMs);
+        return "302 big body location=/plain/" + file;
+    }
+    if (mode == "closeredirect") {
+        // The server ends the connection after the redirect; its body has no length.
+        Queue(connection, StatusHead(302) + "location: /plain/" + file +
+                              "\r\nconnection: close\r\n\r\nmoved\n");
+        CloseAfterResponse(connection, "closeredirect");
+        return "302 close location=/plain/" + file;
+    }
     if (mode == "absloop") return Redirect(connection, self + "/absloop/" + file);
     if (mode == "absredirect") return Redirect(connection, self + "/plain/" + file);
     if (mode == "redirect" && number > 0) {
@@ -222,9 +240,10 @@ std::string Server::Answer(Connection& connection, const Request& request) {
         return number >= 200 && number <= 599 ? Simple(connection, static_cast<int>(number))
                                               : Simple(connection, 404) + " status";
     }
-    static const char* const kFileModes[] = {"plain", "split",   "nolength",  "lowercase",
-                                             "cut",   "stall",   "bigheader", "badrange",
-                                             "flaky", "redirect"};
+    static const char* const kFileModes[] = {"plain",    "split", "nolength",  "lowercase",
+                                             "cut",      "stall", "bigheader", "badrange",
+                                             "flaky",    "redirect", "trickle", "flakywhole",
+                                             "flakybadrange"};
     if (std::find(std::begin(kFileModes), std::end(kFileModes), mode) == std::end(kFileModes)) {
         return Simple(connection, 404) + " unknown";
     }
@@ -232,11 +251,12 @@ std::string Server::Answer(Connection& connection, const Request& request) {
     const int code = LoadFile(file, content);
     if (code != 200) return Simple(connection, code) + (code == 403 ? " outside-root" : " no-file");
     if (mode == "redirect") return ServeFile(connection, request, "plain", file, content);
-    if (mode == "flaky") {
+    if (mode == "flaky" || mode == "flakywhole" || mode == "flakybadrange") {
         // Counted per path across connections: the client's retries come on new connections.
         const int seen = ++flakyCounts_[request.path];
-        return "flaky " + std::to_string(seen) + "/" + std::to_string(number) + " " +
-               ServeFile(connection, request, seen <= number ? "cut" : "plain", file, content);
+        const std::string then = mode == "flaky" ? "plain" : mode.substr(5);
+        return mode + " " + std::to_string(seen) + "/" + std::to_string(number) + " " +
+               ServeFile(connection, request, seen <= number ? "cut" : then, file, content);
     }
     return ServeFile(connection, request, mode, file, content);
 }
@@ -245,7 +265,8 @@ std::string Server::ServeFile(Connection& connection, const Request& request,
                               const std::string& mode, const std::string& file,
                               const std::string& content) {
     const std::uint64_t size = content.size();
-    const bool ranged = request.rangeUsable;
+    // The whole-file fault ignores a Range and answers 200 with everything.
+    const bool ranged = request.rangeUsable && mode != "whole";
     if (ranged && request.rangeStart >= size) {
         return Simple(connection, 416, "Content-Range: bytes */" + std::to_string(size) + "\r\n");
     }
@@ -287,6 +308,14 @@ std::string Server::ServeFile(Connection& connection, const Request& request,
         Queue(connection, head + body.substr(0, half));
         CloseAfterResponse(connection, "cut");
         return done + ", cut after " + std::to_string(half) + ", close";
+    }
+    if (mode == "trickle") {
+        // One byte now and then: alive, but far too slow to ever finish.
+        Queue(connection, head);
+        for (std::size_t at = 0; at < body.size() && at < kTrickleBytes; ++at) {
+            Queue(connection, body.substr(at, 1), kTricklePauseMs);
+        }
+        return done + ", trickle";
     }
     if (mode == "stall") {
         const std::size_t sent = std::min(body.size(), kStallBytes);

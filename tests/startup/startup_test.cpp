@@ -132,26 +132,26 @@ TEST_F(StartupTest, ARunningLobbyIsBroughtToTheFrontInsteadOfStartingAgain) {
     EXPECT_EQ(::GetForegroundWindow(), lobby.window());
 }
 
-TEST_F(StartupTest, APendingLauncherIsSwappedInAndStartedAndTheOldOneRemovedNextTime) {
-    const std::string launcher = folder_.Read("Quarnel.exe");
+// The verified launcher an update left is swapped in by a copy of the running one, after it ended,
+// with one atomic move, and started with the same command line.
+TEST_F(StartupTest, APendingLauncherIsSwappedInAndStartedWithTheSameCommandLine) {
     folder_.CopyBuilt("Quarnel.run", "UpdateDownLoad\\Quarnel.exe");
     const std::string pending = folder_.Read("UpdateDownLoad\\Quarnel.exe");
 
-    TracedRun run = RunLauncher();
-    EXPECT_FALSE(run.Said(kStartupDone));
-    EXPECT_FALSE(folder_.Exists("UpdateDownLoad\\Quarnel.exe"));
-    EXPECT_EQ(folder_.Read("QuarnelOld.exe"), launcher);
-    EXPECT_EQ(folder_.Read("Quarnel.exe"), pending);
+    EXPECT_FALSE(RunLauncher("/StartLogin:1 -x").Said(kStartupDone));
     ASSERT_TRUE(testing::WaitUntil(10000, [&] { return folder_.Exists("Quarnel.exe.cmdline"); }));
-    // started with an empty command line
-    EXPECT_NE(folder_.Read("Quarnel.exe.cmdline").find("\narguments: []\n"), std::string::npos);
+    EXPECT_EQ(folder_.Read("Quarnel.exe"), pending);
+    EXPECT_FALSE(folder_.Exists("UpdateDownLoad\\Quarnel.exe"));
+    EXPECT_NE(folder_.Read("Quarnel.exe.cmdline").find("\narguments: [/StartLogin:1 -x]\n"),
+              std::string::npos)
+        << folder_.Read("Quarnel.exe.cmdline");
 
     folder_.CopyBuilt("Quarnel.exe", "Quarnel.exe");  // the next start runs a launcher again
     EXPECT_TRUE(RunLauncher().Said(kStartupDone));
     EXPECT_FALSE(folder_.Exists("QuarnelOld.exe"));
 }
 
-TEST_F(StartupTest, ASwapThatCannotCompleteKeepsTheRunningLauncher) {
+TEST_F(StartupTest, ASwapThatCannotBeginKeepsTheRunningLauncher) {
     const std::string launcher = folder_.Read("Quarnel.exe");
     folder_.CopyBuilt("Quarnel.run", "UpdateDownLoad\\Quarnel.exe");
     UniqueFileHandle locked(::CreateFileA(folder_.Path("UpdateDownLoad\\Quarnel.exe").c_str(),
@@ -164,16 +164,31 @@ TEST_F(StartupTest, ASwapThatCannotCompleteKeepsTheRunningLauncher) {
     EXPECT_TRUE(folder_.Exists("UpdateDownLoad\\Quarnel.exe"));
 }
 
-TEST_F(StartupTest, ASwappedInLauncherThatCannotStartIsReported) {
+TEST_F(StartupTest, ASwappedInLauncherThatCannotStartIsRolledBack) {
+    const std::string launcher = folder_.Read("Quarnel.exe");
     folder_.MakeFolder("UpdateDownLoad");
-    folder_.Write("UpdateDownLoad\\Quarnel.exe", "a truncated download");
+    folder_.Write("UpdateDownLoad\\Quarnel.exe", "no program at all");
     testing::MessageBoxCloser closer("温馨提示");
 
-    TracedRun run = RunLauncher();
-    EXPECT_FALSE(run.Said(kStartupDone));
-    ASSERT_EQ(closer.Texts().size(), 1u);
+    EXPECT_FALSE(RunLauncher().Said(kStartupDone));
+    ASSERT_TRUE(testing::WaitUntil(10000, [&] { return !closer.Texts().empty(); }));
     EXPECT_EQ(closer.Texts()[0], "创建宿主进程失败!(" + folder_.path() + "/Quarnel.exe)");
-    EXPECT_TRUE(folder_.Exists("QuarnelOld.exe"));  // the next manual start deals with it
+    ASSERT_TRUE(testing::WaitUntil(10000, [&] { return folder_.Read("Quarnel.exe") == launcher; }));
+    EXPECT_FALSE(folder_.Exists("UpdateDownLoad\\Quarnel.exe"));
+}
+
+TEST_F(StartupTest, TheSwappingCopyWaitsForTheOldLauncherOnlySoLong) {
+    const std::string launcher = folder_.Read("Quarnel.exe");
+    folder_.CopyBuilt("Quarnel.exe", "QuarnelOld.exe");
+    folder_.CopyBuilt("Quarnel.run", "UpdateDownLoad\\Quarnel.exe");
+    UniqueKernelHandle running(::CreateMutexA(nullptr, TRUE, "Quarnel"));  // an old one that hangs
+
+    const DWORD start = ::GetTickCount();
+    TracedRun run = RunTraced(folder_.Path("QuarnelOld.exe"), "", folder_.path());
+    EXPECT_TRUE(run.started && !run.timedOut);
+    EXPECT_LT(::GetTickCount() - start, 9000u);
+    EXPECT_EQ(folder_.Read("Quarnel.exe"), launcher) << "nothing is swapped under a running launcher";
+    EXPECT_TRUE(folder_.Exists("UpdateDownLoad\\Quarnel.exe"));
 }
 
 TEST_F(StartupTest, ARunningDesktopPetIsEnded) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "launcher/update/md5.h"
+#include "launcher/update/to_do_list.h"
 #include "tests/support/message_box_closer.h"
 #include "tests/support/native_server.h"
 #include "tests/support/test_folder.h"
@@ -61,27 +62,24 @@ protected:
     // the lobby is started or a message stops it.
     void RunUpdate(const std::vector<File>& files, const std::string& base,
                    int expectedMessages = 0) {
-        std::string toDo = "[UPDATEFILELIST]\r\nUPDATEFILECOUNT=" + std::to_string(files.size()) +
-                           "\r\nFILENETADDRESS=" + base + "\r\n";
-        for (std::size_t i = 0; i < files.size(); ++i) {
-            const File& file = files[i];
+        ToDoList toDo{base, {}};
+        for (const File& file : files) {
             if (file.served.find('/') != std::string::npos) {
                 root_.MakeFolder(file.served.substr(0, file.served.find_last_of('/')));
             }
             root_.Write(file.served, file.content);
-            const std::string checksum =
-                file.checksum.empty() ? Checksum(file.content) : file.checksum;
-            toDo += "FileIndex" + std::to_string(i) + "=" + file.name + "\r\n";
-            toDo += "FileCheckNum" + std::to_string(i) + "=" + checksum + "\r\n";
+            toDo.entries.push_back(
+                {file.name, file.checksum.empty() ? Checksum(file.content) : file.checksum});
         }
-        program_.Write("LobbyUpdate.log", toDo);
+        program_.Write("LobbyUpdate.log", FormatToDoFile(toDo));
 
         DownloadManager manager(&owner_, nullptr, program_.path());
         ASSERT_TRUE(manager.Create());
         manager.LoadToDoList();
         ASSERT_TRUE(manager.StartDownloads());
+        const int startsBefore = owner_.lobbyStarts;
         PumpMessagesUntil(20000, [&] {
-            return owner_.lobbyStarts > 0 ||
+            return owner_.lobbyStarts > startsBefore ||
                    (expectedMessages > 0 &&
                     static_cast<int>(messages_.Texts().size()) >= expectedMessages);
         });
@@ -117,9 +115,12 @@ TEST_F(DownloadManagerTest, FetchesVerifiesAndInstallsFilesInNestedFolders) {
     EXPECT_TRUE(messages_.Texts().empty());
     EXPECT_TRUE(program_.Read("Lobby.dll") == files[0].content);
     EXPECT_TRUE(program_.Read("TesselRes\\Skin\\Login\\bg.png") == files[1].content);
-    EXPECT_TRUE(program_.Read("Quarnel.exe") == files[2].content);
     EXPECT_FALSE(program_.Exists("UpdateDownLoad\\Lobby.dll"));
-    EXPECT_FALSE(program_.Exists("UpdateDownLoad\\bg.png"));
+    EXPECT_FALSE(program_.Exists("UpdateDownLoad\\TesselRes\\Skin\\Login\\bg.png"));
+    // The launcher is not installed over the running one: start-up swaps in the verified copy.
+    EXPECT_TRUE(program_.Read("UpdateDownLoad\\Quarnel.exe") == files[2].content);
+    EXPECT_FALSE(program_.Exists("Quarnel.exe"));
+    EXPECT_FALSE(program_.Exists("UpdateDownLoad\\Quarnel.dll"));
     EXPECT_EQ(nginx.Count("/Quarnel.dll?x="), 1) << "the launcher is fetched as .dll";
 
     ASSERT_FALSE(owner_.progress.empty());
@@ -141,6 +142,62 @@ TEST_F(DownloadManagerTest, AFileThatFailsTwiceIsResumedAndCountsOnce) {
     EXPECT_EQ(server_.Count("/Game.dll?x="), 3) << server_.Log();
     EXPECT_EQ(server_.Count("range=bytes="), 2) << "the second and third attempts resume";
     EXPECT_EQ(owner_.progress.back().filesDone, 0);
+}
+
+TEST_F(DownloadManagerTest, FilesOfTheSameNameInTwoFoldersAndEmptyFilesArriveIntact) {
+    const std::vector<File> files = {
+        {"a/x.dat", "a/x.dat", Content("first x", 30000), ""},
+        {"b/x.dat", "b/x.dat", Content("second x", 20000), ""},
+        {"sub\\x.dat", "sub/x.dat", Content("third x", 10000), ""},
+        {"empty.dat", "empty.dat", "", ""},
+    };
+    program_.Write("empty.dat", "old bytes");
+    RunUpdate(files, kPlainFiles);
+
+    EXPECT_EQ(owner_.lobbyStarts, 1);
+    EXPECT_TRUE(messages_.Texts().empty());
+    EXPECT_TRUE(program_.Read("a\\x.dat") == files[0].content);
+    EXPECT_TRUE(program_.Read("b\\x.dat") == files[1].content);
+    EXPECT_TRUE(program_.Read("sub\\x.dat") == files[2].content);
+    EXPECT_EQ(program_.Read("empty.dat"), "");
+}
+
+// A retried file resumes where it stopped, the launcher and a base address without a trailing
+// slash included, and a server that answers a resumption with the whole file is taken at its word.
+TEST_F(DownloadManagerTest, RetriesResumeAndTheLauncherWaitsOnlyOnceVerified) {
+    RunUpdate({{"Quarnel.exe", "Quarnel.dll", Content("launcher", 90000), ""}},
+              std::string(kServerRoot) + "flaky/1/");
+    EXPECT_EQ(owner_.lobbyStarts, 1);
+    EXPECT_EQ(server_.Count("/flaky/1/Quarnel.dll?x="), 2) << server_.Log();
+    EXPECT_EQ(server_.Count("range=bytes=45000-"), 1) << "resumed after the first half";
+    EXPECT_TRUE(program_.Read("UpdateDownLoad\\Quarnel.exe") == Content("launcher", 90000));
+
+    RunUpdate({{"data/x.bin", "data/x.bin", Content("x", 50000), ""}},
+              std::string(kServerRoot) + "flaky/1");
+    EXPECT_EQ(server_.Count("range=bytes=25000-"), 1) << server_.Log();
+    EXPECT_TRUE(program_.Read("data\\x.bin") == Content("x", 50000));
+
+    RunUpdate({{"y.bin", "y.bin", Content("y", 40000), ""}},
+              std::string(kServerRoot) + "flakywhole/1/");
+    EXPECT_EQ(server_.Count("range=bytes=20000-"), 1) << server_.Log();
+    EXPECT_TRUE(program_.Read("y.bin") == Content("y", 40000)) << "written again from byte 0";
+    EXPECT_EQ(owner_.lobbyStarts, 3);
+}
+
+TEST_F(DownloadManagerTest, ALauncherThatFailsItsCheckNeverWaitsForStartUp) {
+    RunUpdate({{"Quarnel.exe", "Quarnel.dll", Content("launcher", 5000), Checksum("other")}},
+              kPlainFiles, 1);
+    EXPECT_EQ(messages_.Texts().size(), 1u);
+    EXPECT_FALSE(program_.Exists("UpdateDownLoad\\Quarnel.exe"));
+}
+
+TEST_F(DownloadManagerTest, AResumptionAnsweredAtTheWrongOffsetMakesTheNextAttemptStartOver) {
+    RunUpdate({{"z.bin", "z.bin", Content("z", 30000), ""}},
+              std::string(kServerRoot) + "flakybadrange/1/");
+    EXPECT_EQ(owner_.lobbyStarts, 1) << server_.Log();
+    EXPECT_EQ(server_.Count("/z.bin?x="), 3);
+    EXPECT_EQ(server_.Count("range=bytes="), 1) << "the third attempt asks from byte 0";
+    EXPECT_TRUE(program_.Read("z.bin") == Content("z", 30000));
 }
 
 TEST_F(DownloadManagerTest, AThirdFailureStopsTheUpdateButInstallsWhatWasVerified) {

@@ -64,9 +64,9 @@ protected:
     HttpDownloadTest() {
         for (int i = 0; i < 150000; ++i) content_ += static_cast<char>('a' + (i * 7 + i / 13) % 26);
         root_.Write("file.bin", content_);
-        AsyncSocketWindow::SetStallLimit(1500);
+        AsyncSocketWindow::SetLimits({1500, 1500, 2000});
     }
-    ~HttpDownloadTest() override { AsyncSocketWindow::SetStallLimit(30000); }
+    ~HttpDownloadTest() override { AsyncSocketWindow::SetLimits({}); }
 
     std::vector<std::string> ServerOptions() const {
         return {"--listen", kServer, "--root", UnixPath(root_.path())};
@@ -139,10 +139,34 @@ TEST_F(HttpDownloadTest, RedirectsAreFollowedUpToTenInARow) {
     EXPECT_EQ(sink_.failedCode, 0);
 }
 
+TEST_F(HttpDownloadTest, FieldsInAnyCaseRedirectBodiesClosedConnectionsAndEmptyFiles) {
+    HttpFaultServer server(ServerOptions());
+    Fetch("/lowercase/file.bin");
+    EXPECT_TRUE(sink_.body == content_) << "\"content-length:\" is the length";
+
+    sink_ = RecordingDownloadSink();
+    Fetch("/bigredirect/file.bin");
+    EXPECT_TRUE(sink_.body == content_) << server.Log();
+    EXPECT_EQ(server.Count("accept"), 2) << "the redirect's body is read off its connection";
+
+    sink_ = RecordingDownloadSink();
+    Fetch("/closeredirect/file.bin");
+    EXPECT_TRUE(sink_.body == content_) << server.Log();
+    EXPECT_EQ(server.Count("accept"), 4) << "a connection the server closes is not reused";
+
+    root_.Write("empty.bin", "");
+    sink_ = RecordingDownloadSink();
+    const DWORD start = ::GetTickCount();
+    Fetch("/plain/empty.bin");
+    EXPECT_EQ(sink_.phases, (std::vector<int>{0, 1, 2}));
+    EXPECT_TRUE(sink_.headerSeen && sink_.length == 0 && sink_.body.empty());
+    EXPECT_LT(::GetTickCount() - start, 1000u) << "complete with its header";
+}
+
 TEST_F(HttpDownloadTest, ResponsesThatCannotCompleteFail) {
     HttpFaultServer server(ServerOptions());
     for (const char* path :
-         {"/nolength/file.bin", "/lowercase/file.bin", "/cut/file.bin", "/status/404/file.bin",
+         {"/nolength/file.bin", "/cut/file.bin", "/status/404/file.bin",
           "/status/500/file.bin", "/bigheader/file.bin"}) {
         sink_ = RecordingDownloadSink();
         const DWORD start = ::GetTickCount();
@@ -163,13 +187,23 @@ TEST_F(HttpDownloadTest, AResumeAnsweredWithTheWrongRangeFails) {
 
 TEST_F(HttpDownloadTest, AServerThatStopsTalkingIsGivenUpOn) {
     HttpFaultServer server(ServerOptions());
-    for (const char* path : {"/stall/file.bin", "/silent/file.bin"}) {
+    for (const char* path : {"/stall/file.bin", "/silent/file.bin", "/trickle/file.bin"}) {
         sink_ = RecordingDownloadSink();
         const DWORD start = ::GetTickCount();
         Fetch(path);
         EXPECT_EQ(sink_.failedCode, 0) << path;
         EXPECT_GE(::GetTickCount() - start, 1400u) << path;
+        EXPECT_LT(::GetTickCount() - start, 4000u) << path;
     }
+    // A whole-request limit ends even a transfer that keeps the watchdog content.
+    AsyncSocketWindow::SetLimits({1500, 60000, 1});
+    sink_ = RecordingDownloadSink();
+    const std::string url = std::string(kBaseUrl) + "/trickle/file.bin";
+    const DWORD start = ::GetTickCount();
+    ASSERT_TRUE(client_.Download(url.c_str(), &sink_, 0, 1000));
+    EXPECT_TRUE(PumpMessagesUntil(5000, [&] { return sink_.Ended(); }));
+    EXPECT_EQ(sink_.failedCode, 0);
+    EXPECT_LT(::GetTickCount() - start, 2500u);
 }
 
 TEST_F(HttpDownloadTest, NoServerOrABadAddressFails) {
@@ -177,9 +211,17 @@ TEST_F(HttpDownloadTest, NoServerOrABadAddressFails) {
     EXPECT_TRUE(started_);
     EXPECT_EQ(sink_.failedCode, 1);
 
+    // A name is looked up without blocking; nothing listens on localhost there either.
     sink_ = RecordingDownloadSink();
-    EXPECT_FALSE(client_.Download("https://127.0.0.30/plain/file.bin", &sink_, 0));
-    EXPECT_EQ(sink_.failedCode, 0);
+    EXPECT_TRUE(client_.Download("http://localhost:8039/plain/file.bin", &sink_, 0));
+    EXPECT_TRUE(PumpMessagesUntil(10000, [&] { return sink_.Ended(); }));
+    EXPECT_EQ(sink_.failedCode, 1);
+
+    for (const char* url : {"https://127.0.0.30/plain/file.bin", "ftp://127.0.0.30:8030/plain/file.bin"}) {
+        sink_ = RecordingDownloadSink();
+        EXPECT_FALSE(client_.Download(url, &sink_, 0)) << url;
+        EXPECT_EQ(sink_.failedCode, 0) << url;
+    }
     sink_ = RecordingDownloadSink();
     EXPECT_FALSE(client_.Download("not a url", &sink_, 0));
     EXPECT_EQ(sink_.failedCode, 0);
