@@ -41,7 +41,7 @@ bool FileDownloader::Start(const std::string& baseAddress, const std::string& en
 // The partial file of an earlier attempt, its bytes fed to the checksum, left open at its end; its
 // length is where to resume. 0 (and no file) when there is none or it cannot be read.
 std::uint32_t FileDownloader::OpenPartialFile() {
-    md5_ = Md5();
+    md5_.Reset();
     file_.reset(::CreateFileA(filePath_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                               nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file_) return 0;
@@ -50,7 +50,7 @@ std::uint32_t FileDownloader::OpenPartialFile() {
         if (!::ReadFile(file_.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read,
                         nullptr)) {
             file_.reset();
-            md5_ = Md5();
+            md5_.Reset();
             return 0;
         }
         md5_.Update(buffer.data(), read);
@@ -59,7 +59,7 @@ std::uint32_t FileDownloader::OpenPartialFile() {
 }
 
 bool FileDownloader::CreateDownloadFile() {
-    md5_ = Md5();
+    md5_.Reset();
     if (filePath_.empty()) return false;
     ::SHCreateDirectoryExA(nullptr, ParentFolder(filePath_).c_str(), nullptr);
     file_.reset(::CreateFileA(filePath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
@@ -124,7 +124,7 @@ void FileDownloader::PostFinishedFile() {
     result->ok = true;
     result->downloadedPath = filePath_;
     result->installPath = InstallPath(programFolder_, name_);
-    result->checksum = ChecksumText(md5_.Finish());
+    result->checksum = md5_.FinishText();
     file_.reset();
     Post(result.release());
     ::OutputDebugStringA("DOWNLOAD....PerformInstall");

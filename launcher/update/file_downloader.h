@@ -8,8 +8,8 @@
 //   any --failure--> failed (result posted; a partial file is kept for the next attempt, unless the
 //                            server's answer showed it cannot be resumed)
 //
-// The checksum is computed while the bytes arrive (a resumed file's earlier bytes are read once,
-// when it is opened), so verifying a file never reads it back.
+// The checksum is computed while the bytes arrive, on a worker thread (a resumed file's earlier
+// bytes are read once, when it is opened), so verifying a file never reads it back.
 
 #include <windows.h>
 
@@ -18,7 +18,7 @@
 
 #include "launcher/common/unique_handle.h"
 #include "launcher/update/http_download_socket.h"
-#include "launcher/update/md5.h"
+#include "launcher/update/background_md5.h"
 
 namespace gatevane {
 
@@ -81,7 +81,7 @@ private:
     std::string name_;
     std::string filePath_;
     UniqueFileHandle file_;
-    Md5 md5_;
+    BackgroundMd5 md5_;
     HttpDownloadSocket http_;
 };
 
