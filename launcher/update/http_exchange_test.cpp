@@ -165,6 +165,7 @@ TEST(ResponseHeader, ContentLengthComesFromItsFieldInAnyCaseAndSpacing) {
     EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nCONTENT-LENGTH:5\r\n\r\n"), 5u);
     EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nContent-Length: \t 5\r\n\r\n"), 5u);
     EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nContent-Length : 5\r\n\r\n"), std::nullopt);
+    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nContent-LengthX5\r\n\r\n"), std::nullopt);
     EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nX-Content-Length: 5\r\n\r\n"), std::nullopt);
     // A bare "\n" does not start a line.
     EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nX: a\nContent-Length: 5\r\n\r\n"), std::nullopt);
