@@ -139,8 +139,8 @@ bool UpdateListLoader::CompareWithProgramFolder() {
     ToDoList toDo{result.list->address, {}};
     for (const UpdateListEntry& entry : result.list->entries) {
         const std::string actual = FileMd5Hex(FolderPath("/" + entry.name).c_str());
-        // A file that cannot be read has no checksum to match, whatever the list says.
-        if (actual.empty() || actual != entry.checksum) {
+        // A file that cannot be read has the empty checksum, which matches no MD5 of the list.
+        if (actual != entry.checksum) {
             toDo.entries.push_back({entry.name, entry.checksum});
         }
     }

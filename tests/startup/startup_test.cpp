@@ -175,6 +175,8 @@ TEST_F(StartupTest, ASwappedInLauncherThatCannotStartIsRolledBack) {
     EXPECT_EQ(closer.Texts()[0], "创建宿主进程失败!(" + folder_.path() + "/Quarnel.exe)");
     ASSERT_TRUE(testing::WaitUntil(10000, [&] { return folder_.Read("Quarnel.exe") == launcher; }));
     EXPECT_FALSE(folder_.Exists("UpdateDownLoad\\Quarnel.exe"));
+    // The old launcher runs again: its start-up removes the swapping copy.
+    EXPECT_TRUE(testing::WaitUntil(10000, [&] { return !folder_.Exists("QuarnelOld.exe"); }));
 }
 
 TEST_F(StartupTest, TheSwappingCopyWaitsForTheOldLauncherOnlySoLong) {
