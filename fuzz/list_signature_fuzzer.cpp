@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const gatevane::ListSignatureResult signature = gatevane::ReadListSignature(data, size);
     if (signature.signature.has_value() == !signature.reason.empty()) __builtin_trap();
     if (signature.signature) {
-        const std::vector<std::uint8_t> written = gatevane::WriteListSignature(*signature.signature);
+        const std::vector<std::uint8_t> written =
+            gatevane::WriteListSignature(*signature.signature);
         if (written != std::vector<std::uint8_t>(data, data + size)) __builtin_trap();
     }
 

@@ -159,12 +159,12 @@ std::uint32_t ReadSerialText(std::string_view text) {
 
 ListOriginVerdict JudgeListOrigin(const ListOriginFacts& facts) {
     switch (facts.key) {
-    case UpdateKeyState::kAbsent:
-        return {true, 0, {}};
-    case UpdateKeyState::kMalformed:
-        return {false, 0, "update list refused: " + facts.keyReason};
-    case UpdateKeyState::kLoaded:
-        break;
+        case UpdateKeyState::kAbsent:
+            return {true, 0, {}};
+        case UpdateKeyState::kMalformed:
+            return {false, 0, "update list refused: " + facts.keyReason};
+        case UpdateKeyState::kLoaded:
+            break;
     }
     if (!facts.signatureFetched) {
         return {false, 0,

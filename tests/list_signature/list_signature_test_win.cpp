@@ -22,7 +22,8 @@ using testing::TestFolder;
 Bytes Fixture(const std::string& name) {
     const char* folder = std::getenv("GATEVANE_SIGNING_FIXTURES");
     if (!folder || !*folder) {
-        throw std::runtime_error("GATEVANE_SIGNING_FIXTURES is not set: run the test through ctest");
+        throw std::runtime_error(
+            "GATEVANE_SIGNING_FIXTURES is not set: run the test through ctest");
     }
     std::ifstream in(std::string(folder) + "\\" + name, std::ios::binary);
     if (!in) throw std::runtime_error("no fixture " + name);
@@ -142,8 +143,8 @@ TEST_F(ListSignatureTest, AnUnusableKeyRefusesEveryList) {
         ASSERT_TRUE(UpdateKeyPresent(folder_.path())) << c.what;
         const ListOriginVerdict verdict = Check(list_, &signature_);
         EXPECT_FALSE(verdict.accepted) << c.what;
-        EXPECT_NE(verdict.reason.find(c.reason), std::string::npos) << c.what << ": "
-                                                                     << verdict.reason;
+        EXPECT_NE(verdict.reason.find(c.reason), std::string::npos)
+            << c.what << ": " << verdict.reason;
     }
 
     ::DeleteFileA(folder_.Path("UpdateKey.pem").c_str());

@@ -8,6 +8,7 @@
 #include <openssl/x509.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -17,7 +18,6 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 #include "launcher/update/list_signature.h"
@@ -138,8 +138,8 @@ EcdsaP256Signature Sign(EVP_PKEY* key, const Bytes& message) {
     if (!sig) throw std::runtime_error("OpenSSL wrote a signature it cannot read back");
     EcdsaP256Signature rs;
     if (BN_bn2binpad(ECDSA_SIG_get0_r(sig.get()), rs.data(), kCoordinateSize) < 0 ||
-        BN_bn2binpad(ECDSA_SIG_get0_s(sig.get()), rs.data() + kCoordinateSize,
-                     kCoordinateSize) < 0) {
+        BN_bn2binpad(ECDSA_SIG_get0_s(sig.get()), rs.data() + kCoordinateSize, kCoordinateSize) <
+            0) {
         throw std::runtime_error("the signature's numbers are longer than P-256's");
     }
     return rs;
@@ -195,19 +195,20 @@ int GenerateSigningKey(const char* privateKeyPath, const char* publicKeyPath) {
     }
     // The launcher's reader is the judge of the public key written.
     const Bytes written = ReadFile(publicKeyPath, kMaxUpdateKeyFileSize);
-    const UpdateKeyResult check =
-        ReadUpdateKey(std::string(written.begin(), written.end()));
+    const UpdateKeyResult check = ReadUpdateKey(std::string(written.begin(), written.end()));
     if (!check.point) throw std::logic_error("the written key does not read back: " + check.reason);
 
-    std::printf("private key '%s' (keep it off the update server), public key '%s' (ship it as %s)\n",
-                privateKeyPath, publicKeyPath, kUpdateKeyFileName);
+    std::printf(
+        "private key '%s' (keep it off the update server), public key '%s' (ship it as %s)\n",
+        privateKeyPath, publicKeyPath, kUpdateKeyFileName);
     return 0;
 }
 
 int SignList(const char* listPath, const char* privateKeyPath, const char* serialText) {
     const std::uint32_t serial = ReadSerialText(serialText);
     if (serial == 0) {
-        Refuse(Quoted(serialText) + " is not a release serial: a whole number from 1 to 4294967295");
+        Refuse(Quoted(serialText) +
+               " is not a release serial: a whole number from 1 to 4294967295");
     }
     const Bytes list = ReadList(listPath);
     const UpdateListResult readable = ReadUpdateList(list.data(), list.size());
@@ -252,7 +253,8 @@ int VerifyList(const char* listPath, const char* publicKeyPath) {
 
     const Bytes keyText = ReadFile(publicKeyPath, kMaxUpdateKeyFileSize);
     const UpdateKeyResult point = ReadUpdateKey(std::string(keyText.begin(), keyText.end()));
-    if (!point.point) Refuse("the launcher would refuse " + Quoted(publicKeyPath) + ": " + point.reason);
+    if (!point.point)
+        Refuse("the launcher would refuse " + Quoted(publicKeyPath) + ": " + point.reason);
     Bytes der(kP256PublicKeyInfoPrefix.begin(), kP256PublicKeyInfoPrefix.end());
     der.insert(der.end(), point.point->begin(), point.point->end());
     const unsigned char* at = der.data();

@@ -404,11 +404,14 @@ int Run(int argc, char** argv) {
         if (command == "keygen" && argc == 4) {
             return gatevane::tools::GenerateSigningKey(argv[2], argv[3]);
         }
-        if (command == "sign" && argc == 5) return gatevane::tools::SignList(argv[2], argv[3], argv[4]);
+        if (command == "sign" && argc == 5) {
+            return gatevane::tools::SignList(argv[2], argv[3], argv[4]);
+        }
         if (command == "verify" && argc == 4) return gatevane::tools::VerifyList(argv[2], argv[3]);
 #else
-        std::fprintf(stderr, "mkupdatelist: %s needs the native tool, built with OpenSSL "
-                             "(build/native/tools/mkupdatelist)\n",
+        std::fprintf(stderr,
+                     "mkupdatelist: %s needs the native tool, built with OpenSSL "
+                     "(build/native/tools/mkupdatelist)\n",
                      argv[1]);
         return kUsage;
 #endif
