@@ -253,8 +253,9 @@ int VerifyList(const char* listPath, const char* publicKeyPath) {
 
     const Bytes keyText = ReadFile(publicKeyPath, kMaxUpdateKeyFileSize);
     const UpdateKeyResult point = ReadUpdateKey(std::string(keyText.begin(), keyText.end()));
-    if (!point.point)
+    if (!point.point) {
         Refuse("the launcher would refuse " + Quoted(publicKeyPath) + ": " + point.reason);
+    }
     Bytes der(kP256PublicKeyInfoPrefix.begin(), kP256PublicKeyInfoPrefix.end());
     der.insert(der.end(), point.point->begin(), point.point->end());
     const unsigned char* at = der.data();
