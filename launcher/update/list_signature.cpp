@@ -176,12 +176,12 @@ ListOriginVerdict JudgeListOrigin(const ListOriginFacts& facts) {
     }
     const std::uint32_t serial = facts.signature.signature->serial;
     if (!facts.signatureMatches) {
-        return {false, serial,
+        return {false, 0,
                 "update list refused: " + std::string(kListSignatureFileName) +
                     " does not match the list and " + kUpdateKeyFileName};
     }
     if (serial < facts.installedSerial) {
-        return {false, serial,
+        return {false, 0,
                 "update list refused: release " + std::to_string(serial) +
                     " is older than release " + std::to_string(facts.installedSerial) +
                     ", already installed"};

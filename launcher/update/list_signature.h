@@ -118,7 +118,8 @@ struct ListOriginFacts {
 
 struct ListOriginVerdict {
     bool accepted = false;
-    // The release serial of an accepted signed list; 0 for an unsigned one.
+    // The release serial of an accepted signed list; 0 for an unsigned or a refused one, so that
+    // no serial a refused signature claims is ever recorded.
     std::uint32_t serial = 0;
     // Why a list was refused: one line for UpdateError.log. Empty when accepted.
     std::string reason;

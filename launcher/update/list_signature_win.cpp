@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <string_view>
 
 #include "launcher/common/unique_handle.h"
 
