@@ -6,6 +6,7 @@ packages=(
     cmake ninja-build g++ make                        # host build of the core and its tests
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix  # the two Windows targets
     libz-mingw-w64-dev zlib1g-dev                     # zlib for Windows and for the host
+    libssl-dev openssl                                # OpenSSL: the native mkupdatelist signs lists
     googletest libgtest-dev                           # GoogleTest: source for Windows, library for the host
     clang-14 libclang-rt-14-dev                       # libFuzzer for the parsers
     wine wine64 xvfb xauth fonts-wqy-microhei         # Windows programs under Wine on a virtual display

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The operator's mkupdatelist tool: building, printing and publishing lists, refusals and exit codes.
+# The operator's mkupdatelist tool: building, printing, publishing and signing lists, refusals and
+# exit codes.
 set -u
 tool=$1
 failures=0
@@ -125,6 +126,85 @@ grep -q "unsafe file name '../evil.dll' in record 1" "$work/err"; check "unsafe 
 "$tool" print "$work/nothing.txt" >/dev/null 2>&1; check "empty file refused" 1 $?
 "$tool" print "$work/missing.txt" >/dev/null 2>&1; check "missing list refused" 1 $?
 
+# Signing: a key pair once, a signature per release, checked as the launcher checks it.
+keys=$work/keys
+mkdir "$keys"
+"$tool" keygen "$keys/private.pem" "$keys/UpdateKey.pem" >/dev/null; check "keygen exits 0" 0 $?
+check "private key for its owner only" 600 "$(stat -c %a "$keys/private.pem")"
+check "public key is PEM" "-----BEGIN PUBLIC KEY-----" "$(head -n 1 "$keys/UpdateKey.pem")"
+check "and holds the private key's public half" "$(cat "$keys/UpdateKey.pem")" \
+    "$(openssl pkey -in "$keys/private.pem" -pubout 2>&1)"
+cp "$keys/UpdateKey.pem" "$work/key.before"
+"$tool" keygen "$keys/private.pem" "$keys/other.pem" >/dev/null 2>"$work/err"
+check "keygen over an existing key: exit 1" 1 $?
+grep -q "never overwritten" "$work/err"; check "and says so" 0 $?
+check "and writes no half pair" no "$([ -e "$keys/other.pem" ] && echo yes || echo no)"
+"$tool" keygen "$keys/new.pem" "$keys/UpdateKey.pem" >/dev/null 2>&1
+check "keygen over an existing public key: exit 1" 1 $?
+check "keeps the public key" "" "$(cmp "$keys/UpdateKey.pem" "$work/key.before" 2>&1)"
+check "and writes no half pair" no "$([ -e "$keys/new.pem" ] && echo yes || echo no)"
+
+"$tool" sign "$work/Update.txt" "$keys/private.pem" 7 >/dev/null; check "sign exits 0" 0 $?
+check "the signature is 74 bytes" 74 "$(stat -c %s "$work/Update.txt.sig")"
+printed=$("$tool" verify "$work/Update.txt" "$keys/UpdateKey.pem"); check "verify exits 0" 0 $?
+check "verify prints the serial" "serial: 7" "$(sed -n 1p <<<"$printed")"
+# What is signed: the signature file's first 10 bytes, then the list. openssl checks it by itself.
+python3 -c 'import sys
+sig = open(sys.argv[1], "rb").read()
+def integer(b):
+    b = b.lstrip(b"\0") or b"\0"
+    b = b"\0" + b if b[0] & 0x80 else b
+    return bytes([2, len(b)]) + b
+body = integer(sig[10:42]) + integer(sig[42:74])
+open(sys.argv[2], "wb").write(bytes([0x30, len(body)]) + body)
+open(sys.argv[3], "wb").write(sig[:10] + open(sys.argv[4], "rb").read())' \
+    "$work/Update.txt.sig" "$work/sig.der" "$work/signed" "$work/Update.txt"
+check "openssl verifies it" "Verified OK" "$(openssl dgst -sha256 -verify "$keys/UpdateKey.pem" \
+    -signature "$work/sig.der" "$work/signed" 2>&1)"
+
+flipped() {  # flipped FILE OFFSET: FILE with the byte at OFFSET inverted
+    python3 -c 'import sys; d = bytearray(open(sys.argv[1], "rb").read()); o = int(sys.argv[2])
+d[o] ^= 0xff; open(sys.argv[1], "wb").write(d)' "$1" "$2"
+}
+cp "$work/Update.txt" "$work/Flipped.txt" && cp "$work/Update.txt.sig" "$work/Flipped.txt.sig"
+flipped "$work/Flipped.txt" 20
+"$tool" verify "$work/Flipped.txt" "$keys/UpdateKey.pem" >/dev/null 2>"$work/err"
+check "a flipped byte in the list: exit 1" 1 $?
+grep -q "Flipped.txt.sig' does not match" "$work/err"; check "and says so" 0 $?
+cp "$work/Update.txt" "$work/Flipped.txt" && flipped "$work/Flipped.txt.sig" 40
+"$tool" verify "$work/Flipped.txt" "$keys/UpdateKey.pem" >/dev/null 2>&1
+check "a flipped byte in the signature: exit 1" 1 $?
+cp "$work/Update.txt.sig" "$work/Flipped.txt.sig" && flipped "$work/Flipped.txt.sig" 6
+"$tool" verify "$work/Flipped.txt" "$keys/UpdateKey.pem" >/dev/null 2>&1
+check "a changed serial: exit 1" 1 $?
+"$tool" keygen "$keys/stranger.pem" "$keys/stranger.pub" >/dev/null
+"$tool" verify "$work/Update.txt" "$keys/stranger.pub" >/dev/null 2>&1
+check "another hall's key: exit 1" 1 $?
+head -c 73 "$work/Update.txt.sig" >"$work/Flipped.txt.sig"
+"$tool" verify "$work/Flipped.txt" "$keys/UpdateKey.pem" >/dev/null 2>"$work/err"
+check "a cut signature: exit 1" 1 $?
+grep -q "Update.txt.sig: 73 bytes, not 74" "$work/err"; check "and says so" 0 $?
+"$tool" verify "$work/Update.txt" "$keys/private.pem" >/dev/null 2>"$work/err"
+check "a private key given to verify: exit 1" 1 $?
+grep -q "launcher would refuse" "$work/err"; check "and says the launcher would refuse it" 0 $?
+
+"$tool" sign "$work/Update.txt" "$keys/private.pem" 3 >/dev/null 2>"$work/err"
+check "an older serial is signed" 0 $?
+grep -q "launchers that took it refuse release 3" "$work/err"; check "with a warning" 0 $?
+for serial in 0 4294967296 -1 x; do
+    "$tool" sign "$work/Update.txt" "$keys/private.pem" "$serial" >/dev/null 2>&1
+    check "serial '$serial' refused" 1 $?
+done
+"$tool" sign "$work/Update.txt" "$keys/private.pem" 4294967295 >/dev/null
+check "the largest serial signs" "serial: 4294967295" \
+    "$("$tool" verify "$work/Update.txt" "$keys/UpdateKey.pem" | sed -n 1p)"
+"$tool" sign "$work/junk.txt" "$keys/private.pem" 8 >/dev/null 2>&1; check "signing junk refused" 1 $?
+check "and writes no signature" no "$([ -e "$work/junk.txt.sig" ] && echo yes || echo no)"
+"$tool" sign "$work/Update.txt" "$keys/UpdateKey.pem" 8 >/dev/null 2>&1
+check "signing with the public key refused" 1 $?
+openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-384 -out "$keys/p384.pem" 2>/dev/null
+"$tool" sign "$work/Update.txt" "$keys/p384.pem" 8 >/dev/null 2>&1; check "a P-384 key refused" 1 $?
+
 "$tool" >/dev/null 2>&1; check "no argument is a usage error" 2 $?
 "$tool" build "$release" "$address" >/dev/null 2>&1; check "missing output is a usage error" 2 $?
 "$tool" build "$release" "$address" "$work/x.txt" --publish >/dev/null 2>&1
@@ -133,8 +213,11 @@ check "--publish without a folder is a usage error" 2 $?
 check "unknown option is a usage error" 2 $?
 "$tool" print >/dev/null 2>&1; check "print without a list is a usage error" 2 $?
 "$tool" frobnicate >/dev/null 2>&1; check "unknown command is a usage error" 2 $?
+"$tool" sign "$work/Update.txt" "$keys/private.pem" >/dev/null 2>&1
+check "sign without a serial is a usage error" 2 $?
 "$tool" --help | grep -q "usage: mkupdatelist"; check "--help prints usage" 0 $?
 "$tool" --help | grep -q "/Update/New/config/Update.txt"; check "--help tells the list's place" 0 $?
+"$tool" --help | grep -q "mkupdatelist verify LIST PUBLIC_KEY"; check "--help tells of signing" 0 $?
 
 if [ $failures -eq 0 ]; then echo "mkupdatelist: all checks passed"; fi
 exit $((failures > 0))

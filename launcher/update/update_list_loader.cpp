@@ -10,6 +10,7 @@
 
 #include "launcher/common/unique_handle.h"
 #include "launcher/update/file_md5.h"
+#include "launcher/update/list_signature_win.h"
 #include "launcher/update/to_do_list.h"
 #include "launcher/update/update_error_log.h"
 
@@ -50,6 +51,8 @@ void* UpdateListLoader::FindInterface(const InterfaceId& id, std::uint32_t versi
 bool UpdateListLoader::Start(const char* url) {
     if (!url || (state_ != kIdle && state_ != kFailed)) return false;
     state_ = kRequested;
+    signatureUrl_ = std::string(url) + ".sig";
+    fetchingSignature_ = false;
     if (http_.Download(url, this, 0, listTimeLimit)) return true;
     // An address the client cannot open it reports as failed already; any other refusal comes
     // before the request began.
@@ -76,19 +79,51 @@ void UpdateListLoader::Refuse(const char* reason) {
 }
 
 void UpdateListLoader::OnDownloadFailed(int) {
-    if (state_ == kRequested || state_ == kReceiving) Failed();
+    if (fetchingSignature_) {
+        JudgeOrigin(false);  // no signature
+    } else if (state_ == kRequested || state_ == kReceiving) {
+        Failed();
+    }
 }
 
 void UpdateListLoader::OnDownloadState(int phase) {
     if (phase == kDownloadHeaderArrived && state_ == kRequested) {
         state_ = kReceiving;
+    } else if (phase == kDownloadComplete && fetchingSignature_) {
+        JudgeOrigin(true);
     } else if (phase == kDownloadComplete && state_ == kReceiving && list_) {
-        state_ = kComplete;
-        owner_->OnUpdateListDone(CompareWithProgramFolder());
+        // A hall that ships its public key takes signed lists only: the signature lies beside the
+        // list, and nothing of the list is acted on before it is judged.
+        if (!UpdateKeyPresent(programFolder_)) return Finish();
+        fetchingSignature_ = true;
+        signature_.clear();
+        if (!http_.Download(signatureUrl_.c_str(), this, 0, listTimeLimit)) JudgeOrigin(false);
     }
 }
 
+void UpdateListLoader::JudgeOrigin(bool signatureFetched) {
+    fetchingSignature_ = false;
+    const auto* signature = reinterpret_cast<const std::uint8_t*>(signature_.data());
+    const ListOriginVerdict verdict =
+        CheckListOrigin(programFolder_, list_.get(), received_,
+                        signatureFetched ? signature : nullptr, signature_.size());
+    if (!verdict.accepted) {
+        AppendUpdateError(verdict.reason.c_str());
+        state_ = kComplete;
+        owner_->OnUpdateListDone(false);
+        return;
+    }
+    if (verdict.serial != 0) RecordInstalledSerial(programFolder_, verdict.serial);
+    Finish();
+}
+
+void UpdateListLoader::Finish() {
+    state_ = kComplete;
+    owner_->OnUpdateListDone(CompareWithProgramFolder());
+}
+
 bool UpdateListLoader::OnDownloadHeader(bool, std::uint32_t length, const char*) {
+    if (fetchingSignature_) return true;
     if (state_ != kRequested && state_ != kReceiving) return false;
     state_ = kReceiving;
     char reason[128];
@@ -119,6 +154,11 @@ bool UpdateListLoader::OnDownloadHeader(bool, std::uint32_t length, const char*)
 }
 
 void UpdateListLoader::OnDownloadData(const char* bytes, std::uint16_t length) {
+    if (fetchingSignature_) {
+        // A signature file is 74 bytes; more is no signature, and is not kept.
+        if (signature_.size() + length <= kMaxSignatureDownload) signature_.append(bytes, length);
+        return;
+    }
     if (state_ != kReceiving || !list_) return;
     const std::size_t take = std::min<std::size_t>(length, capacity_ - received_);
     std::memcpy(list_.get() + received_, bytes, take);

@@ -7,7 +7,9 @@
 //   requested/receiving --failure, or a header without a usable length--> failed
 //
 // The list is untrusted: its length is checked before anything is allocated for it, and a list
-// that does not read gets a line in UpdateError.log and lets logon go on without an update.
+// that does not read gets a line in UpdateError.log and lets logon go on without an update. A hall
+// that ships its public key (UpdateKey.pem) takes only lists signed with its private key: the
+// signature, Update.txt.sig beside the list, is fetched and judged before the list is read.
 
 #include <windows.h>
 
@@ -63,6 +65,10 @@ private:
     // Abandons the request, logs `reason` and lets logon go on.
     void Refuse(const char* reason);
     void Failed();
+    // Judges the received list with the signature fetched beside it (or none), then finishes.
+    void JudgeOrigin(bool signatureFetched);
+    // Compares the list with the program folder and tells the owner.
+    void Finish();
     // Writes the out-of-date files of the received list into LobbyUpdate.log; true when any.
     bool CompareWithProgramFolder();
     std::string FolderPath(const std::string& tail) const;
@@ -74,6 +80,11 @@ private:
     std::unique_ptr<std::uint8_t[]> list_;
     std::size_t capacity_ = 0;
     std::size_t received_ = 0;
+    // The signature beside the list, fetched when the hall has a public key.
+    static constexpr std::size_t kMaxSignatureDownload = 4096;
+    std::string signatureUrl_;
+    bool fetchingSignature_ = false;
+    std::string signature_;
     HttpDownloadSocket http_;
 };
 

@@ -5,6 +5,10 @@
 
 #include <windows.h>
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <zlib.h>
 
 #include <cctype>
@@ -293,6 +297,40 @@ TEST_F(UpdateListLoaderTest, AListThatDoesNotReadIsLoggedAndLogonGoesOn) {
     }
     EXPECT_EQ(ErrorLines(), reasons);
     EXPECT_FALSE(program_.Exists("LobbyUpdate.log")) << "nothing of a refused list is acted on";
+}
+
+// Lists signed by the operator's own tool (OpenSSL), served by nginx beside their signatures.
+TEST_F(UpdateListLoaderTest, AHallWithAKeyTakesOnlyListsSignedWithItAndNeverAnOlderOne) {
+    const char* fixtures = std::getenv("GATEVANE_SIGNING_FIXTURES");
+    ASSERT_TRUE(fixtures && *fixtures) << "run through ctest";
+    const auto fixture = [fixtures](const std::string& name) {
+        std::ifstream in(std::string(fixtures) + "\\" + name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    for (const char* name : {"Update.txt", "Older.txt", "Stranger.txt"}) {
+        Publish(name, fixture(name));
+        Publish(name + std::string(".sig"), fixture(name + std::string(".sig")));
+    }
+    Publish("Unsigned.txt", fixture("Update.txt"));
+    NginxServer server(NginxOptions());
+    const auto load = [&](const char* name) {
+        UpdateListLoader loader(&owner_, program_.path());
+        Load(loader, kNginxUrl + std::string("/config/") + name);
+        return owner_.listDone;
+    };
+
+    EXPECT_EQ(load("Older.txt"), std::vector<bool>{true}) << "no key: taken as before";
+    EXPECT_EQ(server.Count(".sig?x="), 0) << "and no signature asked for";
+
+    program_.Write("UpdateKey.pem", fixture("UpdateKey.pem"));
+    for (const char* refused : {"Stranger.txt", "Unsigned.txt"}) {
+        EXPECT_EQ(load(refused), std::vector<bool>{false}) << refused;
+    }
+    EXPECT_EQ(load("Update.txt"), std::vector<bool>{true});
+    EXPECT_NE(program_.Read("UpdateSerial.ini").find("Serial=5"), std::string::npos);
+    EXPECT_EQ(load("Older.txt"), std::vector<bool>{false}) << "release 3 after release 5";
+    EXPECT_EQ(ErrorLines().size(), 3u);
+    EXPECT_EQ(server.Count(".sig?x="), 4) << server.Log();
 }
 
 TEST_F(UpdateListLoaderTest, AFailedFetchLetsLogonGoOn) {

@@ -1,6 +1,7 @@
 // mkupdatelist: the operator's tool for the update list ("Update.txt"). It builds the list of a
 // release folder, with the MD5 of every file, optionally lays the files out as the update server
-// serves them, and prints what a list holds.
+// serves them, and prints what a list holds. The native build also signs lists
+// (list_signing.h); the Windows builds have no OpenSSL and send operators to it.
 
 #include <algorithm>
 #include <cerrno>
@@ -23,6 +24,9 @@
 #include "launcher/update/entry_names.h"
 #include "launcher/update/update_files.h"
 #include "launcher/update/update_list.h"
+#ifdef GATEVANE_LIST_SIGNING
+#include "tools/mkupdatelist/list_signing.h"
+#endif
 
 namespace {
 
@@ -33,6 +37,9 @@ enum ExitCode { kDone = 0, kRefused = 1, kUsage = 2 };
 const char kUsageText[] =
     "usage: mkupdatelist build RELEASE_FOLDER BASE_ADDRESS OUTPUT_LIST [--publish SERVER_FOLDER]\n"
     "       mkupdatelist print LIST\n"
+    "       mkupdatelist keygen PRIVATE_KEY PUBLIC_KEY\n"
+    "       mkupdatelist sign LIST PRIVATE_KEY SERIAL\n"
+    "       mkupdatelist verify LIST PUBLIC_KEY\n"
     "       mkupdatelist --help\n"
     "\n"
     "build   writes OUTPUT_LIST, the update list of every file under RELEASE_FOLDER: its path\n"
@@ -51,9 +58,19 @@ const char kUsageText[] =
     "        serve an .exe). Files already in SERVER_FOLDER are overwritten, none are removed.\n"
     "print   prints a list's address, its number of entries and one line per entry: the\n"
     "        checksum, two spaces and the name, as md5sum does.\n"
+    "keygen  makes the key pair of a hall that takes signed lists only (ECDSA P-256, PEM files):\n"
+    "        PRIVATE_KEY, readable by its owner only, signs releases: keep it off the update\n"
+    "        server. PUBLIC_KEY goes into the release folder as UpdateKey.pem, so that it ships\n"
+    "        with the hall. Existing files are never overwritten.\n"
+    "sign    writes LIST.sig, the signature of LIST as the release SERIAL (1 to 4294967295).\n"
+    "        Give every release a larger serial: a launcher refuses a release older than the\n"
+    "        last one it took.\n"
+    "verify  checks LIST.sig against LIST and PUBLIC_KEY as the launcher does and prints its\n"
+    "        serial; exit status 0 when they match, 1 when not.\n"
+    "        keygen, sign and verify are in the native tool only (it is built with OpenSSL).\n"
     "\n"
-    "On the update server the list belongs at /Update/New/config/Update.txt, and the published\n"
-    "files under BASE_ADDRESS.\n"
+    "On the update server the list belongs at /Update/New/config/Update.txt, its signature\n"
+    "beside it as Update.txt.sig, and the published files under BASE_ADDRESS.\n"
     "Exit status: 0 done, 1 input refused, 2 wrong arguments.\n";
 
 // A refusal of the input: the message goes to standard error, the exit status is 1.
@@ -347,6 +364,23 @@ int Run(int argc, char** argv) {
         return Build(argv + 2, argv[6]);
     }
     if (command == "print" && argc == 3) return Print(argv[2]);
+    if (command == "keygen" || command == "sign" || command == "verify") {
+#ifdef GATEVANE_LIST_SIGNING
+        if (command == "keygen" && argc == 4) {
+            return gatevane::tools::GenerateSigningKey(argv[2], argv[3]);
+        }
+        if (command == "sign" && argc == 5) {
+            return gatevane::tools::SignList(argv[2], argv[3], argv[4]);
+        }
+        if (command == "verify" && argc == 4) return gatevane::tools::VerifyList(argv[2], argv[3]);
+#else
+        std::fprintf(stderr,
+                     "mkupdatelist: %s needs the native tool, built with OpenSSL "
+                     "(build/native/tools/mkupdatelist)\n",
+                     argv[1]);
+        return kUsage;
+#endif
+    }
     std::fputs(kUsageText, stderr);
     return kUsage;
 }
