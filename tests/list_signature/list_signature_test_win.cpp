@@ -53,13 +53,6 @@ protected:
     const Bytes signature_ = Fixture("Update.txt.sig");
 };
 
-TEST_F(ListSignatureTest, HallWithoutKeyTakesListsAsBefore) {
-    EXPECT_FALSE(UpdateKeyPresent(folder_.path()));
-    const ListOriginVerdict verdict = Check(list_, nullptr);
-    EXPECT_TRUE(verdict.accepted) << verdict.reason;
-    EXPECT_EQ(verdict.serial, 0u);
-}
-
 TEST_F(ListSignatureTest, SignedReleasesAreTakenAndNeverGoBack) {
     InstallKey();
     ASSERT_TRUE(UpdateKeyPresent(folder_.path()));
