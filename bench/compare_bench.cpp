@@ -17,7 +17,7 @@
 
 #include <windows.h>
 
-#include "launcher/update/file_md5.h"
+#include "launcher/update/file_md5_win.h"
 #include "launcher/update/update_list.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 
 #ifdef _WIN32
-#include "launcher/update/file_md5.h"
+#include "launcher/update/file_md5_win.h"
 #else
 #include <fcntl.h>
 #include <unistd.h>

@@ -14,7 +14,7 @@
 #include <cstring>
 
 #include "bench/bench_pump.h"
-#include "launcher/update/http_download_socket.h"
+#include "launcher/update/http_download_socket_win.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "bench/bench_pump.h"
-#include "launcher/update/download_manager.h"
+#include "launcher/update/download_manager_win.h"
 
 namespace {
 

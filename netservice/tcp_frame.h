@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "launcher/contracts/tcp_command.h"
+#include "contracts/tcp_command.h"
 
 namespace gatevane {
 

@@ -3,9 +3,9 @@
 #include <windows.h>
 
 #include "launcher/common/ansi_text.h"
-#include "launcher/common/unique_handle.h"
-#include "launcher/startup/process_control.h"
-#include "launcher/startup/program_folder.h"
+#include "base/unique_handle_win.h"
+#include "launcher/startup/process_control_win.h"
+#include "launcher/startup/program_folder_win.h"
 
 namespace gatevane {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "launcher/contracts/base_interface.h"
+#include "contracts/base_interface.h"
 
 namespace gatevane {
 

@@ -7,7 +7,7 @@
 #include <climits>
 #include <cstring>
 
-#include "launcher/common/unique_handle.h"
+#include "base/unique_handle_win.h"
 
 namespace gatevane {
 namespace {

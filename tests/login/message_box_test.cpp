@@ -8,13 +8,13 @@
 #include <optional>
 #include <string>
 
-#include "launcher/login/message_box_window.h"
-#include "launcher/startup/apply_skin_background.h"
-#include "launcher/startup/launcher_settings.h"
+#include "launcher/login/message_box_window_win.h"
+#include "launcher/startup/apply_skin_background_win.h"
+#include "launcher/startup/launcher_settings_win.h"
 #include "tests/support/native_server.h"
 #include "tests/support/ui_automation.h"
-#include "toolkit/control.h"
-#include "toolkit/paint_manager.h"
+#include "toolkit/control_win.h"
+#include "toolkit/paint_manager_win.h"
 
 namespace gatevane {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <tuple>
 
-#include "launcher/contracts/component_loader.h"
+#include "launcher/common/component_loader_win.h"
 #include "launcher/register/name_check_messages.h"
 #include "netservice/tcp_frame.h"
 #include "tests/network/recording_sink.h"

@@ -1,8 +1,8 @@
-#include "launcher/contracts/component_loader.h"
+#include "launcher/common/component_loader_win.h"
 
 #include <gtest/gtest.h>
 
-#include "launcher/contracts/tcp_socket.h"
+#include "contracts/tcp_socket.h"
 
 namespace gatevane {
 namespace {

@@ -1,6 +1,6 @@
 // The nine line probes against logon server stand-ins on 127.0.0.2 ... 127.0.0.10, with the login
 // window stood in for by an owner that keeps the first answer, as the window does.
-#include "launcher/login/line_probe.h"
+#include "launcher/login/line_probe_win.h"
 
 #include <windows.h>
 #include <gtest/gtest.h>

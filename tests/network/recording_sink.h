@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "launcher/contracts/tcp_socket.h"
+#include "contracts/tcp_socket.h"
 
 namespace gatevane::testing {
 

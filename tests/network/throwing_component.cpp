@@ -2,7 +2,7 @@
 // loader must survive it and say what happened.
 #include <cstdint>
 
-#include "launcher/contracts/base_interface.h"
+#include "contracts/base_interface.h"
 
 extern "C" __declspec(dllexport) void* CreateThrowingText(const gatevane::InterfaceId&,
                                                           std::uint32_t) {

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <thread>
 
-#include "launcher/common/unique_handle.h"
+#include "base/unique_handle_win.h"
 #include "tests/support/message_box_closer.h"
 #include "tests/support/test_folder.h"
 #include "tests/support/traced_process.h"

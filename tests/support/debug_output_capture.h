@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "launcher/common/unique_handle.h"
+#include "base/unique_handle_win.h"
 
 namespace gatevane::testing {
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "launcher/common/unique_handle.h"
+#include "base/unique_handle_win.h"
 
 namespace gatevane::testing {
 

@@ -3,8 +3,8 @@
 #include <oleacc.h>
 #include <wrl/client.h>
 
-#include "toolkit/ansi_wide.h"
-#include "toolkit/window_accessible.h"
+#include "toolkit/ansi_wide_win.h"
+#include "toolkit/window_accessible_win.h"
 
 namespace gatevane::testing {
 namespace {

@@ -13,12 +13,12 @@
 
 #include "tests/support/ui_automation.h"
 #include "tests/toolkit/skin_test_window.h"
-#include "toolkit/combo.h"
-#include "toolkit/container.h"
-#include "toolkit/edit.h"
-#include "toolkit/label.h"
-#include "toolkit/list_element.h"
-#include "toolkit/window_accessible.h"
+#include "toolkit/combo_win.h"
+#include "toolkit/container_win.h"
+#include "toolkit/edit_win.h"
+#include "toolkit/label_win.h"
+#include "toolkit/list_element_win.h"
+#include "toolkit/window_accessible_win.h"
 
 namespace {
 

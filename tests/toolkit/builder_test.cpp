@@ -13,13 +13,13 @@
 
 #include "tests/support/test_folder.h"
 #include "tests/toolkit/skin_test_window.h"
-#include "toolkit/button.h"
-#include "toolkit/container.h"
-#include "toolkit/dialog_builder.h"
-#include "toolkit/edit.h"
-#include "toolkit/option.h"
-#include "toolkit/progress.h"
-#include "toolkit/window_impl_base.h"
+#include "toolkit/button_win.h"
+#include "toolkit/container_win.h"
+#include "toolkit/dialog_builder_win.h"
+#include "toolkit/edit_win.h"
+#include "toolkit/option_win.h"
+#include "toolkit/progress_win.h"
+#include "toolkit/window_impl_base_win.h"
 
 namespace {
 

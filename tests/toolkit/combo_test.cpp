@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "tests/toolkit/skin_test_window.h"
-#include "toolkit/button.h"
-#include "toolkit/combo.h"
-#include "toolkit/label.h"
-#include "toolkit/list_element.h"
+#include "toolkit/button_win.h"
+#include "toolkit/combo_win.h"
+#include "toolkit/label_win.h"
+#include "toolkit/list_element_win.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "tests/toolkit/skin_test_window.h"
 
-#include "toolkit/dialog_builder.h"
+#include "toolkit/dialog_builder_win.h"
 
 SkinTestWindow::SkinTestWindow(const char* skin, HWND owner) : skin_(skin) {
     Create(owner, "skin test", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 100, 100, 400, 300);

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/paint_manager.h"
-#include "toolkit/window_wnd.h"
+#include "toolkit/paint_manager_win.h"
+#include "toolkit/window_wnd_win.h"
 
 class SkinTestWindow : public CWindowWnd, public INotifyUI {
 public:

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "toolkit/paint_manager.h"
+#include "toolkit/paint_manager_win.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

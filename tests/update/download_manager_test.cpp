@@ -1,7 +1,7 @@
 // The download manager fetching, verifying and installing an update, from nginx and from the
 // fault-injecting HTTP server (its /plain/ files are served as nginx would; /flaky/K/ fails K
 // times).
-#include "launcher/update/download_manager.h"
+#include "launcher/update/download_manager_win.h"
 
 #include <gtest/gtest.h>
 

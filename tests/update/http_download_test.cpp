@@ -1,5 +1,5 @@
 // The update engine's HTTP client against the fault-injecting HTTP server on loopback.
-#include "launcher/update/http_download_socket.h"
+#include "launcher/update/http_download_socket_win.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The update list loader against nginx serving lists built here (and the fault-injecting server
 // for a header nginx would never send), with a test folder as the program folder: what goes into
 // LobbyUpdate.log, and what a bad list or a failed fetch makes of logon.
-#include "launcher/update/update_list_loader.h"
+#include "launcher/update/update_list_loader_win.h"
 
 #include <windows.h>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // control is created and placed, but with no engine it renders nothing: every navigation is
 // announced and then fails. The host's own answers (faces, document host questions, events,
 // download manager) are called here directly, as the browser would call them.
-#include "toolkit/web_browser_host.h"
+#include "toolkit/web_browser_host_win.h"
 
 #include <windows.h>
 #include <downloadmgr.h>
@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "tests/support/native_server.h"
-#include "toolkit/web_browser_event_handler.h"
+#include "toolkit/web_browser_event_handler_win.h"
 
 namespace gatevane {
 namespace {

@@ -1,7 +1,0 @@
-#include <windows.h>
-
-#include "launcher/startup/startup.h"
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
-    return gatevane::RunStartup(instance, commandLine);
-}

@@ -1,0 +1,94 @@
+#pragma once
+// Containers own their children. CContainerUI gives every child its whole inner area; the
+// vertical and horizontal layouts stack children (fixed ones keep their size, the others share the
+// rest); the tab layout shows one child at a time.
+
+#include <vector>
+
+#include "toolkit/control_win.h"
+
+class CContainerUI : public CControlUI {
+public:
+    ~CContainerUI() override;
+    const char* GetClass() const override;
+    void* GetInterface(const char* pstrName) override;
+
+    // A container that does not own its children only forgets them when they are removed (or
+    // when it is destroyed): the drop box of a drop-down list shows elements its list owns.
+    void SetAutoDestroy(bool autoDestroy) { autoDestroy_ = autoDestroy; }
+
+    virtual bool Add(CControlUI* pControl);
+    virtual bool AddAt(CControlUI* pControl, int iIndex);
+    // Removes and frees the child (after the event being dispatched, if any).
+    virtual bool Remove(CControlUI* pControl);
+    virtual void RemoveAll();
+    int GetCount() const { return static_cast<int>(items_.size()); }
+    CControlUI* GetItemAt(int iIndex) const;
+    int GetItemIndex(CControlUI* pControl) const;
+
+    int GetChildCount() const override { return GetCount(); }
+    CControlUI* GetChildAt(int iIndex) const override { return GetItemAt(iIndex); }
+
+    void SetManager(CPaintManagerUI* pManager, CControlUI* pParent) override;
+    void SetInternVisible(bool visible = true) override;
+    void SetVisible(bool visible = true) override;
+    void SetPos(RECT rc) override;
+    void SetAttribute(const char* pstrName, const char* pstrValue) override;
+    CControlUI* FindControlAt(POINT pt) override;
+    void DoPaint(HDC hDC, const RECT& rcPaint) override;
+
+protected:
+    // The area inside the inset.
+    RECT InnerRect(RECT rc) const;
+    // Places a floating child at its skin position inside `rc`.
+    void PlaceFloat(CControlUI* child, const RECT& rc);
+    // Whether the child is shown as far as this container decides (the tab layout hides pages).
+    virtual bool ShowsChild(int index) const;
+
+    std::vector<CControlUI*> items_;
+    ui::Box inset_;
+    int childPadding_ = 0;
+
+private:
+    // Frees a removed child, or only makes the window forget it if the child is not ours.
+    void Release(CControlUI* pControl);
+
+    bool autoDestroy_ = true;
+};
+
+class CVerticalLayoutUI : public CContainerUI {
+public:
+    const char* GetClass() const override;
+    void* GetInterface(const char* pstrName) override;
+    void SetPos(RECT rc) override;
+};
+
+class CHorizontalLayoutUI : public CContainerUI {
+public:
+    const char* GetClass() const override;
+    void* GetInterface(const char* pstrName) override;
+    void SetPos(RECT rc) override;
+};
+
+class CTabLayoutUI : public CContainerUI {
+public:
+    const char* GetClass() const override;
+    void* GetInterface(const char* pstrName) override;
+    bool Add(CControlUI* pControl) override;
+    bool AddAt(CControlUI* pControl, int iIndex) override;
+    bool Remove(CControlUI* pControl) override;
+    void RemoveAll() override;
+    int GetCurSel() const { return current_; }
+    bool SelectItem(int iIndex);
+    void SetAttribute(const char* pstrName, const char* pstrValue) override;
+    long AccessibleRole() const override;
+    CDuiString AccessibleValue() const override;
+
+protected:
+    bool ShowsChild(int index) const override;
+
+private:
+    void ShowPages();
+    int current_ = -1;
+    int initial_ = 0;
+};

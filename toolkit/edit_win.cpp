@@ -1,0 +1,265 @@
+#include "toolkit/edit_win.h"
+
+#include <oleacc.h>
+
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "toolkit/ansi_wide_win.h"
+#include "toolkit/paint_manager_win.h"
+
+namespace {
+
+constexpr wchar_t kPasswordChar = 0x25CF;  // a black circle
+
+}  // namespace
+
+CEditUI::CEditUI() = default;
+
+CEditUI::~CEditUI() {
+    if (native_) ::DestroyWindow(native_);
+}
+
+const char* CEditUI::GetClass() const {
+    return "EditUI";
+}
+
+void* CEditUI::GetInterface(const char* pstrName) {
+    return std::strcmp(pstrName, "Edit") == 0 ? this : CLabelUI::GetInterface(pstrName);
+}
+
+CDuiString CEditUI::GetText() const {
+    if (!native_) return text_;
+    int length = ::GetWindowTextLengthW(native_);
+    std::wstring wide(length + 1, L'\0');
+    ::GetWindowTextW(native_, wide.data(), length + 1);
+    wide.resize(length);
+    return ui::NarrowToAnsi(wide);
+}
+
+void CEditUI::SetText(const char* pstrText) {
+    text_ = pstrText ? pstrText : "";
+    if (native_) ::SetWindowTextW(native_, ui::WidenAnsi(text_.str()).c_str());
+    UpdateNativeWindow();
+    Invalidate();
+}
+
+void CEditUI::SetPasswordMode(bool password) {
+    password_ = password;
+    if (native_) {
+        ::SendMessageW(native_, EM_SETPASSWORDCHAR, password ? kPasswordChar : 0, 0);
+        ::InvalidateRect(native_, nullptr, TRUE);
+    }
+}
+
+void CEditUI::SetMaxChar(int maxChar) {
+    maxChar_ = maxChar > 0 ? maxChar : 255;
+    if (native_) ::SendMessageW(native_, EM_LIMITTEXT, maxChar_, 0);
+}
+
+void CEditUI::SetReadOnly(bool readOnly) {
+    readOnly_ = readOnly;
+    if (native_) ::SendMessageW(native_, EM_SETREADONLY, readOnly, 0);
+    Invalidate();
+}
+
+void CEditUI::SetAttribute(const char* pstrName, const char* pstrValue) {
+    std::string_view name = pstrName;
+    if (name == "password") {
+        SetPasswordMode(ui::ParseBool(pstrValue));
+    } else if (name == "maxchar") {
+        SetMaxChar(ui::ParseInt(pstrValue));
+    } else if (name == "readonly") {
+        SetReadOnly(ui::ParseBool(pstrValue));
+    } else if (images_.SetAttribute(name, pstrValue)) {
+        Invalidate();
+    } else if (name == "tipvalue") {
+        tipValue_ = pstrValue;
+    } else if (name == "tipvaluecolor") {
+        tipValueColor_ = ui::ParseColor(pstrValue).value_or(tipValueColor_);
+    } else {
+        CLabelUI::SetAttribute(pstrName, pstrValue);
+    }
+}
+
+void CEditUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent) {
+    if (pManager != manager_ && native_) {
+        // The native window belongs to the old window; the text stays with the control.
+        text_ = GetText();
+        ::DestroyWindow(native_);
+        native_ = nullptr;
+    }
+    CLabelUI::SetManager(pManager, pParent);
+}
+
+void CEditUI::SetPos(RECT rc) {
+    CLabelUI::SetPos(rc);
+    UpdateNativeWindow();
+}
+
+void CEditUI::SetVisible(bool visible) {
+    CLabelUI::SetVisible(visible);
+    UpdateNativeWindow();
+}
+
+void CEditUI::SetInternVisible(bool visible) {
+    CLabelUI::SetInternVisible(visible);
+    UpdateNativeWindow();
+}
+
+void CEditUI::SetEnabled(bool enabled) {
+    CLabelUI::SetEnabled(enabled);
+    if (native_) ::EnableWindow(native_, enabled);
+    UpdateNativeWindow();
+}
+
+bool CEditUI::IsFocusable() const {
+    return true;
+}
+
+HWND CEditUI::PrepareNativeFocus() {
+    CreateNativeWindow();
+    if (native_ && IsVisible() && IsEnabled()) ::ShowWindow(native_, SW_SHOWNA);
+    return native_;
+}
+
+RECT CEditUI::TextRect() const {
+    return RECT{pos_.left + textPadding_.left, pos_.top + textPadding_.top,
+                pos_.right - textPadding_.right, pos_.bottom - textPadding_.bottom};
+}
+
+void CEditUI::CreateNativeWindow() {
+    if (native_ || !manager_ || !manager_->GetPaintWindow()) return;
+    RECT rc = TextRect();
+    DWORD style = WS_CHILD | ES_AUTOHSCROLL | (password_ ? ES_PASSWORD : 0);
+    native_ =
+        ::CreateWindowExW(0, L"EDIT", ui::WidenAnsi(text_.str()).c_str(), style, rc.left, rc.top,
+                          rc.right - rc.left, rc.bottom - rc.top, manager_->GetPaintWindow(),
+                          nullptr, CPaintManagerUI::GetInstance(), nullptr);
+    if (!native_) return;
+    ::SetWindowLongPtrW(native_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    nativeProc_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
+        native_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CEditUI::NativeProc)));
+    ::SendMessageW(native_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+    ::SendMessageW(native_, EM_LIMITTEXT, maxChar_, 0);
+    if (password_) ::SendMessageW(native_, EM_SETPASSWORDCHAR, kPasswordChar, 0);
+    if (readOnly_) ::SendMessageW(native_, EM_SETREADONLY, TRUE, 0);
+    ::EnableWindow(native_, IsEnabled());
+}
+
+void CEditUI::UpdateNativeWindow() {
+    bool wanted = IsVisible() && IsEnabled() && (IsFocused() || !GetText().IsEmpty());
+    if (wanted) CreateNativeWindow();
+    if (!native_) return;
+    RECT rc = TextRect();
+    ::SetWindowPos(native_, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE | (wanted ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+}
+
+void CEditUI::OnNativeFocus(bool gained) {
+    if (!manager_) return;
+    if (gained) {
+        manager_->SetFocusNeeded(this);
+    }
+    UpdateNativeWindow();
+    Invalidate();
+}
+
+LRESULT CALLBACK CEditUI::NativeProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<CEditUI*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+    WNDPROC next = self->nativeProc_;
+    switch (uMsg) {
+        case WM_SETFOCUS: {
+            LRESULT result = ::CallWindowProcW(next, hWnd, uMsg, wParam, lParam);
+            self->OnNativeFocus(true);
+            return result;
+        }
+        case WM_KILLFOCUS: {
+            LRESULT result = ::CallWindowProcW(next, hWnd, uMsg, wParam, lParam);
+            // Focus moving to the window itself or another control is reported by the manager.
+            self->OnNativeFocus(false);
+            return result;
+        }
+        case WM_CHAR:
+            // Tab and Return are the window's keys, not text (and the edit would beep).
+            if (wParam == VK_TAB || wParam == VK_RETURN) return 0;
+            break;
+        case WM_KEYDOWN:
+            if (wParam == VK_RETURN && self->manager_) {
+                self->manager_->SendNotify(self, DUI_MSGTYPE_RETURN);
+                return 0;
+            }
+            break;
+        default:
+            break;
+    }
+    return ::CallWindowProcW(next, hWnd, uMsg, wParam, lParam);
+}
+
+void CEditUI::DoEvent(TEventUI& event) {
+    switch (event.Type) {
+        case UIEVENT_MOUSEENTER:
+            hot_ = true;
+            Invalidate();
+            break;
+        case UIEVENT_MOUSELEAVE:
+            hot_ = false;
+            Invalidate();
+            break;
+        case UIEVENT_BUTTONDOWN:
+        case UIEVENT_DBLCLICK:
+            if (IsEnabled()) SetFocus();
+            break;
+        case UIEVENT_KILLFOCUS:
+            UpdateNativeWindow();
+            Invalidate();
+            break;
+        case UIEVENT_SETCURSOR:
+            ::SetCursor(::LoadCursor(nullptr, IDC_IBEAM));
+            break;
+        default:
+            CLabelUI::DoEvent(event);
+    }
+}
+
+long CEditUI::AccessibleRole() const {
+    return ROLE_SYSTEM_TEXT;
+}
+
+DWORD CEditUI::AccessibleState() const {
+    return CLabelUI::AccessibleState() | (password_ ? STATE_SYSTEM_PROTECTED : 0) |
+           (readOnly_ ? STATE_SYSTEM_READONLY : 0);
+}
+
+CDuiString CEditUI::AccessibleValue() const {
+    // A password is never handed to another program.
+    return password_ ? CDuiString() : GetText();
+}
+
+void CEditUI::PaintStatusImage(HDC hDC) {
+    if (!IsEnabled() && DrawImage(hDC, images_.disabled)) return;
+    if (IsFocused() && DrawImage(hDC, images_.focused)) return;
+    if (hot_ && DrawImage(hDC, images_.hot)) return;
+    DrawImage(hDC, images_.normal);
+}
+
+void CEditUI::PaintText(HDC hDC) {
+    // The native window shows the text; without it the box shows its text or its hint.
+    if (native_ && ::IsWindowVisible(native_)) return;
+    CDuiString text = GetText();
+    if (!text.IsEmpty()) {
+        if (password_) text = std::string(static_cast<size_t>(text.GetLength()), '*');
+        DrawLabelText(hDC, text, CurrentTextColor());
+    } else if (!IsFocused()) {
+        DrawLabelText(hDC, tipValue_, tipValueColor_);
+    }
+}
+
+const char* CRichEditUI::GetClass() const {
+    return "RichEditUI";
+}
+
+void* CRichEditUI::GetInterface(const char* pstrName) {
+    return std::strcmp(pstrName, "RichEdit") == 0 ? this : CEditUI::GetInterface(pstrName);
+}

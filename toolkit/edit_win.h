@@ -1,0 +1,68 @@
+#pragma once
+// A text box: the frame and the grey hint are drawn by the toolkit, the typing happens in a
+// native edit window inside the text padding (so the input method, selection and clipboard work
+// as everywhere else). The native window is shown while the box has the focus or holds text;
+// an empty box without focus shows its hint instead.
+
+#include "toolkit/label_win.h"
+#include "toolkit/state_images.h"
+
+class CEditUI : public CLabelUI {
+public:
+    CEditUI();
+    ~CEditUI() override;
+    const char* GetClass() const override;
+    void* GetInterface(const char* pstrName) override;
+
+    CDuiString GetText() const override;
+    void SetText(const char* pstrText) override;
+    void SetPasswordMode(bool password);
+    bool IsPasswordMode() const { return password_; }
+    void SetMaxChar(int maxChar);
+    int GetMaxChar() const { return maxChar_; }
+    void SetReadOnly(bool readOnly);
+    bool IsReadOnly() const { return readOnly_; }
+
+    void SetAttribute(const char* pstrName, const char* pstrValue) override;
+    void SetManager(CPaintManagerUI* pManager, CControlUI* pParent) override;
+    void SetPos(RECT rc) override;
+    void SetVisible(bool visible = true) override;
+    void SetInternVisible(bool visible = true) override;
+    void SetEnabled(bool enabled = true) override;
+    bool IsFocusable() const override;
+    HWND PrepareNativeFocus() override;
+    // The native window, if it has been made.
+    HWND GetNativeWindow() const { return native_; }
+    void DoEvent(TEventUI& event) override;
+    long AccessibleRole() const override;
+    DWORD AccessibleState() const override;
+    CDuiString AccessibleValue() const override;
+
+protected:
+    void PaintStatusImage(HDC hDC) override;
+    void PaintText(HDC hDC) override;
+
+private:
+    static LRESULT CALLBACK NativeProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    void CreateNativeWindow();
+    void UpdateNativeWindow();
+    RECT TextRect() const;
+    void OnNativeFocus(bool gained);
+
+    HWND native_ = nullptr;
+    WNDPROC nativeProc_ = nullptr;
+    bool password_ = false;
+    bool readOnly_ = false;
+    int maxChar_ = 255;
+    bool hot_ = false;
+    StateImages images_;
+    CDuiString tipValue_;
+    DWORD tipValueColor_ = 0xFFA8A8A8;
+};
+
+// The referrer box: an edit box that code makes read-only.
+class CRichEditUI : public CEditUI {
+public:
+    const char* GetClass() const override;
+    void* GetInterface(const char* pstrName) override;
+};

@@ -1,0 +1,28 @@
+#pragma once
+// The picture code of the registration form: draws a random code of four letters and digits
+// (without the look-alikes 0/O, 1/l/I) a little skewed over noise lines, so that a person reads it
+// and a script does not; a click draws a new one.
+
+#include "toolkit/label_win.h"
+
+class CVerifyUI : public CLabelUI {
+public:
+    CVerifyUI();
+    const char* GetClass() const override;
+    void* GetInterface(const char* pstrName) override;
+    CDuiString GetCode() const { return code_; }
+    // Draws a new code.
+    void Refresh();
+    bool Activate() override;
+    void DoEvent(TEventUI& event) override;
+    long AccessibleRole() const override;
+    CDuiString AccessibleDefaultAction() const override;
+    void DoDefaultAction() override;
+
+protected:
+    void PaintText(HDC hDC) override;
+
+private:
+    CDuiString code_;
+    unsigned seed_ = 0;
+};

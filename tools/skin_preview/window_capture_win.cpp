@@ -1,0 +1,54 @@
+#include "tools/skin_preview/window_capture_win.h"
+
+#include <wincodec.h>
+#include <wrl/client.h>
+
+#include "toolkit/ansi_wide_win.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+bool WritePng(HBITMAP bitmap, const std::string& path) {
+    ComPtr<IWICImagingFactory> factory;
+    ComPtr<IWICBitmap> source;
+    ComPtr<IWICStream> stream;
+    ComPtr<IWICBitmapEncoder> encoder;
+    ComPtr<IWICBitmapFrameEncode> frame;
+    return SUCCEEDED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                        IID_PPV_ARGS(&factory))) &&
+           SUCCEEDED(
+               factory->CreateBitmapFromHBITMAP(bitmap, nullptr, WICBitmapIgnoreAlpha, &source)) &&
+           SUCCEEDED(factory->CreateStream(&stream)) &&
+           SUCCEEDED(stream->InitializeFromFilename(ui::WidenAnsi(path).c_str(), GENERIC_WRITE)) &&
+           SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&
+           SUCCEEDED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) &&
+           SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) &&
+           SUCCEEDED(frame->Initialize(nullptr)) &&
+           SUCCEEDED(frame->WriteSource(source.Get(), nullptr)) && SUCCEEDED(frame->Commit()) &&
+           SUCCEEDED(encoder->Commit());
+}
+
+}  // namespace
+
+bool SaveWindowPicture(HWND window, const std::string& pngPath, std::string& error) {
+    RECT rc;
+    if (!::GetWindowRect(window, &rc) || ::IsRectEmpty(&rc)) {
+        error = "the window has no area";
+        return false;
+    }
+    int w = rc.right - rc.left;
+    int h = rc.bottom - rc.top;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    bool copied = ::BitBlt(memory, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY) != FALSE;
+    ::SelectObject(memory, old);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    bool written = copied && WritePng(bitmap, pngPath);
+    ::DeleteObject(bitmap);
+    if (!written) error = copied ? "cannot write " + pngPath : "cannot read the screen";
+    return written;
+}
