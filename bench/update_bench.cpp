@@ -35,6 +35,10 @@ public:
         }
     }
     void StartLobbyAfterUpdate() override { lobbyStarted = true; }
+    void ShowUpdateStopped(const char* message) override {
+        std::fprintf(stderr, "update_bench: %s\n", message);
+        lobbyStarted = true;  // nothing more comes
+    }
 };
 
 // The size of every file the to-do list names, as installed; -1 when one is missing.

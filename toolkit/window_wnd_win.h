@@ -6,6 +6,12 @@
 
 #include "toolkit/ui_string.h"
 
+// The style of the launcher's skinned top-level windows: a visible popup with caption, border and
+// system menu that clips its children and siblings (the skin draws the frame).
+constexpr DWORD kSkinnedWindowStyle =
+    WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+static_assert(kSkinnedWindowStyle == 0x96C80000, "the launcher's windows keep this style");
+
 class CWindowWnd {
 public:
     CWindowWnd() = default;

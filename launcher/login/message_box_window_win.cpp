@@ -10,7 +10,6 @@ namespace gatevane {
 namespace {
 
 constexpr char kSkinFile[] = "MessageBox//MessageBox.xml";
-constexpr DWORD kBoxStyle = 0x96C80000;  // popup, visible, caption, system menu, clips
 constexpr char kPlainCaption[] = "温馨提示";
 
 void ShowButton(CPaintManagerUI& manager, const char* name, bool visible) {
@@ -113,7 +112,7 @@ unsigned ShowMessageBox(CWindowWnd& owner, const char* text, unsigned style) {
         return 0;
     }
     // A box whose window cannot be made has already freed itself (its final message ran).
-    if (!box->Create(owner.GetHWND(), "", kBoxStyle, 0, 0, 0, 0, 0)) {
+    if (!box->Create(owner.GetHWND(), "", kSkinnedWindowStyle, 0, 0, 0, 0, 0)) {
         ShowPlainFallback(owner.GetHWND(), text, style);
         return 0;
     }

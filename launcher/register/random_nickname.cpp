@@ -1,7 +1,5 @@
 #include "launcher/register/random_nickname.h"
 
-#include <x86intrin.h>
-
 #include <cstdlib>
 
 #include "launcher/register/nickname_words.h"
@@ -13,9 +11,6 @@ const char* Pick(const WordList& list, const std::function<unsigned()>& draw) {
     return list[draw() % list.size];
 }
 
-void SeedFromTimestampCounter() {
-    std::srand(static_cast<unsigned>(__rdtsc()));
-}
 
 }  // namespace
 
@@ -31,10 +26,10 @@ std::string NicknameFromDraws(unsigned form, const std::function<unsigned()>& dr
     return Pick(Surnames(), draw) + given;
 }
 
-std::string MakeRandomNickname() {
-    SeedFromTimestampCounter();
+std::string MakeRandomNickname(const std::function<unsigned()>& seed) {
+    std::srand(seed());
     unsigned form = static_cast<unsigned>(std::rand()) % kNicknameForms;
-    SeedFromTimestampCounter();
+    std::srand(seed());
     return NicknameFromDraws(form, [] { return static_cast<unsigned>(std::rand()); });
 }
 

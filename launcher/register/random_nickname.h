@@ -14,8 +14,8 @@ constexpr unsigned kNicknameForms = 5;
 // form 4, a character of list D, one of list C, then the family name (family name + C + D).
 std::string NicknameFromDraws(unsigned form, const std::function<unsigned()>& draw);
 
-// A fresh random nickname: the C library generator, seeded from the processor's time-stamp counter,
-// picks the form; reseeded, it draws the words.
-std::string MakeRandomNickname();
+// A fresh random nickname: the C library generator, seeded by `seed` (the registration window
+// reads the processor's time-stamp counter), picks the form; seeded again, it draws the words.
+std::string MakeRandomNickname(const std::function<unsigned()>& seed);
 
 }  // namespace gatevane

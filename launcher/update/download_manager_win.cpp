@@ -17,7 +17,6 @@ constexpr char kWindowClass[] = "GatevaneDownloadManager";
 constexpr int kManagerControlId = 300;
 // The progress display is refreshed at most this often, but always at the end of a file.
 constexpr DWORD kRefreshInterval = 24;
-constexpr std::uint8_t kAttemptsPerFile = 3;
 // The to-do list of the largest update list is about 13 MB.
 constexpr DWORD kMaxToDoFileSize = 32 * 1024 * 1024;
 constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
@@ -69,25 +68,24 @@ bool DownloadManager::Create() {
 void DownloadManager::LoadToDoList() {
     const ToDoList list = ParseToDoFile(ReadWholeFile(programFolder_ + "\\LobbyUpdate.log"));
     baseAddress_ = list.address;
-    toDo_.assign(list.entries.begin(), list.entries.end());
-    fileCount_ = static_cast<int>(toDo_.size());
+    plan_ = DownloadPlan(list);
 }
 
 bool DownloadManager::StartDownloads() {
     if (!window_) return false;
     if (!downloader_) downloader_ = std::make_unique<FileDownloader>(window_, programFolder_);
-    if (!toDo_.empty()) StartCurrent(false);
+    if (plan_.Begin() == DownloadPlan::Step::kFetch) StartCurrent();
     return true;
 }
 
-void DownloadManager::StartCurrent(bool resume) {
-    downloader_->Start(baseAddress_, toDo_.front().name, resume);
+void DownloadManager::StartCurrent() {
+    downloader_->Start(baseAddress_, plan_.Current().name, plan_.Resume());
 }
 
 UpdateProgress DownloadManager::Progress() const {
     UpdateProgress progress;
-    progress.fileCount = fileCount_;
-    progress.filesDone = filesDone_;
+    progress.fileCount = plan_.FileCount();
+    progress.filesDone = plan_.FilesDone();
     if (downloader_) {
         progress.received = downloader_->received();
         progress.total = downloader_->total();
@@ -111,48 +109,36 @@ LRESULT CALLBACK DownloadManager::WindowProcedure(HWND window, UINT message, WPA
 }
 
 void DownloadManager::OnFileResult(std::unique_ptr<FileResult> result) {
-    if (toDo_.empty()) return;  // the update has stopped
-    if (result->ok && result->checksum != toDo_.front().checksum) {
-        StopUpdate("文件 %s 校验结果与服务器不匹配,请重新下载更新！");
-        return;
-    }
+    if (plan_.Stopped() || plan_.Begin() == DownloadPlan::Step::kDone) return;
+    const std::string name = plan_.Current().name;
     // Only a verified launcher ever stands where start-up looks for one.
-    const std::string ready = ReadyPath(programFolder_, toDo_.front().name);
-    if (result->ok && ready != result->downloadedPath && !Move(result->downloadedPath, ready)) {
+    const std::string ready = ReadyPath(programFolder_, name);
+    const bool matches = result->ok && result->checksum == plan_.Current().checksum;
+    if (matches && ready != result->downloadedPath && !Move(result->downloadedPath, ready)) {
         result->ok = false;
     }
-    if (result->ok) {
-        ++filesDone_;
-        retries_ = 0;
-        toDo_.pop_front();
-    } else if (++retries_ == kAttemptsPerFile) {
-        StopUpdate("文件 %s 无法下载,可能由网络原因造成,请稍后重试！");
-        return;
-    }
+    const DownloadPlan::Step step = plan_.OnAttempt(result->ok, result->checksum);
     downloader_->Reset();
+    if (step == DownloadPlan::Step::kStopMismatch || step == DownloadPlan::Step::kStopUnreachable) {
+        return StopUpdate(StopMessage(step, name));
+    }
     if (result->ok && !result->installPath.empty()) {
         installs_.push_back({result->downloadedPath, result->installPath});
     }
-    if (toDo_.empty()) {
+    if (step == DownloadPlan::Step::kDone) {
         InstallCollected();
         owner_->StartLobbyAfterUpdate();
         return;
     }
     lastRefresh_ = ::GetTickCount();
-    StartCurrent(!result->ok);
+    StartCurrent();
 }
 
 // Logs and shows why the update stops, installs what was verified, and fetches nothing more: the
 // player can log on only after starting the launcher again.
-void DownloadManager::StopUpdate(const char* format) {
-    const std::string& name = toDo_.front().name;
-    std::string message(std::snprintf(nullptr, 0, format, name.c_str()) + 1, '\0');
-    std::snprintf(message.data(), message.size(), format, name.c_str());
-    message.pop_back();
-    toDo_.clear();
-    downloader_->Reset();
+void DownloadManager::StopUpdate(const std::string& message) {
     AppendUpdateError(message.c_str());
-    ::MessageBoxA(window_, message.c_str(), "温馨提示", MB_OK);
+    owner_->ShowUpdateStopped(message.c_str());
     InstallCollected();
 }
 

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "launcher/update/file_downloader_win.h"
-#include "launcher/update/to_do_list.h"
+#include "launcher/update/download_plan.h"
 #include "launcher/update/update_owner.h"
 
 namespace gatevane {
@@ -47,8 +47,8 @@ private:
                                             LPARAM lParam);
     void OnFileResult(std::unique_ptr<FileResult> result);
     void OnProgress(bool fileComplete);
-    void StartCurrent(bool resume);
-    void StopUpdate(const char* format);
+    void StartCurrent();
+    void StopUpdate(const std::string& message);
     void InstallCollected();
 
     UpdateOwner* owner_;
@@ -56,11 +56,8 @@ private:
     std::string programFolder_;
     HWND window_ = nullptr;
     DWORD lastRefresh_ = 0;
-    int fileCount_ = 0;
-    int filesDone_ = 0;
-    std::uint8_t retries_ = 0;
     std::string baseAddress_;
-    std::deque<ToDoEntry> toDo_;
+    DownloadPlan plan_{ToDoList{}};
     std::deque<Install> installs_;
     std::unique_ptr<FileDownloader> downloader_;
 };

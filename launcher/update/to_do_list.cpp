@@ -66,6 +66,17 @@ bool IsLowerChecksum(std::string_view text) {
 
 }  // namespace
 
+ToDoList StaleEntries(const UpdateList& list,
+                      const std::function<std::string(const std::string& name)>& localChecksum) {
+    ToDoList toDo{list.address, {}};
+    for (const UpdateListEntry& entry : list.entries) {
+        if (localChecksum(entry.name) != entry.checksum) {
+            toDo.entries.push_back({entry.name, entry.checksum});
+        }
+    }
+    return toDo;
+}
+
 std::string FormatToDoFile(const ToDoList& list) {
     std::string text;
     text.reserve(64 + list.address.size() + list.entries.size() * 200);

@@ -13,9 +13,12 @@
 // The launcher writes the whole file at once and reads it at once: one profile call per key would
 // rewrite or reread the file each time, quadratic in the number of files.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "launcher/update/update_list.h"
 
 namespace gatevane {
 
@@ -28,6 +31,12 @@ struct ToDoList {
     std::string address;
     std::vector<ToDoEntry> entries;
 };
+
+// The to-do list of an update list: its entries, in list order, whose file in the program folder
+// differs. `localChecksum(name)` gives the checksum of the program folder's file of an entry, or
+// the empty text when it cannot be read, which matches no MD5 of the list.
+ToDoList StaleEntries(const UpdateList& list,
+                      const std::function<std::string(const std::string& name)>& localChecksum);
 
 // The file's text for `list`, lines ending in "\r\n".
 std::string FormatToDoFile(const ToDoList& list);

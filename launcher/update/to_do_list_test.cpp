@@ -44,6 +44,21 @@ TEST(ToDoList, EntriesThatCouldNotBeWrittenSafelyOrVerifiedAreLeftOut) {
     EXPECT_TRUE(ParseToDoFile("[UPDATEFILELIST]\r\nUPDATEFILECOUNT=-3\r\n").entries.empty());
 }
 
+TEST(ToDoList, OnlyEntriesWhoseFileDiffersAreToDoInListOrder) {
+    const std::string kOther(32, 'e');
+    const UpdateList list{"http://h/f/",
+                          {{"same", kSum}, {"differs", kSum}, {"missing", kSum}, {"also", kOther}}};
+    const ToDoList toDo = StaleEntries(list, [&](const std::string& name) -> std::string {
+        if (name == "missing") return "";
+        return name == "differs" ? kOther : kSum;
+    });
+    EXPECT_EQ(toDo.address, "http://h/f/");
+    ASSERT_EQ(toDo.entries.size(), 3u);
+    EXPECT_EQ(toDo.entries[0].name, "differs");
+    EXPECT_EQ(toDo.entries[1].name, "missing");
+    EXPECT_EQ(toDo.entries[2].checksum, kOther);
+}
+
 TEST(ToDoList, TheLargestListIsWrittenAndReadInLinearTime) {
     ToDoList list{"http://h/f/", {}};
     for (int i = 0; i < 65535; ++i) list.entries.push_back({"f/" + std::to_string(i) + ".dat", kSum});

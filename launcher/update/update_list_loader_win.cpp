@@ -176,14 +176,9 @@ bool UpdateListLoader::CompareWithProgramFolder() {
         return false;
     }
     // A folder that is up to date leaves the to-do file as it is.
-    ToDoList toDo{result.list->address, {}};
-    for (const UpdateListEntry& entry : result.list->entries) {
-        const std::string actual = FileMd5Hex(FolderPath("/" + entry.name).c_str());
-        // A file that cannot be read has the empty checksum, which matches no MD5 of the list.
-        if (actual != entry.checksum) {
-            toDo.entries.push_back({entry.name, entry.checksum});
-        }
-    }
+    const ToDoList toDo = StaleEntries(*result.list, [this](const std::string& name) {
+        return FileMd5Hex(FolderPath("/" + name).c_str());
+    });
     if (toDo.entries.empty()) return false;
     if (!WriteToDoFile(FolderPath(kToDoFile), FolderPath(kToDoDraft), FormatToDoFile(toDo))) {
         // Without its to-do list the update cannot run: better none this time.

@@ -22,6 +22,9 @@ public:
     virtual void ShowUpdateProgress(const UpdateProgress& progress) = 0;
     // Every file was fetched, verified and installed.
     virtual void StartLobbyAfterUpdate() = 0;
+    // The update stopped for `message` (a file that cannot be fetched or does not match): what was
+    // verified is installed, nothing more is fetched in this run, and the player is to be told.
+    virtual void ShowUpdateStopped(const char* message) = 0;
 
 protected:
     ~UpdateOwner() = default;

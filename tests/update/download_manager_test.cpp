@@ -10,7 +10,6 @@
 
 #include "launcher/update/md5.h"
 #include "launcher/update/to_do_list.h"
-#include "tests/support/message_box_closer.h"
 #include "tests/support/native_server.h"
 #include "tests/support/test_folder.h"
 
@@ -47,6 +46,8 @@ public:
     void ShowUpdateFinished() override {}
     void ShowUpdateProgress(const UpdateProgress& now) override { progress.push_back(now); }
     void StartLobbyAfterUpdate() override { ++lobbyStarts; }
+    void ShowUpdateStopped(const char* message) override { messages.push_back(message); }
+    std::vector<std::string> messages;
 };
 
 class DownloadManagerTest : public ::testing::Test {
@@ -81,7 +82,7 @@ protected:
         PumpMessagesUntil(20000, [&] {
             return owner_.lobbyStarts > startsBefore ||
                    (expectedMessages > 0 &&
-                    static_cast<int>(messages_.Texts().size()) >= expectedMessages);
+                    static_cast<int>(owner_.messages.size()) >= expectedMessages);
         });
         PumpMessagesUntil(300, [] { return false; });  // nothing more should happen
     }
@@ -95,7 +96,6 @@ protected:
     TestFolder program_;
     TestFolder root_;
     testing::CurrentDirectory inProgram_{program_.path()};
-    testing::MessageBoxCloser messages_{"温馨提示"};
     HttpFaultServer server_{{"--listen", kServer, "--root", RootPath()}};
     RecordingOwner owner_;
 };
@@ -112,7 +112,7 @@ TEST_F(DownloadManagerTest, FetchesVerifiesAndInstallsFilesInNestedFolders) {
     RunUpdate(files, "http://127.0.0.33:8033/files/");
 
     EXPECT_EQ(owner_.lobbyStarts, 1) << nginx.Log();
-    EXPECT_TRUE(messages_.Texts().empty());
+    EXPECT_TRUE(owner_.messages.empty());
     EXPECT_TRUE(program_.Read("Lobby.dll") == files[0].content);
     EXPECT_TRUE(program_.Read("TesselRes\\Skin\\Login\\bg.png") == files[1].content);
     EXPECT_FALSE(program_.Exists("UpdateDownLoad\\Lobby.dll"));
@@ -155,7 +155,7 @@ TEST_F(DownloadManagerTest, FilesOfTheSameNameInTwoFoldersAndEmptyFilesArriveInt
     RunUpdate(files, kPlainFiles);
 
     EXPECT_EQ(owner_.lobbyStarts, 1);
-    EXPECT_TRUE(messages_.Texts().empty());
+    EXPECT_TRUE(owner_.messages.empty());
     EXPECT_TRUE(program_.Read("a\\x.dat") == files[0].content);
     EXPECT_TRUE(program_.Read("b\\x.dat") == files[1].content);
     EXPECT_TRUE(program_.Read("sub\\x.dat") == files[2].content);
@@ -187,7 +187,7 @@ TEST_F(DownloadManagerTest, RetriesResumeAndTheLauncherWaitsOnlyOnceVerified) {
 TEST_F(DownloadManagerTest, ALauncherThatFailsItsCheckNeverWaitsForStartUp) {
     RunUpdate({{"Quarnel.exe", "Quarnel.dll", Content("launcher", 5000), Checksum("other")}},
               kPlainFiles, 1);
-    EXPECT_EQ(messages_.Texts().size(), 1u);
+    EXPECT_EQ(owner_.messages.size(), 1u);
     EXPECT_FALSE(program_.Exists("UpdateDownLoad\\Quarnel.exe"));
 }
 
@@ -207,7 +207,7 @@ TEST_F(DownloadManagerTest, AThirdFailureStopsTheUpdateButInstallsWhatWasVerifie
               kServerRoot, 1);
 
     const std::string message = "文件 flaky/5/second.dll 无法下载,可能由网络原因造成,请稍后重试！";
-    ASSERT_EQ(messages_.Texts(), std::vector<std::string>{message});
+    ASSERT_EQ(owner_.messages, std::vector<std::string>{message});
     EXPECT_EQ(owner_.lobbyStarts, 0);
     EXPECT_TRUE(program_.Exists("plain\\first.dll"));
     EXPECT_FALSE(program_.Exists("flaky\\5\\second.dll"));
@@ -226,7 +226,7 @@ TEST_F(DownloadManagerTest, AChecksumMismatchStopsTheUpdateAtThatFile) {
     RunUpdate(files, kPlainFiles, 1);
 
     const std::string message = "文件 three.dat 校验结果与服务器不匹配,请重新下载更新！";
-    ASSERT_EQ(messages_.Texts(), std::vector<std::string>{message});
+    ASSERT_EQ(owner_.messages, std::vector<std::string>{message});
     EXPECT_EQ(owner_.lobbyStarts, 0);
     EXPECT_TRUE(program_.Exists("one.dat") && program_.Exists("two.dat"));
     EXPECT_FALSE(program_.Exists("three.dat"));
@@ -256,7 +256,7 @@ TEST_F(DownloadManagerTest, AFileThatCannotBeStoredCountsAsAFailedAttempt) {
     program_.MakeFolder("UpdateDownLoad\\Blocked.dll");  // a folder where the file would go
     RunUpdate({{"Blocked.dll", "Blocked.dll", Content("blocked", 1000), ""}}, kPlainFiles, 1);
 
-    EXPECT_EQ(messages_.Texts(), std::vector<std::string>{
+    EXPECT_EQ(owner_.messages, std::vector<std::string>{
                                      "文件 Blocked.dll 无法下载,可能由网络原因造成,请稍后重试！"});
     EXPECT_EQ(server_.Count("/Blocked.dll?x="), 3);
     EXPECT_EQ(owner_.lobbyStarts, 0);

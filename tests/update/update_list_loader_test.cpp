@@ -101,6 +101,7 @@ public:
         ADD_FAILURE() << "the list fetch shows no progress";
     }
     void StartLobbyAfterUpdate() override { ADD_FAILURE() << "the list fetch starts no lobby"; }
+    void ShowUpdateStopped(const char*) override { ADD_FAILURE() << "the list fetch stops nothing"; }
 };
 
 class UpdateListLoaderTest : public ::testing::Test {

@@ -175,7 +175,7 @@ int Run(Options& options) {
     }
     if (!CheckSkin(options)) return 1;
     auto* window = new PreviewWindow(options);
-    if (!window->Create(nullptr, options.skinFile.c_str(), 0x96C80000, WS_EX_WINDOWEDGE, 0, 0, 0,
+    if (!window->Create(nullptr, options.skinFile.c_str(), kSkinnedWindowStyle, WS_EX_WINDOWEDGE, 0, 0, 0,
                         0)) {
         return 1;
     }
