@@ -161,4 +161,10 @@ std::string ChecksumText(const Md5Digest& digest) {
     return text;
 }
 
+std::string ChecksumTextOf(std::string_view bytes) {
+    Md5 md5;
+    if (!bytes.empty()) md5.Update(bytes.data(), bytes.size());
+    return ChecksumText(md5.Finish());
+}
+
 }  // namespace gatevane

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace gatevane {
 
@@ -27,5 +28,8 @@ private:
 
 // The checksum text: 32 lowercase hexadecimal characters, two per digest byte in digest order.
 std::string ChecksumText(const Md5Digest& digest);
+
+// The checksum text of `bytes`.
+std::string ChecksumTextOf(std::string_view bytes);
 
 }  // namespace gatevane

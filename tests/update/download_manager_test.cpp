@@ -24,12 +24,6 @@ constexpr char kServer[] = "127.0.0.32:8032";
 constexpr char kServerRoot[] = "http://127.0.0.32:8032/";
 constexpr char kPlainFiles[] = "http://127.0.0.32:8032/plain/";
 
-std::string Checksum(const std::string& content) {
-    Md5 md5;
-    md5.Update(content.data(), content.size());
-    return ChecksumText(md5.Finish());
-}
-
 std::string Content(const std::string& seed, std::size_t size) {
     std::string content;
     for (std::size_t i = 0; content.size() < size; ++i) content += seed + std::to_string(i) + ";";
@@ -70,7 +64,7 @@ protected:
             }
             root_.Write(file.served, file.content);
             toDo.entries.push_back(
-                {file.name, file.checksum.empty() ? Checksum(file.content) : file.checksum});
+                {file.name, file.checksum.empty() ? ChecksumTextOf(file.content) : file.checksum});
         }
         program_.Write("LobbyUpdate.log", FormatToDoFile(toDo));
 
@@ -185,7 +179,7 @@ TEST_F(DownloadManagerTest, RetriesResumeAndTheLauncherWaitsOnlyOnceVerified) {
 }
 
 TEST_F(DownloadManagerTest, ALauncherThatFailsItsCheckNeverWaitsForStartUp) {
-    RunUpdate({{"Quarnel.exe", "Quarnel.dll", Content("launcher", 5000), Checksum("other")}},
+    RunUpdate({{"Quarnel.exe", "Quarnel.dll", Content("launcher", 5000), ChecksumTextOf("other")}},
               kPlainFiles, 1);
     EXPECT_EQ(owner_.messages.size(), 1u);
     EXPECT_FALSE(program_.Exists("UpdateDownLoad\\Quarnel.exe"));
@@ -222,7 +216,7 @@ TEST_F(DownloadManagerTest, AChecksumMismatchStopsTheUpdateAtThatFile) {
         files.push_back(
             {std::string(name) + ".dat", std::string(name) + ".dat", Content(name, 20000), ""});
     }
-    files[2].checksum = Checksum("something else");
+    files[2].checksum = ChecksumTextOf("something else");
     RunUpdate(files, kPlainFiles, 1);
 
     const std::string message = "文件 three.dat 校验结果与服务器不匹配,请重新下载更新！";

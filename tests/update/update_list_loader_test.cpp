@@ -36,12 +36,6 @@ constexpr char kFilesAddress[] = "http://127.0.0.40:8040/files/";
 // A GBK name whose trail byte is '\': one character, no folder.
 constexpr char kGbkName[] = "skin/\xdf\x5c.png";
 
-std::string Checksum(const std::string& content) {
-    Md5 md5;
-    md5.Update(content.data(), content.size());
-    return ChecksumText(md5.Finish());
-}
-
 std::string Upper(std::string text) {
     for (char& c : text) c = static_cast<char>(::toupper(static_cast<unsigned char>(c)));
     return text;
@@ -173,9 +167,9 @@ TEST_F(UpdateListLoaderTest, AnUpToDateFolderLeavesTheToDoListAsItIs) {
     Install("Lobby.dll", "lobby");
     Install("data/maps/1.map", "one map");
     Install("skin/empty.txt", "");
-    Publish("Update.txt", BuiltList({{"Lobby.dll", Checksum("lobby")},
-                                     {"data/maps/1.map", Checksum("one map")},
-                                     {"skin/empty.txt", Checksum("")}}));
+    Publish("Update.txt", BuiltList({{"Lobby.dll", ChecksumTextOf("lobby")},
+                                     {"data/maps/1.map", ChecksumTextOf("one map")},
+                                     {"skin/empty.txt", ChecksumTextOf("")}}));
     Publish("Empty.txt", BuiltList({}));
     NginxServer server(NginxOptions());
 
@@ -213,13 +207,13 @@ TEST_F(UpdateListLoaderTest, OutOfDateFilesAreListedInListOrder) {
     Install("Upper.txt", "upper");
     Install("Same.txt", "same");
     Install("bin/Quarnel.exe", "a tool of the same name");
-    Publish("Update.txt", HandMadeList(kFilesAddress, {{Checksum("lobby"), "Lobby.dll"},
-                                                       {Checksum("new map"), "data/maps/1.map"},
-                                                       {Checksum("gone"), "data/gone.bin"},
-                                                       {Checksum("new skin"), kGbkName},
-                                                       {Checksum("same"), "Same.txt"},
-                                                       {Upper(Checksum("upper")), "Upper.txt"},
-                                                       {Checksum("a tool of the same name"),
+    Publish("Update.txt", HandMadeList(kFilesAddress, {{ChecksumTextOf("lobby"), "Lobby.dll"},
+                                                       {ChecksumTextOf("new map"), "data/maps/1.map"},
+                                                       {ChecksumTextOf("gone"), "data/gone.bin"},
+                                                       {ChecksumTextOf("new skin"), kGbkName},
+                                                       {ChecksumTextOf("same"), "Same.txt"},
+                                                       {Upper(ChecksumTextOf("upper")), "Upper.txt"},
+                                                       {ChecksumTextOf("a tool of the same name"),
                                                         "bin/Quarnel.exe"}}));
     NginxServer server(NginxOptions());
 
@@ -232,11 +226,11 @@ TEST_F(UpdateListLoaderTest, OutOfDateFilesAreListedInListOrder) {
                           "UPDATEFILECOUNT=3",
                           std::string("FILENETADDRESS=") + kFilesAddress,
                           "FileIndex0=data/maps/1.map",
-                          "FileCheckNum0=" + Checksum("new map"),
+                          "FileCheckNum0=" + ChecksumTextOf("new map"),
                           "FileIndex1=data/gone.bin",
-                          "FileCheckNum1=" + Checksum("gone"),
+                          "FileCheckNum1=" + ChecksumTextOf("gone"),
                           std::string("FileIndex2=") + kGbkName,
-                          "FileCheckNum2=" + Checksum("new skin"),
+                          "FileCheckNum2=" + ChecksumTextOf("new skin"),
                       }));
     EXPECT_FALSE(program_.Exists("UpdateError.log"));
 }
@@ -247,7 +241,7 @@ TEST_F(UpdateListLoaderTest, AnEarlierToDoListIsReplacedWhole) {
                    "FileIndex0=a\r\nFileCheckNum0=1\r\nFileIndex1=b\r\nFileCheckNum1=2\r\n"
                    "UPDATEFILECOUNT=2\r\nFILENETADDRESS=http://127.0.0.1/old/\r\n");
     Install("Quarnel.exe", "launcher 1");
-    Publish("Update.txt", BuiltList({{"quarnel.EXE", Checksum("launcher 2")}}));
+    Publish("Update.txt", BuiltList({{"quarnel.EXE", ChecksumTextOf("launcher 2")}}));
     NginxServer server(NginxOptions());
 
     UpdateListLoader loader(&owner_, program_.path());
@@ -257,7 +251,7 @@ TEST_F(UpdateListLoaderTest, AnEarlierToDoListIsReplacedWhole) {
                           "UPDATEFILECOUNT=1",
                           std::string("FILENETADDRESS=") + kFilesAddress,
                           "FileIndex0=quarnel.EXE",
-                          "FileCheckNum0=" + Checksum("launcher 2"),
+                          "FileCheckNum0=" + ChecksumTextOf("launcher 2"),
                       }));
 }
 
@@ -269,18 +263,18 @@ TEST_F(UpdateListLoaderTest, AListThatDoesNotReadIsLoggedAndLogonGoesOn) {
         const char* reason;
     } cases[] = {
         {"Garbage.txt", "this is no zlib stream, only text", "update list: zlib data corrupt"},
-        {"Evil.txt", HandMadeList(kFilesAddress, {{Checksum("evil"), "../evil.dll"}}),
+        {"Evil.txt", HandMadeList(kFilesAddress, {{ChecksumTextOf("evil"), "../evil.dll"}}),
          "update list: unsafe file name '../evil.dll' in record 1"},
-        {"Device.txt", HandMadeList(kFilesAddress, {{Checksum("aux"), "data/AUX.dll"}}),
+        {"Device.txt", HandMadeList(kFilesAddress, {{ChecksumTextOf("aux"), "data/AUX.dll"}}),
          "update list: unsafe file name 'data/AUX.dll' in record 1"},
-        {"Short.txt", HandMadeList(kFilesAddress, {{Checksum("x"), "Lobby.dll"}}, 2),
+        {"Short.txt", HandMadeList(kFilesAddress, {{ChecksumTextOf("x"), "Lobby.dll"}}, 2),
          "update list: record 2 runs past the data"},
         {"Outside.txt",
-         HandMadeList("http://127.0.0.40:8040/x\\..\\..\\..\\Windows", {{Checksum("w"), "win.ini"}}),
+         HandMadeList("http://127.0.0.40:8040/x\\..\\..\\..\\Windows", {{ChecksumTextOf("w"), "win.ini"}}),
          "update list: the base address 'http://127.0.0.40:8040/x\\..\\..\\..\\Windows' is not a "
          "plain http address"},
         {"Twice.txt",
-         HandMadeList(kFilesAddress, {{Checksum("1"), "a/x.dat"}, {Checksum("2"), "A\\X.DAT"}}),
+         HandMadeList(kFilesAddress, {{ChecksumTextOf("1"), "a/x.dat"}, {ChecksumTextOf("2"), "A\\X.DAT"}}),
          "update list: 'A\\X.DAT' names a file listed before it"},
         {"Hostile.txt", HandMadeList(kFilesAddress, {{"0\r\nUPDATEFILECOUNT=99\r\n[X]", "a.dll"}}),
          "update list: the checksum of record 1 is no MD5"},
@@ -357,7 +351,7 @@ TEST_F(UpdateListLoaderTest, AFailedFetchLetsLogonGoOn) {
 }
 
 TEST_F(UpdateListLoaderTest, AHeaderWithoutAUsableLengthIsRefusedAtOnce) {
-    const std::string list = BuiltList({{"new.dll", Checksum("new")}});
+    const std::string list = BuiltList({{"new.dll", ChecksumTextOf("new")}});
     server_.MakeFolder("big");
     server_.Write("big/Update.txt", list);
     // The largest list taken, and one byte more: bytes after the zlib stream do not count.
@@ -398,13 +392,13 @@ TEST_F(UpdateListLoaderTest, AHeaderWithoutAUsableLengthIsRefusedAtOnce) {
                           "UPDATEFILECOUNT=1",
                           std::string("FILENETADDRESS=") + kFilesAddress,
                           "FileIndex0=new.dll",
-                          "FileCheckNum0=" + Checksum("new"),
+                          "FileCheckNum0=" + ChecksumTextOf("new"),
                       }));
     EXPECT_EQ(ErrorLines().size(), 2u);
 }
 
 TEST_F(UpdateListLoaderTest, OneFetchAtATime) {
-    Publish("Update.txt", BuiltList({{"new.dll", Checksum("new")}}));
+    Publish("Update.txt", BuiltList({{"new.dll", ChecksumTextOf("new")}}));
     NginxServer server(NginxOptions());
     const std::string url = kNginxUrl + std::string("/config/Update.txt");
 
