@@ -19,6 +19,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace ostrelpet {
 
@@ -37,6 +38,22 @@ struct JumpBytes {
 
 // The jump placed at `from` that continues at `to`.
 JumpBytes MakeJump(CodeWidth width, std::uint64_t from, std::uint64_t to);
+
+// An import thunk ("jmp [slot]") or a plain jump at a function's entry: the function itself lies
+// where it leads, and the patch belongs there (a 14-byte jump written over a 6-byte thunk would
+// run into the next one).
+struct LeadingJump {
+    enum class Kind {
+        Direct,   // `address` is where the code continues
+        Through,  // `address` holds the pointer to where the code continues
+    };
+    Kind kind;
+    std::uint64_t address;
+};
+
+// The jump that `code` (the first 6 bytes at `at`) begins with, if it begins with one.
+std::optional<LeadingJump> ReadLeadingJump(CodeWidth width, std::uint64_t at,
+                                           const std::uint8_t* code);
 
 class CodeWriter {
 public:

@@ -28,6 +28,32 @@ TEST(JumpBytes, RelativeOnX86AbsoluteOnX64) {
                                          0, 0}));
 }
 
+TEST(LeadingJump, ThunksAreFollowedOtherCodeIsNot) {
+    using Kind = LeadingJump::Kind;
+    const std::uint8_t relative[] = {0xE9, 0xFB, 0xFF, 0xFF, 0xFF, 0x90};  // jmp to itself
+    auto jump = ReadLeadingJump(CodeWidth::X64, 0x7FF000001000, relative);
+    ASSERT_TRUE(jump);
+    EXPECT_EQ(jump->kind, Kind::Direct);
+    EXPECT_EQ(jump->address, 0x7FF000001000u);
+    jump = ReadLeadingJump(CodeWidth::X86, 0xFFFFFFF0, relative);  // wraps like the processor
+    ASSERT_TRUE(jump);
+    EXPECT_EQ(jump->address, 0xFFFFFFF0u);
+
+    const std::uint8_t throughSlot[] = {0xFF, 0x25, 0x10, 0x00, 0x00, 0x00};
+    jump = ReadLeadingJump(CodeWidth::X64, 0x7FF000002000, throughSlot);
+    ASSERT_TRUE(jump);
+    EXPECT_EQ(jump->kind, Kind::Through);
+    EXPECT_EQ(jump->address, 0x7FF000002016u) << "relative to the next instruction";
+    jump = ReadLeadingJump(CodeWidth::X86, 0x77002000, throughSlot);
+    ASSERT_TRUE(jump);
+    EXPECT_EQ(jump->address, 0x10u) << "an absolute slot address on i686";
+
+    const std::uint8_t prologue[] = {0x48, 0x89, 0x5C, 0x24, 0x08, 0x57};  // mov [rsp+8], rbx
+    EXPECT_FALSE(ReadLeadingJump(CodeWidth::X64, 0x1000, prologue));
+    const std::uint8_t callIndirect[] = {0xFF, 0x15, 0, 0, 0, 0};
+    EXPECT_FALSE(ReadLeadingJump(CodeWidth::X64, 0x1000, callIndirect));
+}
+
 // Code memory stand-in: records every write, can be told to refuse.
 class FakeCode : public CodeWriter {
 public:
