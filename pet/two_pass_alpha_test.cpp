@@ -34,7 +34,7 @@ TEST(TwoPassAlpha, FiguresOfTheRule) {
 // A half-covering player over black and over white, as a version 8 player draws it: the merge
 // keeps the colour bytes of the black render and matches the single-pixel rule everywhere.
 TEST(TwoPassAlpha, MergeWritesOnlyTheAlphaOfEveryPixel) {
-    const std::size_t pixels = 1000;
+    const std::size_t pixels = 1003;  // not a multiple of the four pixels done at once
     std::vector<std::uint8_t> black(pixels * 4), white(pixels * 4);
     for (std::size_t i = 0; i < pixels; ++i) {
         const unsigned coverage = i % 256;                 // 0 = clear, 255 = opaque
@@ -58,6 +58,25 @@ TEST(TwoPassAlpha, MergeWritesOnlyTheAlphaOfEveryPixel) {
         }
     }
     EXPECT_EQ(white, whiteBefore);
+}
+
+// Any two renders, also ones no player would make (white darker than black): the whole-buffer
+// pass and the per-pixel rule agree everywhere.
+TEST(TwoPassAlpha, MergeAgreesWithTheRuleForArbitraryPixels) {
+    const std::size_t pixels = 4099;
+    std::vector<std::uint8_t> black(pixels * 4), white(pixels * 4);
+    std::uint32_t seed = 12345;
+    for (std::size_t i = 0; i < pixels * 4; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        black[i] = static_cast<std::uint8_t>(seed >> 16);
+        white[i] = static_cast<std::uint8_t>(seed >> 24);
+    }
+    std::vector<std::uint8_t> expected = black;
+    for (std::size_t i = 0; i < pixels; ++i) {
+        expected[i * 4 + 3] = TwoPassAlpha(&black[i * 4], &white[i * 4]);
+    }
+    MergeTwoPassAlpha(black.data(), white.data(), pixels);
+    EXPECT_EQ(black, expected);
 }
 
 }  // namespace
