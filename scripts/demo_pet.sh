@@ -11,7 +11,8 @@ root=$PWD
 scripts/install-deps.sh
 echo "== building the pet"
 [ -f build/win64/build.ninja ] || cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target OstrelPet movie_player pet_movie pet_watched_window >/dev/null
+cmake --build --preset win64 --target OstrelPet movie_player pet_movie pet_watched_window \
+    pet_frame_preview >/dev/null
 
 demo=$root/build/demo
 screens=$demo/screens
@@ -20,7 +21,8 @@ mkdir -p "$screens"
 rm -f "$screens"/pet-*.png
 rm -rf "$folder" && mkdir -p "$folder/TesselRes/Skin/OstrelSystem"
 bin=$root/build/win64/bin
-cp "$bin/OstrelPet.dll" "$bin/MoviePlayer.dll" "$bin/PetWatchedWindow.exe" "$folder/"
+cp "$bin/OstrelPet.dll" "$bin/MoviePlayer.dll" "$bin/PetWatchedWindow.exe" \
+    "$bin/PetFramePreview.exe" "$folder/"
 cp "$bin/TesselRes/Skin/OstrelSystem/pet.swf" "$folder/TesselRes/Skin/OstrelSystem/"
 
 source tests/wine/wine-env.sh
@@ -89,11 +91,17 @@ pet_round() {  # pet_round VERSION FIRST_SHOT_NUMBER
     ask wait-pet
     shoot "$n-desktop-v$version"
     shoot "$((n + 1))-closeup-v$version" "$(pet_crop)"
+    # Xvfb shows partly transparent pixels premultiplied, unblended; this is the same kind of frame
+    # blended with its alpha, as a compositing desktop shows it.
+    local bmp=$demo/pet-frame.bmp png=$screens/pet-$((n + 2))-blended-v$version.png
+    (cd "$folder" && "$WINE" PetFramePreview.exe "Z:${bmp//\//\\}" | tr -d '\r' | sed 's/^/  /')
+    convert "$bmp" -filter point -resize 300% "$png" && rm -f "$bmp"
+    echo "  -> $png"
     if [ "$version" != 8 ]; then
         ask click
         ask right-click
         ask "drag -300 -200"
-        shoot "$((n + 2))-dragged-v$version"
+        shoot "$((n + 3))-dragged-v$version"
     fi
     local closed
     closed=$(date +%s.%N)
@@ -101,10 +109,10 @@ pet_round() {  # pet_round VERSION FIRST_SHOT_NUMBER
     wait "$pet"
     awk -v a="$closed" -v b="$(date +%s.%N)" \
         'BEGIN { printf "  the pet ended %.1f s after the watched window closed\n", b - a }'
-    shoot "$((n + 3))-ended-v$version"
+    shoot "$((n + 4))-ended-v$version"
     ask open
 }
 
 pet_round 10 1
-pet_round 8 5
+pet_round 8 6
 ask quit >/dev/null || true
