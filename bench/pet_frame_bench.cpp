@@ -45,8 +45,8 @@ bool RegisterPlayer(DWORD version) {
     std::string folder(path);
     folder.erase(folder.find_last_of('\\') + 1);
     HMODULE player = ::LoadLibraryA((folder + "MoviePlayer.dll").c_str());
-    auto reg = player ? reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(reinterpret_cast<void*>(
-                            ::GetProcAddress(player, "DllRegisterServer")))
+    auto reg = player ? reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+                            reinterpret_cast<void*>(::GetProcAddress(player, "DllRegisterServer")))
                       : nullptr;
     if (!reg || FAILED(reg())) return false;
     HKEY key = nullptr;
@@ -61,10 +61,10 @@ bool RegisterPlayer(DWORD version) {
 }
 
 struct Figures {
-    double frame = 0;        // seconds per RenderFrame
-    double alphaPass = 0;    // seconds per frame in the per-pixel pass, inside RenderFrame
-    double hotAlphaPass = 0; // the same pass repeated over one frame's buffers, as memcpy is
-    double update = 0;       // seconds per UpdateLayeredWindow of the frame alone (the platform)
+    double frame = 0;         // seconds per RenderFrame
+    double alphaPass = 0;     // seconds per frame in the per-pixel pass, inside RenderFrame
+    double hotAlphaPass = 0;  // the same pass repeated over one frame's buffers, as memcpy is
+    double update = 0;        // seconds per UpdateLayeredWindow of the frame alone (the platform)
 };
 
 // UpdateLayeredWindow of the host's last frame, as RenderFrame calls it.
@@ -163,10 +163,11 @@ int main(int argc, char** argv) {
     std::printf("frame, version 8 (2 renders + alpha pass):      %8.1f us  (%.0fx memcpy)\n",
                 twoPass.frame * 1e6, twoPass.frame / copy);
     std::printf("  of which UpdateLayeredWindow (the platform):  %8.1f us\n", twoPass.update * 1e6);
-    std::printf("  of which the per-pixel alpha pass, in frame:  %8.1f us  (%.1fx memcpy, %.1f%% of "
-                "the frame)\n",
-                twoPass.alphaPass * 1e6, twoPass.alphaPass / copy,
-                100.0 * twoPass.alphaPass / twoPass.frame);
+    std::printf(
+        "  of which the per-pixel alpha pass, in frame:  %8.1f us  (%.1fx memcpy, %.1f%% of "
+        "the frame)\n",
+        twoPass.alphaPass * 1e6, twoPass.alphaPass / copy,
+        100.0 * twoPass.alphaPass / twoPass.frame);
     std::printf("  the alpha pass alone, repeated like memcpy:   %8.1f us  (%.1fx memcpy)\n",
                 twoPass.hotAlphaPass * 1e6, twoPass.hotAlphaPass / copy);
     std::printf("targets: frame under 1000 us: %s; alpha pass within 4x memcpy: %s\n",

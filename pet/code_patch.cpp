@@ -32,9 +32,9 @@ std::optional<LeadingJump> ReadLeadingJump(CodeWidth width, std::uint64_t at,
     if (code[0] == 0xFF && code[1] == 0x25) {
         const std::int32_t operand = ReadInt32(code + 2);
         // x86_64 addresses the slot relative to the next instruction; i686 names it outright.
-        const std::uint64_t slot =
-            width == CodeWidth::X64 ? at + 6 + static_cast<std::int64_t>(operand)
-                                    : static_cast<std::uint32_t>(operand);
+        const std::uint64_t slot = width == CodeWidth::X64
+                                       ? at + 6 + static_cast<std::int64_t>(operand)
+                                       : static_cast<std::uint32_t>(operand);
         return LeadingJump{LeadingJump::Kind::Through, slot};
     }
     return std::nullopt;

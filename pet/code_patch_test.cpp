@@ -23,9 +23,9 @@ TEST(JumpBytes, RelativeOnX86AbsoluteOnX64) {
     EXPECT_EQ(Bytes(MakeJump(CodeWidth::X86, 0xFFFFFFF0, 0x00000010)),
               (std::vector<std::uint8_t>{0xE9, 0x1B, 0x00, 0x00, 0x00}));
     // More than 2 GiB apart: the whole address travels with the jump.
-    EXPECT_EQ(Bytes(MakeJump(CodeWidth::X64, 0x00007FFA12340000, 0x0000000140001230)),
-              (std::vector<std::uint8_t>{0xFF, 0x25, 0, 0, 0, 0, 0x30, 0x12, 0x00, 0x40, 0x01, 0,
-                                         0, 0}));
+    EXPECT_EQ(
+        Bytes(MakeJump(CodeWidth::X64, 0x00007FFA12340000, 0x0000000140001230)),
+        (std::vector<std::uint8_t>{0xFF, 0x25, 0, 0, 0, 0, 0x30, 0x12, 0x00, 0x40, 0x01, 0, 0, 0}));
 }
 
 TEST(LeadingJump, ThunksAreFollowedOtherCodeIsNot) {
@@ -80,8 +80,9 @@ TEST(CodePatch, SavesWhatItCoversAndGivesItBack) {
 
             ASSERT_TRUE(patch.Install());
             EXPECT_TRUE(patch.installed());
-            EXPECT_EQ(std::vector<std::uint8_t>(code.begin(), code.begin() + size),
-                      Bytes(MakeJump(width, reinterpret_cast<std::uintptr_t>(code.data()), 0x1234)));
+            EXPECT_EQ(
+                std::vector<std::uint8_t>(code.begin(), code.begin() + size),
+                Bytes(MakeJump(width, reinterpret_cast<std::uintptr_t>(code.data()), 0x1234)));
             EXPECT_TRUE(std::equal(code.begin() + size, code.end(), original.begin() + size));
 
             // A second install must not save the jump as the original.

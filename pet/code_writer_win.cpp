@@ -38,9 +38,9 @@ public:
         for (BOOL more = ::Thread32First(snapshot.get(), &entry); more;
              more = ::Thread32Next(snapshot.get(), &entry)) {
             if (entry.th32OwnerProcessID != process || entry.th32ThreadID == self) continue;
-            UniqueKernelHandle thread(::OpenThread(
-                THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT | THREAD_QUERY_INFORMATION, FALSE,
-                entry.th32ThreadID));
+            UniqueKernelHandle thread(
+                ::OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT | THREAD_QUERY_INFORMATION,
+                             FALSE, entry.th32ThreadID));
             if (thread && ::SuspendThread(thread.get()) != static_cast<DWORD>(-1)) {
                 threads_.push_back(std::move(thread));
             }

@@ -15,8 +15,8 @@
 namespace ostrelpet {
 namespace {
 
-constexpr int kOtherIndexes[] = {HORZRES, VERTRES, LOGPIXELSX, LOGPIXELSY, PLANES, RASTERCAPS,
-                                 TECHNOLOGY, NUMCOLORS};
+constexpr int kOtherIndexes[] = {HORZRES, VERTRES,    LOGPIXELSX, LOGPIXELSY,
+                                 PLANES,  RASTERCAPS, TECHNOLOGY, NUMCOLORS};
 
 std::vector<int> OtherAnswers(HDC dc) {
     std::vector<int> answers;
@@ -25,8 +25,8 @@ std::vector<int> OtherAnswers(HDC dc) {
 }
 
 std::vector<unsigned char> FirstBytes() {
-    const auto* code = reinterpret_cast<const unsigned char*>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("gdi32.dll"), "GetDeviceCaps")));
+    const auto* code = reinterpret_cast<const unsigned char*>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("gdi32.dll"), "GetDeviceCaps")));
     return {code, code + 32};
 }
 

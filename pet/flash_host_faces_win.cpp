@@ -11,14 +11,14 @@ namespace {
 
 // IID_IDirectDraw3, the service id under which a player asks its site for DirectDraw.
 // {618F8AD4-8B7A-11D0-8FCC-00C04FD9189D}
-const GUID kDirectDrawService = {0x618F8AD4, 0x8B7A, 0x11D0,
-                                 {0x8F, 0xCC, 0x00, 0xC0, 0x4F, 0xD9, 0x18, 0x9D}};
+const GUID kDirectDrawService = {
+    0x618F8AD4, 0x8B7A, 0x11D0, {0x8F, 0xCC, 0x00, 0xC0, 0x4F, 0xD9, 0x18, 0x9D}};
 // {D7B70EE0-4340-11CF-B063-0020AFC2CD35}
-const CLSID kDirectDrawClass = {0xD7B70EE0, 0x4340, 0x11CF,
-                                {0xB0, 0x63, 0x00, 0x20, 0xAF, 0xC2, 0xCD, 0x35}};
+const CLSID kDirectDrawClass = {
+    0xD7B70EE0, 0x4340, 0x11CF, {0xB0, 0x63, 0x00, 0x20, 0xAF, 0xC2, 0xCD, 0x35}};
 // {9C59509A-39BD-11D1-8C4A-00C04FD930C5}
-const IID kDirectDraw4 = {0x9C59509A, 0x39BD, 0x11D1,
-                          {0x8C, 0x4A, 0x00, 0xC0, 0x4F, 0xD9, 0x30, 0xC5}};
+const IID kDirectDraw4 = {
+    0x9C59509A, 0x39BD, 0x11D1, {0x8C, 0x4A, 0x00, 0xC0, 0x4F, 0xD9, 0x30, 0xC5}};
 
 template <typename Object>
 HRESULT NoObject(Object** object, HRESULT result) {
@@ -217,8 +217,8 @@ public:
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
-                                     EXCEPINFO*, UINT*) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
         return S_OK;
     }
 };
@@ -282,9 +282,8 @@ void* FlashHost::FaceFor(REFIID iid) {
 
 // Made at the first request; a failure is answered now and tried again at the next one.
 HRESULT FlashHost::ProvideDirectDraw(void** object) {
-    if (!directDraw_ &&
-        FAILED(::CoCreateInstance(kDirectDrawClass, nullptr, CLSCTX_INPROC_SERVER, kDirectDraw4,
-                                  directDraw_.PutVoid()))) {
+    if (!directDraw_ && FAILED(::CoCreateInstance(kDirectDrawClass, nullptr, CLSCTX_INPROC_SERVER,
+                                                  kDirectDraw4, directDraw_.PutVoid()))) {
         return E_NOINTERFACE;
     }
     directDraw_->AddRef();

@@ -4,8 +4,8 @@
 #include "pet/flash_host_win.h"
 
 #include <windows.h>
-#include <servprov.h>
 #include <gtest/gtest.h>
+#include <servprov.h>
 
 #include <algorithm>
 #include <cstring>
@@ -143,9 +143,10 @@ TEST_F(FlashHostTest, AnswersTheControlsQuestionsAsOneObject) {
     ASSERT_TRUE(Create());
     IUnknown* identity = nullptr;
     ASSERT_EQ(host_->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
-    const IID faces[] = {IID_IOleClientSite,       IID_IOleInPlaceSite,   IID_IOleInPlaceSiteEx,
-                         IID_IOleInPlaceSiteWindowless, IID_IOleInPlaceFrame, IID_IStorage,
-                         kFlashEvents,              IID_IServiceProvider};
+    const IID faces[] = {IID_IOleClientSite,    IID_IOleInPlaceSite,
+                         IID_IOleInPlaceSiteEx, IID_IOleInPlaceSiteWindowless,
+                         IID_IOleInPlaceFrame,  IID_IStorage,
+                         kFlashEvents,          IID_IServiceProvider};
     for (const IID& iid : faces) {
         IUnknown* face = nullptr;
         ASSERT_EQ(host_->QueryInterface(iid, reinterpret_cast<void**>(&face)), S_OK);
@@ -163,13 +164,13 @@ TEST_F(FlashHostTest, AnswersTheControlsQuestionsAsOneObject) {
     ASSERT_EQ(host_->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&services)),
               S_OK);
     IUnknown* object = reinterpret_cast<IUnknown*>(1);
-    EXPECT_EQ(services->QueryService(IID_IOleContainer, IID_IUnknown,
-                                     reinterpret_cast<void**>(&object)),
-              E_NOINTERFACE);
+    EXPECT_EQ(
+        services->QueryService(IID_IOleContainer, IID_IUnknown, reinterpret_cast<void**>(&object)),
+        E_NOINTERFACE);
     EXPECT_EQ(object, nullptr);
     // IID_IDirectDraw3 as the service: DirectDraw, the same object every time.
-    const GUID directDraw = {0x618F8AD4, 0x8B7A, 0x11D0,
-                             {0x8F, 0xCC, 0x00, 0xC0, 0x4F, 0xD9, 0x18, 0x9D}};
+    const GUID directDraw = {
+        0x618F8AD4, 0x8B7A, 0x11D0, {0x8F, 0xCC, 0x00, 0xC0, 0x4F, 0xD9, 0x18, 0x9D}};
     IUnknown* first = nullptr;
     IUnknown* second = nullptr;
     ASSERT_EQ(services->QueryService(directDraw, IID_IUnknown, reinterpret_cast<void**>(&first)),

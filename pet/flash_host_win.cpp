@@ -7,11 +7,11 @@
 namespace ostrelpet {
 
 // {D27CDB6E-AE6D-11CF-96B8-444553540000}
-const CLSID kFlashPlayerClass = {0xD27CDB6E, 0xAE6D, 0x11CF,
-                                 {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const CLSID kFlashPlayerClass = {
+    0xD27CDB6E, 0xAE6D, 0x11CF, {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 // {D27CDB6D-AE6D-11CF-96B8-444553540000}, _IShockwaveFlashEvents
-const IID kFlashEvents = {0xD27CDB6D, 0xAE6D, 0x11CF,
-                          {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const IID kFlashEvents = {
+    0xD27CDB6D, 0xAE6D, 0x11CF, {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 
 namespace {
 
@@ -106,8 +106,8 @@ bool FlashHost::CreateControl() {
         FAILED(QueryInterface(__uuidof(IStorage), storage.PutVoid()))) {
         return false;
     }
-    if (FAILED(::OleCreate(controlClass_, __uuidof(IOleObject), OLERENDER_DRAW, nullptr,
-                           site.Get(), storage.Get(), oleObject_.PutVoid())) ||
+    if (FAILED(::OleCreate(controlClass_, __uuidof(IOleObject), OLERENDER_DRAW, nullptr, site.Get(),
+                           storage.Get(), oleObject_.PutVoid())) ||
         !oleObject_) {
         return false;  // REGDB_E_CLASSNOTREG when no player is installed
     }
@@ -116,9 +116,17 @@ bool FlashHost::CreateControl() {
     if (FAILED(oleObject_.As(flash))) return false;
     flash_ = LateBound(std::move(flash));
     if (FAILED(oleObject_.As(viewObjectEx_))) oleObject_.As(viewObject_);
-    if (layered_ && FAILED(oleObject_.As(windowlessObject_))) layered_ = false;
+    if (layered_ && FAILED(oleObject_.As(windowlessObject_))) DropLayered();
     if (!layered_) oleObject_.As(inPlaceObject_);
     return true;
+}
+
+// A control that cannot be windowless is drawn on WM_PAINT; a layered window that never gets a
+// layered frame shows nothing, so PetWindow stops being one.
+void FlashHost::DropLayered() {
+    layered_ = false;
+    const LONG_PTR style = ::GetWindowLongPtrA(window_.get(), GWL_EXSTYLE);
+    ::SetWindowLongPtrA(window_.get(), GWL_EXSTYLE, style & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
 }
 
 bool FlashHost::ConfigureMovie() {

@@ -95,6 +95,7 @@ private:
     void* FaceFor(REFIID iid);
     bool CreatePetWindow(DWORD extendedStyle, DWORD style);
     bool CreateControl();
+    void DropLayered();
     bool ConfigureMovie();
     bool Activate();
     bool StartMovie();

@@ -78,8 +78,8 @@ int RunPet(HINSTANCE instance, HWND mainWindow, HACCEL accelerators) {
     {
         auto host = std::make_unique<FlashHost>();
         // Without a player the program stays, windowless, until its main window is destroyed.
-        host->CreateHost(kFlashPlayerClass, WS_EX_LAYERED,
-                         WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS, mainWindow, instance);
+        host->CreateHost(kFlashPlayerClass, WS_EX_LAYERED, WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS,
+                         mainWindow, instance);
         exitCode = RunMessageLoop(accelerators);
     }
     if (hooked) ColorDepthHook::Remove();

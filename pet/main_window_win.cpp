@@ -23,8 +23,9 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (LOWORD(wParam)) {
         case IDM_ABOUT:
-            ::DialogBoxParamA(reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(window, GWLP_HINSTANCE)),
-                              MAKEINTRESOURCEA(IDD_ABOUTBOX), window, AboutProc, 0);
+            ::DialogBoxParamA(
+                reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(window, GWLP_HINSTANCE)),
+                MAKEINTRESOURCEA(IDD_ABOUTBOX), window, AboutProc, 0);
             return 0;
         case IDM_EXIT:
             ::DestroyWindow(window);

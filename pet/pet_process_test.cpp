@@ -53,10 +53,10 @@ public:
         windowClass.hbrBackground = ::CreateSolidBrush(kBackground);
         windowClass.lpszClassName = "PetTestWatched";
         ::RegisterClassA(&windowClass);
-        window_ = ::CreateWindowExA(0, "PetTestWatched", title.c_str(), WS_POPUP | WS_VISIBLE, 0,
-                                    0, ::GetSystemMetrics(SM_CXSCREEN),
-                                    ::GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
-                                    windowClass.hInstance, nullptr);
+        window_ =
+            ::CreateWindowExA(0, "PetTestWatched", title.c_str(), WS_POPUP | WS_VISIBLE, 0, 0,
+                              ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
+                              nullptr, nullptr, windowClass.hInstance, nullptr);
         clicks = 0;
         ::UpdateWindow(window_);
     }
@@ -120,8 +120,8 @@ PetPixels Classify(const std::vector<std::uint32_t>& pixels) {
         const double rgb[3] = {static_cast<double>(pixel >> 16 & 0xFF),
                                static_cast<double>(pixel >> 8 & 0xFF),
                                static_cast<double>(pixel & 0xFF)};
-        if (pixel == (GetRValue(kBackground) << 16 | GetGValue(kBackground) << 8 |
-                      GetBValue(kBackground))) {
+        if (pixel ==
+            (GetRValue(kBackground) << 16 | GetGValue(kBackground) << 8 | GetBValue(kBackground))) {
             ++counts.background;
             continue;
         }
@@ -166,8 +166,8 @@ protected:
     }
 
     // The stand-in player, registered from the test folder, reporting `version` and failing
-    // `failMember` when not empty.
-    void RegisterPlayer(DWORD version, const std::string& failMember) {
+    // `failMember` when not empty, windowless unless told otherwise.
+    void RegisterPlayer(DWORD version, const std::string& failMember, DWORD windowless = 1) {
         HMODULE player = ::LoadLibraryA(folder_.Path("MoviePlayer.dll").c_str());
         ASSERT_TRUE(player);
         auto reg = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
@@ -182,12 +182,12 @@ protected:
         ::RegSetValueExA(key, "FailMember", 0, REG_SZ,
                          reinterpret_cast<const BYTE*>(failMember.c_str()),
                          static_cast<DWORD>(failMember.size() + 1));
+        ::RegSetValueExA(key, "Windowless", 0, REG_DWORD, reinterpret_cast<BYTE*>(&windowless),
+                         sizeof windowless);
         ::RegCloseKey(key);
     }
 
-    void UnregisterPlayer() {
-        ASSERT_EQ(::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kClassKey), 0);
-    }
+    void UnregisterPlayer() { ASSERT_EQ(::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kClassKey), 0); }
 
     // Starts the pet with `arguments` as its command line after its name.
     UniqueKernelHandle& StartPet(const std::string& arguments) {
@@ -325,6 +325,29 @@ TEST_F(PetProcessTest, AWatchedWindowBackWithinFourTicksKeepsThePet) {
     EXPECT_TRUE(EndsWithin(pet, 6000));
 }
 
+// A player that cannot be windowless is shown in an ordinary window, opaque on its background
+// colour (black), drawn whenever it asks.
+TEST_F(PetProcessTest, APlayerThatCannotBeWindowlessIsShownInAPlainWindow) {
+    RegisterPlayer(10, "", 0);
+    WatchedWindow watched(title_);
+    StartPet("/Title:" + title_);
+    HWND window = WaitForPet();
+    ASSERT_TRUE(window);
+    EXPECT_FALSE(::GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_LAYERED);
+    const PetPixels shown = Classify(ReadScreen(PetRect()));
+    EXPECT_EQ(shown.background, 0);
+    EXPECT_GT(shown.furEdge, 60) << "edges blended over the black background";
+}
+
+// "/title:" is not the switch: the pet watches nothing and ends on its own although a window of
+// that title is there.
+TEST_F(PetProcessTest, TheSwitchInTheWrongCaseWatchesNothing) {
+    WatchedWindow watched(title_);
+    UniqueKernelHandle& pet = StartPet("/title:" + title_);
+    ASSERT_TRUE(WaitForPet());
+    EXPECT_TRUE(EndsWithin(pet, 5000));
+}
+
 TEST_F(PetProcessTest, ASecondStartEndsAtOnceAndTheFirstStays) {
     WatchedWindow watched(title_);
     UniqueKernelHandle& first = StartPet("/Title:" + title_);
@@ -347,8 +370,7 @@ TEST_F(PetProcessTest, AnEmptyCommandLineIsRefusedWithTheMessage) {
 
 // Without a usable player the program keeps running without any window of its own to show until
 // its main window is destroyed: no player at all, a player that refuses a property, a movie
-// that is missing. A title in the wrong case watches nothing, which does not end it either while
-// there is no pet.
+// that is missing. Without a pet there is no watch either.
 TEST_F(PetProcessTest, WithoutAPlayerTheProgramWaitsWindowlessForItsMainWindow) {
     struct Case {
         const char* what;
@@ -357,7 +379,8 @@ TEST_F(PetProcessTest, WithoutAPlayerTheProgramWaitsWindowlessForItsMainWindow) 
         {"no player", [this] { UnregisterPlayer(); }},
         {"a player failing Scale", [this] { RegisterPlayer(10, "Scale"); }},
         {"a player failing FlashVersion", [this] { RegisterPlayer(8, "FlashVersion"); }},
-        {"no movie", [this] { ::DeleteFileA(folder_.Path("TesselRes\\Skin\\OstrelSystem\\pet.swf").c_str()); }},
+        {"no movie",
+         [this] { ::DeleteFileA(folder_.Path("TesselRes\\Skin\\OstrelSystem\\pet.swf").c_str()); }},
     };
     WatchedWindow watched(title_);
     for (const Case& c : cases) {

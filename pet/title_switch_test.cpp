@@ -12,14 +12,14 @@ TEST(TitleSwitch, TakesTheRestOfTheFirstMatchingToken) {
     } cases[] = {
         {"/Title:GameHall", "GameHall"},
         {"-x /Title:Lobby -y", "Lobby"},
-        {"/Title:Game Hall", "Game"},                  // a space ends the title
+        {"/Title:Game Hall", "Game"},  // a space ends the title
         {"/Title:first /Title:second", "first"},
-        {"/title:lower", ""},                          // the switch is case-sensitive
-        {"/Title", ""},                                // too short to be the switch
+        {"/title:lower", ""},  // the switch is case-sensitive
+        {"/Title", ""},        // too short to be the switch
         {"/Title:", ""},
         {"", ""},
-        {"x/Title:inside", ""},                        // must begin the token
-        {"a  /Title:afterTwoSpaces", "afterTwoSpaces"}, // an empty token between two spaces
+        {"x/Title:inside", ""},                          // must begin the token
+        {"a  /Title:afterTwoSpaces", "afterTwoSpaces"},  // an empty token between two spaces
         {"/Title:\xD3\xCE\xCF\xB7\xB4\xF3\xCC\xFC", "\xD3\xCE\xCF\xB7\xB4\xF3\xCC\xFC"},  // GBK
         {"\xB0 /Title:x", ""},  // a lead byte takes the next byte along, as CharNextA does
     };

@@ -59,13 +59,13 @@ void MergeTwoPassAlpha(std::uint8_t* black, const std::uint8_t* white, std::size
         const __m128i b = _mm_loadu_si128(blackAt);
         const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(white + i * 4));
         const __m128i difference = _mm_sub_epi8(w, b);  // wraps per byte
-        const __m128i sum = _mm_add_epi32(
-            _mm_add_epi32(_mm_and_si128(difference, byteMask),
-                          _mm_and_si128(_mm_srli_epi32(difference, 8), byteMask)),
-            _mm_and_si128(_mm_srli_epi32(difference, 16), byteMask));
+        const __m128i sum =
+            _mm_add_epi32(_mm_add_epi32(_mm_and_si128(difference, byteMask),
+                                        _mm_and_si128(_mm_srli_epi32(difference, 8), byteMask)),
+                          _mm_and_si128(_mm_srli_epi32(difference, 16), byteMask));
         const __m128i alpha = _mm_sub_epi32(opaque, _mm_mulhi_epu16(sum, third));
-        _mm_storeu_si128(blackAt, _mm_or_si128(_mm_and_si128(b, colourMask),
-                                               _mm_slli_epi32(alpha, 24)));
+        _mm_storeu_si128(blackAt,
+                         _mm_or_si128(_mm_and_si128(b, colourMask), _mm_slli_epi32(alpha, 24)));
     }
 #endif
     for (; i < pixels; ++i) MergePixel(black + i * 4, white + i * 4);

@@ -19,10 +19,10 @@ TEST(TwoPassAlpha, FiguresOfTheRule) {
         std::vector<std::uint8_t> black, white;
         std::uint8_t alpha;
     } cases[] = {
-        {Pixel(10, 200, 77), Pixel(10, 200, 77), 255},      // drawn alike: opaque
-        {Pixel(0, 0, 0), Pixel(255, 255, 255), 0},           // both backgrounds show: clear
-        {Pixel(40, 50, 60), Pixel(70, 80, 90), 225},         // differences of 30
-        {Pixel(0, 0, 0), Pixel(1, 1, 0), 255},               // 2 / 3 rounds down
+        {Pixel(10, 200, 77), Pixel(10, 200, 77), 255},  // drawn alike: opaque
+        {Pixel(0, 0, 0), Pixel(255, 255, 255), 0},      // both backgrounds show: clear
+        {Pixel(40, 50, 60), Pixel(70, 80, 90), 225},    // differences of 30
+        {Pixel(0, 0, 0), Pixel(1, 1, 0), 255},          // 2 / 3 rounds down
         {Pixel(0, 0, 0), Pixel(1, 1, 1), 254},
         {Pixel(200, 0, 0), Pixel(10, 0, 0), 255 - 66 / 3},  // 10 - 200 wraps to 66
     };
@@ -37,14 +37,14 @@ TEST(TwoPassAlpha, MergeWritesOnlyTheAlphaOfEveryPixel) {
     const std::size_t pixels = 1003;  // not a multiple of the four pixels done at once
     std::vector<std::uint8_t> black(pixels * 4), white(pixels * 4);
     for (std::size_t i = 0; i < pixels; ++i) {
-        const unsigned coverage = i % 256;                 // 0 = clear, 255 = opaque
+        const unsigned coverage = i % 256;  // 0 = clear, 255 = opaque
         const std::uint8_t colour[3] = {30, 120, 250};
         for (int channel = 0; channel < 3; ++channel) {
             const unsigned drawn = colour[channel] * coverage / 255;
             black[i * 4 + channel] = static_cast<std::uint8_t>(drawn);
             white[i * 4 + channel] = static_cast<std::uint8_t>(drawn + 255 - coverage);
         }
-        black[i * 4 + 3] = 0x5A;                           // whatever the player left there
+        black[i * 4 + 3] = 0x5A;  // whatever the player left there
         white[i * 4 + 3] = 0xA5;
     }
     const std::vector<std::uint8_t> blackBefore = black, whiteBefore = white;

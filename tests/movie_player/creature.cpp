@@ -18,7 +18,11 @@ struct Colour {
 class Canvas {
 public:
     Canvas(int width, int height, double scale, double left, double top)
-        : width_(width), height_(height), scale_(scale), left_(left), top_(top),
+        : width_(width),
+          height_(height),
+          scale_(scale),
+          left_(left),
+          top_(top),
           colours_(static_cast<std::size_t>(width) * height * 4, 0.0) {}
 
     // An ellipse given in stage coordinates, laid over what is there ("over" compositing).
@@ -88,7 +92,8 @@ double EyeOpening(int frame) {
 
 Frame DrawCreature(int width, int height, int frame) {
     const double scale = std::min(width, height) / kStage;
-    Canvas canvas(width, height, scale, (width - kStage * scale) / 2, (height - kStage * scale) / 2);
+    Canvas canvas(width, height, scale, (width - kStage * scale) / 2,
+                  (height - kStage * scale) / 2);
     const double t = static_cast<double>(frame) / kFramesPerSecond;
     const double bob = 5.0 * std::sin(2 * kPi * t / 1.5);
     const double sway = 6.0 * std::sin(2 * kPi * t / 3.0);

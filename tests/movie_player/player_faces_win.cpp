@@ -38,9 +38,12 @@ struct Member {
     DISPID id;
 };
 constexpr Member kMembers[] = {
-    {L"FlashVersion", kFlashVersion}, {L"WMode", kWMode},
-    {L"Scale", kScale},               {L"BackgroundColor", kBackgroundColor},
-    {L"EmbedMovie", kEmbedMovie},     {L"LoadMovie", kLoadMovie},
+    {L"FlashVersion", kFlashVersion},
+    {L"WMode", kWMode},
+    {L"Scale", kScale},
+    {L"BackgroundColor", kBackgroundColor},
+    {L"EmbedMovie", kEmbedMovie},
+    {L"LoadMovie", kLoadMovie},
     {L"Play", kPlay},
 };
 
@@ -164,8 +167,8 @@ public:
     HRESULT STDMETHODCALLTYPE QueryHitRect(DWORD, LPCRECT, LPCRECT, LONG, DWORD*) override {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE GetNaturalExtent(DWORD, LONG, DVTARGETDEVICE*, HDC,
-                                               DVEXTENTINFO*, LPSIZEL) override {
+    HRESULT STDMETHODCALLTYPE GetNaturalExtent(DWORD, LONG, DVTARGETDEVICE*, HDC, DVEXTENTINFO*,
+                                               LPSIZEL) override {
         return E_NOTIMPL;
     }
 
@@ -233,8 +236,8 @@ public:
         *iid = kPlayerEvents;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(
-        IConnectionPointContainer** container) override {
+    HRESULT STDMETHODCALLTYPE
+    GetConnectionPointContainer(IConnectionPointContainer** container) override {
         if (!container) return E_POINTER;
         return player_.QueryInterface(__uuidof(IConnectionPointContainer),
                                       reinterpret_cast<void**>(container));
@@ -353,7 +356,7 @@ void* Player::FaceFor(REFIID iid) {
         return static_cast<IViewObjectEx*>(&faces.view);
     }
     if (iid == __uuidof(IOleWindow) || iid == __uuidof(IOleInPlaceObject) ||
-        iid == __uuidof(IOleInPlaceObjectWindowless)) {
+        (iid == __uuidof(IOleInPlaceObjectWindowless) && settings_.windowless)) {
         return static_cast<IOleInPlaceObjectWindowless*>(&faces.inPlace);
     }
     if (iid == __uuidof(IConnectionPointContainer)) {

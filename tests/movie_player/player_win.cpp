@@ -14,8 +14,8 @@ constexpr UINT kFramePeriodMs = 1000 / kFramesPerSecond;
 constexpr DISPID kReadyStateChange = -609;
 
 // IID_IDirectDraw3 as the service id under which a player asks its site for DirectDraw.
-const GUID kDirectDrawService = {0x618F8AD4, 0x8B7A, 0x11D0,
-                                 {0x8F, 0xCC, 0x00, 0xC0, 0x4F, 0xD9, 0x18, 0x9D}};
+const GUID kDirectDrawService = {
+    0x618F8AD4, 0x8B7A, 0x11D0, {0x8F, 0xCC, 0x00, 0xC0, 0x4F, 0xD9, 0x18, 0x9D}};
 
 // The argument `position` (first to last) of `params` as `type`; false when missing or of no
 // such type.
@@ -86,7 +86,8 @@ HRESULT Player::SetClientSite(IOleClientSite* site) {
 HRESULT Player::Activate() {
     if (active_) return S_OK;
     if (!site_) return E_UNEXPECTED;
-    if (SUCCEEDED(site_.As(windowlessSite_)) && windowlessSite_->CanWindowlessActivate() == S_OK) {
+    if (settings_.windowless && SUCCEEDED(site_.As(windowlessSite_)) &&
+        windowlessSite_->CanWindowlessActivate() == S_OK) {
         BOOL noRedraw = FALSE;
         windowlessSite_->OnInPlaceActivateEx(&noRedraw, ACTIVATE_WINDOWLESS);
     } else {
@@ -175,8 +176,8 @@ void Player::FireReadyState(long state) {
     std::map<DWORD, ComPtr<IDispatch>> sinks;
     for (const auto& [cookie, sink] : sinks_) sinks[cookie] = ComPtr<IDispatch>::Share(sink.Get());
     for (const auto& [cookie, sink] : sinks) {
-        sink->Invoke(kReadyStateChange, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
-                     &params, nullptr, nullptr, nullptr);
+        sink->Invoke(kReadyStateChange, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                     nullptr, nullptr, nullptr);
     }
 }
 
@@ -196,14 +197,19 @@ HRESULT Player::Invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* resul
         case kScale:
             if (!IsPut(flags, *params)) return DISP_E_MEMBERNOTFOUND;
             if (!Argument(*params, 0, VT_BSTR, &value)) return DISP_E_TYPEMISMATCH;
+            if (id == kWMode) transparent_ = ::lstrcmpiW(V_BSTR(&value), L"transparent") == 0;
             ::VariantClear(&value);
             return S_OK;
         case kBackgroundColor:
+            if (!IsPut(flags, *params)) return DISP_E_MEMBERNOTFOUND;
+            if (!Argument(*params, 0, VT_I4, &value)) return DISP_E_TYPEMISMATCH;
+            // The movie's colour is 0xRRGGBB; GDI's is 0x00BBGGRR.
+            background_ =
+                RGB(V_I4(&value) >> 16 & 0xFF, V_I4(&value) >> 8 & 0xFF, V_I4(&value) & 0xFF);
+            return S_OK;
         case kEmbedMovie:
             if (!IsPut(flags, *params)) return DISP_E_MEMBERNOTFOUND;
-            return Argument(*params, 0, id == kEmbedMovie ? VT_BOOL : VT_I4, &value)
-                       ? S_OK
-                       : DISP_E_TYPEMISMATCH;
+            return Argument(*params, 0, VT_BOOL, &value) ? S_OK : DISP_E_TYPEMISMATCH;
         case kLoadMovie: {
             if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
             if (params->cArgs != 2) return DISP_E_BADPARAMCOUNT;
@@ -245,6 +251,12 @@ HRESULT Player::Draw(DWORD aspect, HDC dc, const RECT* bounds) {
     const int height = bounds->bottom - bounds->top;
     if (width <= 0 || height <= 0) return S_OK;
     if (movie_.empty()) return S_OK;  // nothing loaded: nothing to show
+    if (!transparent_) {
+        // An opaque movie stands on its background colour.
+        HBRUSH brush = ::CreateSolidBrush(background_);
+        ::FillRect(dc, bounds, brush);
+        ::DeleteObject(brush);
+    }
     BlendInto(dc, *bounds, FrameOfSize(width, height));
     return S_OK;
 }
@@ -253,8 +265,8 @@ HRESULT Player::Draw(DWORD aspect, HDC dc, const RECT* bounds) {
 // version 8 player paints colours only: whatever alpha the target's pixels had stays as it was.
 void Player::BlendInto(HDC dc, const RECT& bounds, const Frame& frame) const {
     BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), frame.width, -frame.height, 1, 32, BI_RGB,
-                      0, 0, 0, 0, 0};
+    info.bmiHeader = {
+        sizeof(BITMAPINFOHEADER), frame.width, -frame.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     HDC memory = ::CreateCompatibleDC(dc);
     HBITMAP source = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);

@@ -18,11 +18,13 @@
 //                 what the device context holds (the host must find the alpha itself); later
 //                 versions write premultiplied alpha.
 //   FailMember (string): one automation name that then fails, as a broken player's would.
+//   Windowless (DWORD, default 1): 0 makes it a windowed-only control (no
+//                 IOleInPlaceObjectWindowless); the host then asks it to draw on WM_PAINT.
 
 #include <windows.h>
 #include <ocidl.h>
-#include <oleidl.h>
 #include <olectl.h>
+#include <oleidl.h>
 
 #include <map>
 #include <memory>
@@ -56,6 +58,7 @@ extern LONG liveObjects;
 struct PlayerSettings {
     int version = 10;
     std::wstring failMember;
+    bool windowless = true;
 
     static PlayerSettings Read();
 };
@@ -116,6 +119,8 @@ private:
     bool active_ = false;
     bool playing_ = false;
     std::wstring movie_;
+    bool transparent_ = false;  // WMode "transparent": drawn over what is there
+    COLORREF background_ = 0;   // BackgroundColor, under an opaque movie
     UINT_PTR timer_ = 0;
     int frameNumber_ = 0;
     Frame frame_;

@@ -11,14 +11,14 @@
 namespace movie_player {
 
 // {D27CDB6E-AE6D-11CF-96B8-444553540000}
-const CLSID kPlayerClass = {0xD27CDB6E, 0xAE6D, 0x11CF,
-                            {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const CLSID kPlayerClass = {
+    0xD27CDB6E, 0xAE6D, 0x11CF, {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 // {D27CDB6C-AE6D-11CF-96B8-444553540000}
-const IID kPlayerInterface = {0xD27CDB6C, 0xAE6D, 0x11CF,
-                              {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const IID kPlayerInterface = {
+    0xD27CDB6C, 0xAE6D, 0x11CF, {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 // {D27CDB6D-AE6D-11CF-96B8-444553540000}
-const IID kPlayerEvents = {0xD27CDB6D, 0xAE6D, 0x11CF,
-                           {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const IID kPlayerEvents = {
+    0xD27CDB6D, 0xAE6D, 0x11CF, {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 
 LONG liveObjects = 0;
 
@@ -107,6 +107,12 @@ PlayerSettings PlayerSettings::Read() {
                            reinterpret_cast<BYTE*>(&version), &size) == ERROR_SUCCESS &&
         version > 0 && version < 256) {
         settings.version = static_cast<int>(version);
+    }
+    DWORD windowless = 1;
+    size = sizeof windowless;
+    if (::RegQueryValueExW(key.get(), L"Windowless", nullptr, nullptr,
+                           reinterpret_cast<BYTE*>(&windowless), &size) == ERROR_SUCCESS) {
+        settings.windowless = windowless != 0;
     }
     wchar_t member[64] = {};
     size = sizeof member - sizeof(wchar_t);

@@ -80,7 +80,8 @@ int main(int argc, char** argv) {
     ::SelectObject(canvas, previous);
     const bool saved = SaveBmp(argv[1], canvas, bitmap, frame.width(), frame.height());
     std::printf("frame of a version %ld player, %s alpha: %s\n", host->flashVersion() >> 16,
-                host->twoPassAlpha() ? "two-pass" : "the player's own", saved ? argv[1] : "not saved");
+                host->twoPassAlpha() ? "two-pass" : "the player's own",
+                saved ? argv[1] : "not saved");
     ::DeleteObject(bitmap);
     ::DeleteDC(canvas);
     ::ReleaseDC(nullptr, screen);
