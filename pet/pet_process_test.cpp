@@ -260,6 +260,16 @@ TEST_P(PetLifeTest, StandsBlendedAtTheLowerRightIsClickedDraggedAndEndsWithTheWa
     EXPECT_GT(shown.fur, 2000);
     EXPECT_GT(shown.furEdge, 60) << "no soft edges";
 
+    // Where the pet is clear it is transparent to the mouse: a click there is no click on the pet
+    // and moves nothing. (Windows hands it to the window below; Wine drops it when that window
+    // belongs to another process.)
+    MouseAt(rect.left + 4, rect.top + 4, MOUSEEVENTF_LEFTDOWN);
+    MouseAt(rect.left + 4, rect.top + 4, MOUSEEVENTF_LEFTUP);
+    Pump(600);
+    EXPECT_EQ(WatchedWindow::clicks, 0);
+    const RECT throughClear = PetRect();
+    EXPECT_TRUE(::EqualRect(&rect, &throughClear));
+
     // A click on the creature's belly posts 1111 once.
     const int x = (rect.left + rect.right) / 2;
     const int y = rect.top + 115;
