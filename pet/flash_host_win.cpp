@@ -95,7 +95,9 @@ bool FlashHost::CreatePetWindow(DWORD extendedStyle, DWORD style) {
                                     rect.left, rect.top, rect.right - rect.left,
                                     rect.bottom - rect.top, owner_, nullptr, instance_, this));
     if (!window_) return false;
-    ::SetWindowPos(window_.get(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    // Above other windows, without taking the activation from the game hall's.
+    ::SetWindowPos(window_.get(), HWND_TOPMOST, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     return true;
 }
 
