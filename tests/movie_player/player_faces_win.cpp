@@ -134,7 +134,11 @@ public:
     HRESULT STDMETHODCALLTYPE Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc,
                                    LPCRECTL bounds, LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR),
                                    ULONG_PTR) override {
-        return player_.Draw(aspect, dc, reinterpret_cast<const RECT*>(bounds));
+        try {
+            return player_.Draw(aspect, dc, reinterpret_cast<const RECT*>(bounds));
+        } catch (...) {
+            return E_OUTOFMEMORY;  // a frame is drawn into fresh buffers
+        }
     }
     HRESULT STDMETHODCALLTYPE GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC,
                                           LOGPALETTE** colours) override {
@@ -161,7 +165,11 @@ public:
                                             DWORD* result) override {
         if (!bounds || !result) return E_POINTER;
         if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-        *result = player_.HitTest(*bounds, point);
+        try {
+            *result = player_.HitTest(*bounds, point);
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE QueryHitRect(DWORD, LPCRECT, LPCRECT, LONG, DWORD*) override {
@@ -248,8 +256,12 @@ public:
         if (FAILED(sink->QueryInterface(kPlayerEvents, events.PutVoid()))) {
             return CONNECT_E_CANNOTCONNECT;
         }
+        try {
+            player_.sinks_[player_.nextCookie_] = std::move(events);
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
         *cookie = player_.nextCookie_++;
-        player_.sinks_[*cookie] = std::move(events);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
@@ -292,7 +304,11 @@ public:
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO*, UINT*) override {
         if (!params) return E_POINTER;
-        return player_.Invoke(id, flags, params, result);
+        try {
+            return player_.Invoke(id, flags, params, result);
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
     }
 
 private:

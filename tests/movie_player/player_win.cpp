@@ -167,7 +167,8 @@ HRESULT Player::LoadMovie(const wchar_t* path) {
     return S_OK;
 }
 
-void Player::FireReadyState(long state) {
+// Sinks may disconnect while they are called, so the call goes to a copy of the list.
+void Player::FireReadyState(long state) noexcept try {
     VARIANT argument;
     ::VariantInit(&argument);
     V_VT(&argument) = VT_I4;
@@ -179,6 +180,8 @@ void Player::FireReadyState(long state) {
         sink->Invoke(kReadyStateChange, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
                      nullptr, nullptr, nullptr);
     }
+} catch (...) {
+    // Out of memory for the copy: the event is lost, the movie plays on.
 }
 
 HRESULT Player::Invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result) {

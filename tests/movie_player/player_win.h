@@ -100,7 +100,7 @@ private:
     HRESULT LoadMovie(const wchar_t* path);
     void Play();
     void Tick();
-    void FireReadyState(long state);
+    void FireReadyState(long state) noexcept;
     const Frame& FrameOfSize(int width, int height);
     void BlendInto(HDC dc, const RECT& bounds, const Frame& frame) const;
 

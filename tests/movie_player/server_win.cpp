@@ -3,7 +3,6 @@
 // not under HKCU).
 #include <windows.h>
 
-#include <new>
 #include <string>
 
 #include "tests/movie_player/player_win.h"
@@ -73,8 +72,12 @@ public:
         if (!object) return E_POINTER;
         *object = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        Player* player = new (std::nothrow) Player(PlayerSettings::Read());
-        if (!player) return E_OUTOFMEMORY;
+        Player* player = nullptr;
+        try {
+            player = new Player(PlayerSettings::Read());
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
         const HRESULT result = player->QueryInterface(iid, object);
         player->Release();
         return result;
