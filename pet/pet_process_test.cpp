@@ -403,6 +403,12 @@ TEST_F(PetProcessTest, WithoutAPlayerTheProgramWaitsWindowlessForItsMainWindow) 
         EXPECT_FALSE(EndsWithin(pet, 0));
         EXPECT_FALSE(PetWindow()) << "a pet window without a player";
         EXPECT_FALSE(::IsWindowVisible(main));
+        ::PostMessageA(main, WM_COMMAND, 104, 0);  // Help > About: the about box, modal
+        HWND about = nullptr;
+        EXPECT_TRUE(PumpUntil(5000, [&] { return (about = ::FindWindowA("#32770", "关于")); }));
+        EXPECT_TRUE(::FindWindowExA(about, nullptr, "Static", "OstrelPet Version 1.0"));
+        ::PostMessageA(about, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(PumpUntil(5000, [&] { return !::IsWindow(about); }));
         ::PostMessageA(main, WM_COMMAND, 105, 0);  // File > Exit
         unsigned long exitCode = 99;
         EXPECT_TRUE(EndsWithin(pet, 5000, &exitCode));
