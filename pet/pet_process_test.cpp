@@ -389,6 +389,11 @@ TEST_F(PetProcessTest, WithoutAPlayerTheProgramWaitsWindowlessForItsMainWindow) 
         {"no player", [this] { UnregisterPlayer(); }},
         {"a player failing Scale", [this] { RegisterPlayer(10, "Scale"); }},
         {"a player failing FlashVersion", [this] { RegisterPlayer(8, "FlashVersion"); }},
+        {"a movie that is no movie",
+         [this] {
+             RegisterPlayer(10, "");
+             folder_.Write("TesselRes\\Skin\\OstrelSystem\\pet.swf", "<html></html>");
+         }},
         {"no movie",
          [this] { ::DeleteFileA(folder_.Path("TesselRes\\Skin\\OstrelSystem\\pet.swf").c_str()); }},
     };

@@ -1,6 +1,8 @@
 // The stand-in player's behaviour: activation, the movie timer, drawing, hit tests, automation.
 #include "tests/movie_player/player_win.h"
 
+#include "tests/movie_player/movie_header.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
@@ -9,7 +11,6 @@ namespace movie_player {
 
 namespace {
 
-constexpr UINT kFramePeriodMs = 1000 / kFramesPerSecond;
 // The event the player fires when its ready state changes (4: the movie is loaded).
 constexpr DISPID kReadyStateChange = -609;
 
@@ -140,7 +141,7 @@ void Player::Close() {
 void Player::Play() {
     playing_ = true;
     if (!active_ || timer_) return;
-    timer_ = ::SetTimer(nullptr, 0, kFramePeriodMs, TimerProc);
+    timer_ = ::SetTimer(nullptr, 0, framePeriodMs_, TimerProc);
     if (timer_) Timers()[timer_] = this;
 }
 
@@ -156,11 +157,18 @@ void Player::Tick() {
     Release();
 }
 
+// A file that exists and begins as a movie; it plays at its own frame rate.
 HRESULT Player::LoadMovie(const wchar_t* path) {
-    const DWORD attributes = ::GetFileAttributesW(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return E_FAIL;
-    }
+    HANDLE file = ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return E_FAIL;
+    std::uint8_t start[64] = {};
+    DWORD read = 0;
+    const BOOL readOk = ::ReadFile(file, start, sizeof start, &read, nullptr);
+    ::CloseHandle(file);
+    const std::optional<MovieHeader> header = ReadMovieHeader(start, readOk ? read : 0);
+    if (!header) return E_FAIL;
+    framePeriodMs_ = static_cast<UINT>(1000.0 / header->framesPerSecond);
     movie_ = path;
     frameNumber_ = 0;
     FireReadyState(4);  // loaded; a host may ignore it

@@ -10,7 +10,8 @@
 //   any --Close--> Closed (timer stopped, site released)
 //
 // Automation (IDispatch, by name): FlashVersion (read), WMode, Scale, BackgroundColor and
-// EmbedMovie (write), LoadMovie(layer, path) (refuses a file that does not exist), Play().
+// EmbedMovie (write), LoadMovie(layer, path) (refuses a file that does not exist or is no SWF
+// movie; plays at the movie's frame rate), Play().
 // Events go to the connected _IShockwaveFlashEvents sinks: ready state 4 once a movie is loaded.
 //
 // Settings, values of its class key (HKLM\Software\Classes\CLSID\{D27CDB6E-...}):
@@ -119,6 +120,7 @@ private:
     bool active_ = false;
     bool playing_ = false;
     std::wstring movie_;
+    UINT framePeriodMs_ = 1000 / kFramesPerSecond;
     bool transparent_ = false;  // WMode "transparent": drawn over what is there
     COLORREF background_ = 0;   // BackgroundColor, under an opaque movie
     UINT_PTR timer_ = 0;
