@@ -66,8 +66,14 @@ for _ in $(seq 100); do grep -q "open" "$log" 2>/dev/null && break; sleep 0.1; d
 sed 's/^/  /' "$log" | tr -d '\r'
 printed=$(wc -l <"$log")
 
+shots=0
+next_png() {  # next_png NAME: the next numbered screenshot's file
+    shots=$((shots + 1))
+    png=$screens/pet-$shots-$1.png
+}
+
 shoot() {  # shoot NAME [CROP]: the whole screen, or a part of it enlarged 3 times
-    local png=$screens/pet-$1.png
+    next_png "$1"
     if [ -n "${2:-}" ]; then
         import -window root -crop "$2" +repage -filter point -resize 300% "$png"
     else
@@ -81,19 +87,20 @@ pet_crop() {  # the pet's rectangle as a crop geometry, from the last "pet at X,
         sed -E 's/pet at ([0-9-]+),([0-9-]+), ([0-9]+)x([0-9]+)/\3x\4+\1+\2/'
 }
 
-pet_round() {  # pet_round VERSION FIRST_SHOT_NUMBER
-    local version=$1 n=$2
+pet_round() {  # pet_round VERSION
+    local version=$1
     "$WINE" reg add "$class_key" /v PlayerVersion /t REG_DWORD /d "$version" /f >/dev/null 2>&1
     echo
     echo "== OstrelPet.dll /Title:GameHall with a version $version player"
     (cd "$folder" && "$WINE" OstrelPet.dll /Title:GameHall; echo "  OstrelPet.dll ended, exit code $?") &
     local pet=$!
     ask wait-pet
-    shoot "$n-desktop-v$version"
-    shoot "$((n + 1))-closeup-v$version" "$(pet_crop)"
+    shoot "desktop-v$version"
+    shoot "closeup-v$version" "$(pet_crop)"
     # Xvfb shows partly transparent pixels premultiplied, unblended; this is the same kind of frame
     # blended with its alpha, as a compositing desktop shows it.
-    local bmp=$demo/pet-frame.bmp png=$screens/pet-$((n + 2))-blended-v$version.png
+    local bmp=$demo/pet-frame.bmp
+    next_png "blended-v$version"
     (cd "$folder" && "$WINE" PetFramePreview.exe "Z:${bmp//\//\\}" | tr -d '\r' | sed 's/^/  /')
     convert "$bmp" -filter point -resize 300% "$png" && rm -f "$bmp"
     echo "  -> $png"
@@ -101,7 +108,7 @@ pet_round() {  # pet_round VERSION FIRST_SHOT_NUMBER
         ask click
         ask right-click
         ask "drag -300 -200"
-        shoot "$((n + 3))-dragged-v$version"
+        shoot "dragged-v$version"
     fi
     local closed
     closed=$(date +%s.%N)
@@ -109,10 +116,10 @@ pet_round() {  # pet_round VERSION FIRST_SHOT_NUMBER
     wait "$pet"
     awk -v a="$closed" -v b="$(date +%s.%N)" \
         'BEGIN { printf "  the pet ended %.1f s after the watched window closed\n", b - a }'
-    shoot "$((n + 4))-ended-v$version"
+    shoot "ended-v$version"
     ask open
 }
 
-pet_round 10 1
-pet_round 8 6
+pet_round 10
+pet_round 8
 ask quit >/dev/null || true
