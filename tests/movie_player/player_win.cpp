@@ -1,6 +1,8 @@
 // The stand-in player's behaviour: activation, the movie timer, drawing, hit tests, automation.
 #include "tests/movie_player/player_win.h"
 
+#include "launcher/common/unique_handle.h"
+#include "pet/frame_buffer_win.h"
 #include "tests/movie_player/movie_header.h"
 
 #include <algorithm>
@@ -159,13 +161,13 @@ void Player::Tick() {
 
 // A file that exists and begins as a movie; it plays at its own frame rate.
 HRESULT Player::LoadMovie(const wchar_t* path) {
-    HANDLE file = ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return E_FAIL;
+    const gatevane::UniqueFileHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ,
+                                                        nullptr, OPEN_EXISTING,
+                                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return E_FAIL;
     std::uint8_t start[64] = {};
     DWORD read = 0;
-    const BOOL readOk = ::ReadFile(file, start, sizeof start, &read, nullptr);
-    ::CloseHandle(file);
+    const BOOL readOk = ::ReadFile(file.get(), start, sizeof start, &read, nullptr);
     const std::optional<MovieHeader> header = ReadMovieHeader(start, readOk ? read : 0);
     if (!header) return E_FAIL;
     framePeriodMs_ = static_cast<UINT>(1000.0 / header->framesPerSecond);
@@ -275,23 +277,15 @@ HRESULT Player::Draw(DWORD aspect, HDC dc, const RECT* bounds) {
 // Over what the device context holds, with the platform's AlphaBlend (premultiplied source). A
 // version 8 player paints colours only: whatever alpha the target's pixels had stays as it was.
 void Player::BlendInto(HDC dc, const RECT& bounds, const Frame& frame) const {
-    BITMAPINFO info{};
-    info.bmiHeader = {
-        sizeof(BITMAPINFOHEADER), frame.width, -frame.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HDC memory = ::CreateCompatibleDC(dc);
-    HBITMAP source = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (memory && source && bits) {
-        std::copy(frame.pixels.begin(), frame.pixels.end(), static_cast<std::uint32_t*>(bits));
-        HGDIOBJ previous = ::SelectObject(memory, source);
-        AlphaKept kept(settings_.version <= 8 ? dc : nullptr);
-        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        ::GdiAlphaBlend(dc, bounds.left, bounds.top, frame.width, frame.height, memory, 0, 0,
-                        frame.width, frame.height, blend);
-        ::SelectObject(memory, previous);
-    }
-    if (source) ::DeleteObject(source);
-    if (memory) ::DeleteDC(memory);
+    const ostrelpet::FrameBuffer source =
+        ostrelpet::FrameBuffer::Create(dc, frame.width, frame.height);
+    if (!source) return;
+    std::copy(frame.pixels.begin(), frame.pixels.end(),
+              reinterpret_cast<std::uint32_t*>(source.bits()));
+    AlphaKept kept(settings_.version <= 8 ? dc : nullptr);
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    ::GdiAlphaBlend(dc, bounds.left, bounds.top, frame.width, frame.height, source.dc(), 0, 0,
+                    frame.width, frame.height, blend);
 }
 
 }  // namespace movie_player
