@@ -2,7 +2,7 @@
 # Builds the launcher and runs its start-up under Wine on a sample program folder. The login window
 # is not part of the launcher yet, so start-up ends after its settings and command line and says so
 # in its debugger output, which the demo prints. Then it shows the skins as the toolkit draws them
-# and saves their screenshots.
+# and saves their screenshots, and last the desktop pet (scripts/demo_pet.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -62,3 +62,5 @@ for skin in Login/login.xml MessageBox/MessageBox.xml Register/RegisterWnd_S.xml
         2>&1 | tr -d '\r' | iconv -f GBK -t UTF-8 | awk -F'\t' '{ printf "  %-22s %-18s %s\n", $1, $2, $4 }'
     echo "  -> $shot"
 done
+
+scripts/demo_pet.sh  # the desktop pet: placement, soft edges, click, drag, the watch

@@ -1,0 +1,425 @@
+// OstrelPet as the game hall runs it: the real program in a fresh program folder with the stand-in
+// movie player registered, a window of this test to watch, the mouse driven through the
+// platform's input queue, and the screen read back where the pet stands.
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/unique_handle_win.h"
+#include "tests/support/message_box_closer.h"
+#include "tests/support/test_folder.h"
+
+namespace ostrelpet {
+namespace {
+
+using gatevane::UniqueKernelHandle;
+using gatevane::testing::EndsWithin;
+using gatevane::testing::MessageBoxCloser;
+using gatevane::testing::TestFolder;
+
+constexpr char kClassKey[] = "Software\\Classes\\CLSID\\{D27CDB6E-AE6D-11CF-96B8-444553540000}";
+constexpr UINT kClick = 1111;
+constexpr COLORREF kBackground = RGB(0, 128, 128);  // teal, under the pet
+constexpr int kSize = 165;
+
+// Runs the test thread's messages while waiting, so its watched window answers.
+bool PumpUntil(int milliseconds, const std::function<bool()>& condition) {
+    const DWORD end = ::GetTickCount() + static_cast<DWORD>(milliseconds);
+    for (;;) {
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&message);
+        if (condition()) return true;
+        if (static_cast<LONG>(::GetTickCount() - end) >= 0) return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+}
+
+void Pump(int milliseconds) {
+    PumpUntil(milliseconds, [] { return false; });
+}
+
+// A full-screen window in the pet's background colour, titled as the pet is told to watch; it
+// counts the pet's click messages.
+class WatchedWindow {
+public:
+    explicit WatchedWindow(const std::string& title) {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = Procedure;
+        windowClass.hInstance = ::GetModuleHandleA(nullptr);
+        windowClass.hbrBackground = ::CreateSolidBrush(kBackground);
+        windowClass.lpszClassName = "PetTestWatched";
+        ::RegisterClassA(&windowClass);
+        window_ =
+            ::CreateWindowExA(0, "PetTestWatched", title.c_str(), WS_POPUP | WS_VISIBLE, 0, 0,
+                              ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
+                              nullptr, nullptr, windowClass.hInstance, nullptr);
+        clicks = 0;
+        ::UpdateWindow(window_);
+    }
+    ~WatchedWindow() { Close(); }
+    WatchedWindow(const WatchedWindow&) = delete;
+    WatchedWindow& operator=(const WatchedWindow&) = delete;
+
+    void Close() {
+        if (window_) ::DestroyWindow(window_);
+        window_ = nullptr;
+    }
+
+    static inline int clicks = 0;
+
+private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == kClick) ++clicks;
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+
+    HWND window_ = nullptr;
+};
+
+// The screen's pixels in a rectangle, as 0x00RRGGBB.
+std::vector<std::uint32_t> ReadScreen(const RECT& rect) {
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    ::GdiFlush();
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        pixels[i] = static_cast<const std::uint32_t*>(bits)[i] & 0xFFFFFF;
+    }
+    ::SelectObject(memory, previous);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// What the screen shows of the pet: pixels in the background colour (the pet is clear there),
+// in the creature's fur colour, and in a fraction of it (partly covered edges; the platform shows
+// a layered window's pixels premultiplied when nothing composites them).
+struct PetPixels {
+    int background = 0;
+    int fur = 0;
+    int furEdge = 0;
+};
+
+PetPixels Classify(const std::vector<std::uint32_t>& pixels) {
+    PetPixels counts;
+    const double fur[3] = {240, 150, 60};
+    for (std::uint32_t pixel : pixels) {
+        const double rgb[3] = {static_cast<double>(pixel >> 16 & 0xFF),
+                               static_cast<double>(pixel >> 8 & 0xFF),
+                               static_cast<double>(pixel & 0xFF)};
+        if (pixel ==
+            (GetRValue(kBackground) << 16 | GetGValue(kBackground) << 8 | GetBValue(kBackground))) {
+            ++counts.background;
+            continue;
+        }
+        const double share = rgb[0] / fur[0];
+        bool scaled = true;
+        for (int channel = 0; channel < 3; ++channel) {
+            scaled = scaled && std::abs(rgb[channel] - fur[channel] * share) <= 4;
+        }
+        if (!scaled) continue;
+        if (share > 0.97 && share < 1.03) {
+            ++counts.fur;
+        } else if (share > 0.1 && share < 0.9) {
+            ++counts.furEdge;
+        }
+    }
+    return counts;
+}
+
+void MouseAt(int x, int y, DWORD flags = 0) {
+    ::SetCursorPos(x, y);
+    if (!flags) return;
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    ::SendInput(1, &input, sizeof input);
+}
+
+class PetProcessTest : public ::testing::Test {
+protected:
+    PetProcessTest() : title_("PetWatched" + std::to_string(::GetCurrentProcessId())) {
+        folder_.CopyBuilt("OstrelPet.dll", "OstrelPet.dll");
+        folder_.CopyBuilt("MoviePlayer.dll", "MoviePlayer.dll");
+        folder_.CopyBuilt("TesselRes\\Skin\\OstrelSystem\\pet.swf",
+                          "TesselRes\\Skin\\OstrelSystem\\pet.swf");
+        RegisterPlayer(10, "");
+    }
+    ~PetProcessTest() override {
+        for (UniqueKernelHandle& pet : pets_) {
+            if (!EndsWithin(pet, 0)) ::TerminateProcess(pet.get(), 99);
+            EndsWithin(pet, 5000);
+        }
+    }
+
+    // The stand-in player, registered from the test folder, reporting `version` and failing
+    // `failMember` when not empty, windowless unless told otherwise.
+    void RegisterPlayer(DWORD version, const std::string& failMember, DWORD windowless = 1) {
+        HMODULE player = ::LoadLibraryA(folder_.Path("MoviePlayer.dll").c_str());
+        ASSERT_TRUE(player);
+        auto reg = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+            reinterpret_cast<void*>(::GetProcAddress(player, "DllRegisterServer")));
+        ASSERT_TRUE(reg);
+        ASSERT_EQ(reg(), S_OK);
+        ::FreeLibrary(player);
+        HKEY key = nullptr;
+        ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kClassKey, 0, KEY_WRITE, &key), 0);
+        ::RegSetValueExA(key, "PlayerVersion", 0, REG_DWORD, reinterpret_cast<BYTE*>(&version),
+                         sizeof version);
+        ::RegSetValueExA(key, "FailMember", 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(failMember.c_str()),
+                         static_cast<DWORD>(failMember.size() + 1));
+        ::RegSetValueExA(key, "Windowless", 0, REG_DWORD, reinterpret_cast<BYTE*>(&windowless),
+                         sizeof windowless);
+        ::RegCloseKey(key);
+    }
+
+    void UnregisterPlayer() { ASSERT_EQ(::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kClassKey), 0); }
+
+    // Starts the pet with `arguments` as its command line after its name.
+    UniqueKernelHandle& StartPet(const std::string& arguments) {
+        std::string commandLine = "\"" + folder_.Path("OstrelPet.dll") + "\"";
+        if (!arguments.empty()) commandLine += " " + arguments;
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        EXPECT_TRUE(::CreateProcessA(folder_.Path("OstrelPet.dll").c_str(), commandLine.data(),
+                                     nullptr, nullptr, FALSE, 0, nullptr, folder_.path().c_str(),
+                                     &startup, &process));
+        ::CloseHandle(process.hThread);
+        pets_.emplace_back(process.hProcess);
+        return pets_.back();
+    }
+
+    static HWND PetWindow() { return ::FindWindowA("MyOleControl", "MyOleControlWindow"); }
+
+    static RECT PetRect() {
+        RECT rect{};
+        ::GetWindowRect(PetWindow(), &rect);
+        return rect;
+    }
+
+    // The pet's window once the movie has drawn into it.
+    HWND WaitForPet() {
+        HWND window = nullptr;
+        PumpUntil(10000, [&] {
+            window = PetWindow();
+            return window && Classify(ReadScreen(PetRect())).fur > 1000;
+        });
+        return window;
+    }
+
+    TestFolder folder_;
+    std::string title_;
+    std::vector<UniqueKernelHandle> pets_;
+};
+
+// The whole life of a pet as a person sees it, for a player that writes its own alpha and for a
+// version 8 player, whose alpha the host makes from two renders.
+class PetLifeTest : public PetProcessTest, public ::testing::WithParamInterface<DWORD> {};
+
+TEST_P(PetLifeTest, StandsBlendedAtTheLowerRightIsClickedDraggedAndEndsWithTheWatchedWindow) {
+    RegisterPlayer(GetParam(), "");
+    WatchedWindow watched(title_);
+    UniqueKernelHandle& pet = StartPet("/Title:" + title_);
+    HWND window = WaitForPet();
+    ASSERT_TRUE(window) << "no pet on the screen";
+
+    // A layered, topmost popup of 165 × 165 in the lower right corner, owned by the hidden
+    // main window.
+    const LONG_PTR extended = ::GetWindowLongPtrA(window, GWL_EXSTYLE);
+    EXPECT_TRUE(extended & WS_EX_LAYERED);
+    EXPECT_TRUE(extended & WS_EX_TOPMOST);
+    const RECT rect = PetRect();
+    EXPECT_EQ(rect.left, ::GetSystemMetrics(SM_CXSCREEN) - kSize);
+    EXPECT_EQ(rect.top, ::GetSystemMetrics(SM_CYSCREEN) - 225);
+    EXPECT_EQ(rect.right - rect.left, kSize);
+    EXPECT_EQ(rect.bottom - rect.top, kSize);
+    HWND owner = ::GetWindow(window, GW_OWNER);
+    char ownerClass[32] = {};
+    ::GetClassNameA(owner, ownerClass, sizeof ownerClass);
+    EXPECT_STREQ(ownerClass, "OSTRELPET");
+    EXPECT_FALSE(::IsWindowVisible(owner));
+
+    // Clear around the creature, opaque fur inside, partly covered pixels on its edges.
+    const PetPixels shown = Classify(ReadScreen(rect));
+    EXPECT_GT(shown.background, kSize * kSize / 4) << "the pet's clear pixels hide the background";
+    EXPECT_GT(shown.fur, 2000);
+    EXPECT_GT(shown.furEdge, 60) << "no soft edges";
+
+    // Where the pet is clear it is transparent to the mouse: a click there is no click on the pet
+    // and moves nothing. (Windows hands it to the window below; Wine drops it when that window
+    // belongs to another process.)
+    MouseAt(rect.left + 4, rect.top + 4, MOUSEEVENTF_LEFTDOWN);
+    MouseAt(rect.left + 4, rect.top + 4, MOUSEEVENTF_LEFTUP);
+    Pump(600);
+    EXPECT_EQ(WatchedWindow::clicks, 0);
+    const RECT throughClear = PetRect();
+    EXPECT_TRUE(::EqualRect(&rect, &throughClear));
+
+    // A click on the creature's belly posts 1111 once.
+    const int x = (rect.left + rect.right) / 2;
+    const int y = rect.top + 115;
+    MouseAt(x, y, MOUSEEVENTF_LEFTDOWN);
+    MouseAt(x + 3, y + 2, MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(PumpUntil(3000, [] { return WatchedWindow::clicks > 0; }));
+    Pump(600);
+    EXPECT_EQ(WatchedWindow::clicks, 1);
+
+    // The platform moved the window with the mouse while the button was down.
+    const RECT clicked = PetRect();
+    EXPECT_EQ(clicked.left, rect.left + 3);
+    EXPECT_EQ(clicked.top, rect.top + 2);
+
+    // The right button does nothing: no message, no menu, the pet stays where it is.
+    MouseAt(x, y, MOUSEEVENTF_RIGHTDOWN);
+    MouseAt(x, y, MOUSEEVENTF_RIGHTUP);
+    Pump(600);
+    EXPECT_EQ(WatchedWindow::clicks, 1);
+    EXPECT_FALSE(::FindWindowA("#32768", nullptr)) << "a context menu opened";
+    const RECT afterRight = PetRect();
+    EXPECT_TRUE(::EqualRect(&clicked, &afterRight));
+
+    // A drag of more than 10 pixels moves the pet, and it is drawn at its new place; no click.
+    MouseAt(x, y, MOUSEEVENTF_LEFTDOWN);
+    for (int step = 1; step <= 10; ++step) {
+        Pump(30);
+        MouseAt(x - 6 * step, y - 4 * step, MOUSEEVENTF_MOVE);
+    }
+    Pump(100);
+    MouseAt(x - 60, y - 40, MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(PumpUntil(3000, [&] { return PetRect().left == clicked.left - 60; }));
+    const RECT moved = PetRect();
+    EXPECT_EQ(moved.top, clicked.top - 40);
+    Pump(500);
+    EXPECT_EQ(WatchedWindow::clicks, 1) << "a drag is not a click";
+    EXPECT_GT(Classify(ReadScreen(moved)).fur, 2000) << "not drawn at its new place";
+
+    // The watched window closes: the pet ends on the fourth tick without it (about 2 s).
+    watched.Close();
+    const DWORD closed = ::GetTickCount();
+    unsigned long exitCode = 99;
+    EXPECT_TRUE(EndsWithin(pet, 6000, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_GE(::GetTickCount() - closed, 1400u) << "ended before four ticks";
+}
+
+INSTANTIATE_TEST_SUITE_P(PlayerVersions, PetLifeTest, ::testing::Values(10u, 8u),
+                         [](const ::testing::TestParamInfo<DWORD>& version) {
+                             return "Version" + std::to_string(version.param);
+                         });
+
+TEST_F(PetProcessTest, AWatchedWindowBackWithinFourTicksKeepsThePet) {
+    auto watched = std::make_unique<WatchedWindow>(title_);
+    UniqueKernelHandle& pet = StartPet("/Title:" + title_);
+    ASSERT_TRUE(WaitForPet());
+    watched.reset();
+    Pump(1000);
+    watched = std::make_unique<WatchedWindow>(title_);
+    Pump(2500);
+    EXPECT_FALSE(EndsWithin(pet, 0)) << "ended although the window came back";
+    watched.reset();
+    EXPECT_TRUE(EndsWithin(pet, 6000));
+}
+
+// A player that cannot be windowless is shown in an ordinary window, opaque on its background
+// colour (black), drawn whenever it asks.
+TEST_F(PetProcessTest, APlayerThatCannotBeWindowlessIsShownInAPlainWindow) {
+    RegisterPlayer(10, "", 0);
+    WatchedWindow watched(title_);
+    StartPet("/Title:" + title_);
+    HWND window = WaitForPet();
+    ASSERT_TRUE(window);
+    EXPECT_FALSE(::GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_LAYERED);
+    const PetPixels shown = Classify(ReadScreen(PetRect()));
+    EXPECT_EQ(shown.background, 0);
+    EXPECT_GT(shown.furEdge, 60) << "edges blended over the black background";
+}
+
+// "/title:" is not the switch: the pet watches nothing and ends on its own although a window of
+// that title is there.
+TEST_F(PetProcessTest, TheSwitchInTheWrongCaseWatchesNothing) {
+    WatchedWindow watched(title_);
+    UniqueKernelHandle& pet = StartPet("/title:" + title_);
+    ASSERT_TRUE(WaitForPet());
+    EXPECT_TRUE(EndsWithin(pet, 5000));
+}
+
+TEST_F(PetProcessTest, ASecondStartEndsAtOnceAndTheFirstStays) {
+    WatchedWindow watched(title_);
+    UniqueKernelHandle& first = StartPet("/Title:" + title_);
+    ASSERT_TRUE(WaitForPet());
+    UniqueKernelHandle& second = StartPet("/Title:" + title_);
+    unsigned long exitCode = 99;
+    EXPECT_TRUE(EndsWithin(second, 3000, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_FALSE(EndsWithin(first, 0));
+}
+
+TEST_F(PetProcessTest, AnEmptyCommandLineIsRefusedWithTheMessage) {
+    MessageBoxCloser closer("OstrelPet");
+    UniqueKernelHandle& pet = StartPet("");
+    unsigned long exitCode = 99;
+    EXPECT_TRUE(EndsWithin(pet, 10000, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(closer.Texts(), std::vector<std::string>{"参数异常,启动失败!"});
+}
+
+// Without a usable player the program keeps running without any window of its own to show until
+// its main window is destroyed: no player at all, a player that refuses a property, a movie
+// that is missing. Without a pet there is no watch either.
+TEST_F(PetProcessTest, WithoutAPlayerTheProgramWaitsWindowlessForItsMainWindow) {
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+    } cases[] = {
+        {"no player", [this] { UnregisterPlayer(); }},
+        {"a player failing Scale", [this] { RegisterPlayer(10, "Scale"); }},
+        {"a player failing FlashVersion", [this] { RegisterPlayer(8, "FlashVersion"); }},
+        {"a movie that is no movie",
+         [this] {
+             RegisterPlayer(10, "");
+             folder_.Write("TesselRes\\Skin\\OstrelSystem\\pet.swf", "<html></html>");
+         }},
+        {"no movie",
+         [this] { ::DeleteFileA(folder_.Path("TesselRes\\Skin\\OstrelSystem\\pet.swf").c_str()); }},
+    };
+    WatchedWindow watched(title_);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.arrange();
+        UniqueKernelHandle& pet = StartPet("/Title:" + title_);
+        HWND main = nullptr;
+        ASSERT_TRUE(PumpUntil(5000, [&] { return (main = ::FindWindowA("OSTRELPET", nullptr)); }));
+        Pump(2500);  // past four watch ticks, had there been any
+        EXPECT_FALSE(EndsWithin(pet, 0));
+        EXPECT_FALSE(PetWindow()) << "a pet window without a player";
+        EXPECT_FALSE(::IsWindowVisible(main));
+        ::PostMessageA(main, WM_COMMAND, 104, 0);  // Help > About: the about box, modal
+        HWND about = nullptr;
+        EXPECT_TRUE(PumpUntil(5000, [&] { return (about = ::FindWindowA("#32770", "关于")); }));
+        EXPECT_TRUE(::FindWindowExA(about, nullptr, "Static", "OstrelPet Version 1.0"));
+        ::PostMessageA(about, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(PumpUntil(5000, [&] { return !::IsWindow(about); }));
+        ::PostMessageA(main, WM_COMMAND, 105, 0);  // File > Exit
+        unsigned long exitCode = 99;
+        EXPECT_TRUE(EndsWithin(pet, 5000, &exitCode));
+        EXPECT_EQ(exitCode, 0u);
+    }
+}
+
+}  // namespace
+}  // namespace ostrelpet
