@@ -43,14 +43,15 @@ run "start-up in the sample folder (the update check would run)"
 run "started by the lobby with /StartLogin:1 (no update check)" /StartLogin:1
 
 echo
-echo "== a new launcher left in UpdateDownLoad by an interrupted update"
+echo "== a verified new launcher left in UpdateDownLoad by the last update"
 mkdir -p "$program/UpdateDownLoad"
 cp build/win64/bin/Quarnel.exe "$program/UpdateDownLoad/Quarnel.exe"
-run "start-up moves itself to QuarnelOld.exe, swaps the new one in and starts it"
+run "start-up copies itself to QuarnelOld.exe, which moves the new one over Quarnel.exe once the
+   old one ended and starts it with the same command line" /StartLogin:1
 sleep 2
 echo "  program folder now: $(cd "$program" && ls | tr '\n' ' ')"
-echo "  (the new launcher, not traced here, deletes QuarnelOld.exe in its own start-up; had the old"
-echo "   one still been running then, the next start would delete it)"
+echo "  (the new launcher, not traced here, deletes QuarnelOld.exe in its own start-up; had the"
+echo "   swapping copy still been running then, the next start would delete it)"
 
 echo
 echo "== the launcher's skins, as its toolkit draws them (SkinPreview, the skin authors' tool)"
