@@ -28,9 +28,6 @@ ULONGLONG Now() {
 void AsyncSocketWindow::SetLimits(const Limits& newLimits) {
     limits = newLimits;
 }
-AsyncSocketWindow::Limits AsyncSocketWindow::CurrentLimits() {
-    return limits;
-}
 
 bool AsyncSocketWindow::MakeWindow() {
     if (window_) return true;

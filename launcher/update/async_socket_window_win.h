@@ -47,7 +47,6 @@ public:
     };
     // Tests shorten the limits.
     static void SetLimits(const Limits& limits);
-    static Limits CurrentLimits();
 
     explicit AsyncSocketWindow(ISocketSink* sink) : sink_(sink) {}
     ~AsyncSocketWindow() { Close(kClosedByOwner); }
@@ -63,8 +62,6 @@ public:
     // The tick (GetTickCount64) after which the connection fails whatever its progress; 0 for
     // none. Kept across connections until changed.
     void SetDeadline(ULONGLONG tick) { deadline_ = tick; }
-
-    std::uint16_t requestCounter() const { return requestCounter_; }
 
 private:
     enum State { kClosed = 0, kConnecting = 1, kConnected = 2 };

@@ -20,8 +20,6 @@ namespace {
 constexpr char kToDoFile[] = "\\LobbyUpdate.log";
 constexpr char kToDoDraft[] = "\\LobbyUpdate.log.new";
 
-DWORD listTimeLimit = UpdateListLoader::kDefaultTimeLimitMs;
-
 // Writes the whole to-do file at once, through a draft moved over the old file, so a crash never
 // leaves half a list.
 bool WriteToDoFile(const std::string& path, const std::string& draft, const std::string& text) {
@@ -53,7 +51,7 @@ bool UpdateListLoader::Start(const char* url) {
     state_ = kRequested;
     signatureUrl_ = std::string(url) + ".sig";
     fetchingSignature_ = false;
-    if (http_.Download(url, this, 0, listTimeLimit)) return true;
+    if (http_.Download(url, this, 0, kTimeLimitMs)) return true;
     // An address the client cannot open it reports as failed already; any other refusal comes
     // before the request began.
     if (state_ == kRequested) Failed();
@@ -97,7 +95,7 @@ void UpdateListLoader::OnDownloadState(int phase) {
         if (!UpdateKeyPresent(programFolder_)) return Finish();
         fetchingSignature_ = true;
         signature_.clear();
-        if (!http_.Download(signatureUrl_.c_str(), this, 0, listTimeLimit)) JudgeOrigin(false);
+        if (!http_.Download(signatureUrl_.c_str(), this, 0, kTimeLimitMs)) JudgeOrigin(false);
     }
 }
 
@@ -163,10 +161,6 @@ void UpdateListLoader::OnDownloadData(const char* bytes, std::uint16_t length) {
     const std::size_t take = std::min<std::size_t>(length, capacity_ - received_);
     std::memcpy(list_.get() + received_, bytes, take);
     received_ += take;
-}
-
-void UpdateListLoader::SetTimeLimit(DWORD milliseconds) {
-    listTimeLimit = milliseconds;
 }
 
 bool UpdateListLoader::CompareWithProgramFolder() {

@@ -44,8 +44,7 @@ public:
 
     // The whole fetch of the list is bounded, so a server that trickles its bytes never holds
     // the player's logon for long: a minute, for any list and any line a player logs on with.
-    static constexpr DWORD kDefaultTimeLimitMs = 60000;
-    static void SetTimeLimit(DWORD milliseconds);
+    static constexpr DWORD kTimeLimitMs = 60000;
 
     // Starts fetching the list at `url`; accepted only when idle or failed. False also when the
     // request could not be started, which the owner has then been told by ShowUpdateFinished.
