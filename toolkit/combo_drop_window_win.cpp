@@ -60,9 +60,10 @@ CComboDropWindow* CComboDropWindow::Open(CComboUI* combo) {
 void CComboDropWindow::BuildList() {
     manager_.Init(window_);
     manager_.CopyFontsFrom(*combo_->GetManager());
-    list_ = new CVerticalLayoutUI;
-    list_->SetAutoDestroy(false);
-    manager_.AttachDialog(list_);
+    auto list = std::make_unique<CVerticalLayoutUI>();
+    list->SetAutoDestroy(false);
+    list_ = list.get();
+    manager_.AttachDialog(std::move(list));
     manager_.AddNotifier(this);
     for (int i = 0; i < combo_->GetCount(); ++i) list_->Add(combo_->GetItemAt(i));
 }

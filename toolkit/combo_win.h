@@ -17,6 +17,8 @@ public:
     void* GetInterface(const char* pstrName) override;
 
     // Elements must be list elements; anything else is refused (false).
+    using CContainerUI::Add;
+    using CContainerUI::AddAt;
     bool Add(CControlUI* pControl) override;
     bool AddAt(CControlUI* pControl, int iIndex) override;
     bool Remove(CControlUI* pControl) override;

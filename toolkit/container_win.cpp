@@ -35,6 +35,16 @@ bool CContainerUI::AddAt(CControlUI* pControl, int iIndex) {
     return true;
 }
 
+bool CContainerUI::Add(std::unique_ptr<CControlUI> control) {
+    return AddAt(std::move(control), GetCount());
+}
+
+bool CContainerUI::AddAt(std::unique_ptr<CControlUI> control, int index) {
+    if (!AddAt(control.get(), index)) return false;
+    control.release();
+    return true;
+}
+
 bool CContainerUI::Remove(CControlUI* pControl) {
     auto found = std::find(items_.begin(), items_.end(), pControl);
     if (found == items_.end()) return false;

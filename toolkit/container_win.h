@@ -3,6 +3,7 @@
 // vertical and horizontal layouts stack children (fixed ones keep their size, the others share the
 // rest); the tab layout shows one child at a time.
 
+#include <memory>
 #include <vector>
 
 #include "toolkit/control_win.h"
@@ -17,8 +18,13 @@ public:
     // when it is destroyed): the drop box of a drop-down list shows elements its list owns.
     void SetAutoDestroy(bool autoDestroy) { autoDestroy_ = autoDestroy; }
 
+    // Takes the child, which the container frees (see SetAutoDestroy); a child that is refused
+    // stays the caller's.
     virtual bool Add(CControlUI* pControl);
     virtual bool AddAt(CControlUI* pControl, int iIndex);
+    // The same with the hand-over in the type: a refused child is freed here.
+    bool Add(std::unique_ptr<CControlUI> control);
+    bool AddAt(std::unique_ptr<CControlUI> control, int index);
     // Removes and frees the child (after the event being dispatched, if any).
     virtual bool Remove(CControlUI* pControl);
     virtual void RemoveAll();
@@ -74,6 +80,8 @@ class CTabLayoutUI : public CContainerUI {
 public:
     const char* GetClass() const override;
     void* GetInterface(const char* pstrName) override;
+    using CContainerUI::Add;
+    using CContainerUI::AddAt;
     bool Add(CControlUI* pControl) override;
     bool AddAt(CControlUI* pControl, int iIndex) override;
     bool Remove(CControlUI* pControl) override;

@@ -17,9 +17,7 @@ constexpr wchar_t kPasswordChar = 0x25CF;  // a black circle
 
 CEditUI::CEditUI() = default;
 
-CEditUI::~CEditUI() {
-    if (native_) ::DestroyWindow(native_);
-}
+CEditUI::~CEditUI() = default;
 
 const char* CEditUI::GetClass() const {
     return "EditUI";
@@ -31,16 +29,16 @@ void* CEditUI::GetInterface(const char* pstrName) {
 
 CDuiString CEditUI::GetText() const {
     if (!native_) return text_;
-    int length = ::GetWindowTextLengthW(native_);
+    int length = ::GetWindowTextLengthW(native_.get());
     std::wstring wide(length + 1, L'\0');
-    ::GetWindowTextW(native_, wide.data(), length + 1);
+    ::GetWindowTextW(native_.get(), wide.data(), length + 1);
     wide.resize(length);
     return ui::NarrowToAnsi(wide);
 }
 
 void CEditUI::SetText(const char* pstrText) {
     text_ = pstrText ? pstrText : "";
-    if (native_) ::SetWindowTextW(native_, ui::WidenAnsi(text_.str()).c_str());
+    if (native_) ::SetWindowTextW(native_.get(), ui::WidenAnsi(text_.str()).c_str());
     UpdateNativeWindow();
     Invalidate();
 }
@@ -48,19 +46,19 @@ void CEditUI::SetText(const char* pstrText) {
 void CEditUI::SetPasswordMode(bool password) {
     password_ = password;
     if (native_) {
-        ::SendMessageW(native_, EM_SETPASSWORDCHAR, password ? kPasswordChar : 0, 0);
-        ::InvalidateRect(native_, nullptr, TRUE);
+        ::SendMessageW(native_.get(), EM_SETPASSWORDCHAR, password ? kPasswordChar : 0, 0);
+        ::InvalidateRect(native_.get(), nullptr, TRUE);
     }
 }
 
 void CEditUI::SetMaxChar(int maxChar) {
     maxChar_ = maxChar > 0 ? maxChar : 255;
-    if (native_) ::SendMessageW(native_, EM_LIMITTEXT, maxChar_, 0);
+    if (native_) ::SendMessageW(native_.get(), EM_LIMITTEXT, maxChar_, 0);
 }
 
 void CEditUI::SetReadOnly(bool readOnly) {
     readOnly_ = readOnly;
-    if (native_) ::SendMessageW(native_, EM_SETREADONLY, readOnly, 0);
+    if (native_) ::SendMessageW(native_.get(), EM_SETREADONLY, readOnly, 0);
     Invalidate();
 }
 
@@ -87,8 +85,7 @@ void CEditUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent) {
     if (pManager != manager_ && native_) {
         // The native window belongs to the old window; the text stays with the control.
         text_ = GetText();
-        ::DestroyWindow(native_);
-        native_ = nullptr;
+        native_.reset();
     }
     CLabelUI::SetManager(pManager, pParent);
 }
@@ -110,7 +107,7 @@ void CEditUI::SetInternVisible(bool visible) {
 
 void CEditUI::SetEnabled(bool enabled) {
     CLabelUI::SetEnabled(enabled);
-    if (native_) ::EnableWindow(native_, enabled);
+    if (native_) ::EnableWindow(native_.get(), enabled);
     UpdateNativeWindow();
 }
 
@@ -120,8 +117,8 @@ bool CEditUI::IsFocusable() const {
 
 HWND CEditUI::PrepareNativeFocus() {
     CreateNativeWindow();
-    if (native_ && IsVisible() && IsEnabled()) ::ShowWindow(native_, SW_SHOWNA);
-    return native_;
+    if (native_ && IsVisible() && IsEnabled()) ::ShowWindow(native_.get(), SW_SHOWNA);
+    return native_.get();
 }
 
 RECT CEditUI::TextRect() const {
@@ -133,19 +130,19 @@ void CEditUI::CreateNativeWindow() {
     if (native_ || !manager_ || !manager_->GetPaintWindow()) return;
     RECT rc = TextRect();
     DWORD style = WS_CHILD | ES_AUTOHSCROLL | (password_ ? ES_PASSWORD : 0);
-    native_ =
-        ::CreateWindowExW(0, L"EDIT", ui::WidenAnsi(text_.str()).c_str(), style, rc.left, rc.top,
-                          rc.right - rc.left, rc.bottom - rc.top, manager_->GetPaintWindow(),
-                          nullptr, CPaintManagerUI::GetInstance(), nullptr);
+    native_.reset(::CreateWindowExW(0, L"EDIT", ui::WidenAnsi(text_.str()).c_str(), style, rc.left,
+                                    rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                                    manager_->GetPaintWindow(), nullptr,
+                                    CPaintManagerUI::GetInstance(), nullptr));
     if (!native_) return;
-    ::SetWindowLongPtrW(native_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ::SetWindowLongPtrW(native_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     nativeProc_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
-        native_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CEditUI::NativeProc)));
-    ::SendMessageW(native_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
-    ::SendMessageW(native_, EM_LIMITTEXT, maxChar_, 0);
-    if (password_) ::SendMessageW(native_, EM_SETPASSWORDCHAR, kPasswordChar, 0);
-    if (readOnly_) ::SendMessageW(native_, EM_SETREADONLY, TRUE, 0);
-    ::EnableWindow(native_, IsEnabled());
+        native_.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CEditUI::NativeProc)));
+    ::SendMessageW(native_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+    ::SendMessageW(native_.get(), EM_LIMITTEXT, maxChar_, 0);
+    if (password_) ::SendMessageW(native_.get(), EM_SETPASSWORDCHAR, kPasswordChar, 0);
+    if (readOnly_) ::SendMessageW(native_.get(), EM_SETREADONLY, TRUE, 0);
+    ::EnableWindow(native_.get(), IsEnabled());
 }
 
 void CEditUI::UpdateNativeWindow() {
@@ -153,7 +150,7 @@ void CEditUI::UpdateNativeWindow() {
     if (wanted) CreateNativeWindow();
     if (!native_) return;
     RECT rc = TextRect();
-    ::SetWindowPos(native_, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+    ::SetWindowPos(native_.get(), nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
                    SWP_NOZORDER | SWP_NOACTIVATE | (wanted ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
 }
 
@@ -246,7 +243,7 @@ void CEditUI::PaintStatusImage(HDC hDC) {
 
 void CEditUI::PaintText(HDC hDC) {
     // The native window shows the text; without it the box shows its text or its hint.
-    if (native_ && ::IsWindowVisible(native_)) return;
+    if (native_ && ::IsWindowVisible(native_.get())) return;
     CDuiString text = GetText();
     if (!text.IsEmpty()) {
         if (password_) text = std::string(static_cast<size_t>(text.GetLength()), '*');

@@ -4,6 +4,7 @@
 // as everywhere else). The native window is shown while the box has the focus or holds text;
 // an empty box without focus shows its hint instead.
 
+#include "base/unique_handle_win.h"
 #include "toolkit/label_win.h"
 #include "toolkit/state_images.h"
 
@@ -32,7 +33,7 @@ public:
     bool IsFocusable() const override;
     HWND PrepareNativeFocus() override;
     // The native window, if it has been made.
-    HWND GetNativeWindow() const { return native_; }
+    HWND GetNativeWindow() const { return native_.get(); }
     void DoEvent(TEventUI& event) override;
     long AccessibleRole() const override;
     DWORD AccessibleState() const override;
@@ -49,7 +50,7 @@ private:
     RECT TextRect() const;
     void OnNativeFocus(bool gained);
 
-    HWND native_ = nullptr;
+    gatevane::UniqueWindow native_;
     WNDPROC nativeProc_ = nullptr;
     bool password_ = false;
     bool readOnly_ = false;

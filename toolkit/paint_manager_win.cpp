@@ -81,14 +81,11 @@ CPaintManagerUI::CPaintManagerUI() {
 
 CPaintManagerUI::~CPaintManagerUI() {
     theManagers.erase(std::remove(theManagers.begin(), theManagers.end(), this), theManagers.end());
-    delete root_;
-    root_ = nullptr;
+    root_.reset();
     // Controls of this window still waiting to be freed outlive it: they must not call back.
     for (CControlUI* control : theDelayedCleanup) {
         if (control->GetManager() == this) control->SetManager(nullptr, nullptr);
     }
-    for (auto& font : fonts_) ::DeleteObject(font.second);
-    if (toolTip_) ::DestroyWindow(toolTip_);
 }
 
 void CPaintManagerUI::SetInstance(HINSTANCE instance) {
@@ -158,7 +155,7 @@ bool CPaintManagerUI::PreMessageHandler(const MSG* msg) {
     // A web page's keys (Tab between its fields, its shortcuts) belong to the page.
     MSG key = *msg;
     if (key.message >= WM_KEYFIRST && key.message <= WM_KEYLAST &&
-        FindInTree(root_,
+        FindInTree(root_.get(),
                    [&key](CControlUI* control) { return control->TranslateAccelerator(&key); })) {
         return true;
     }
@@ -171,15 +168,14 @@ bool CPaintManagerUI::PreMessageHandler(const MSG* msg) {
 
 void CPaintManagerUI::Init(HWND hWnd) {
     window_ = hWnd;
-    toolTip_ = ::CreateWindowExA(
+    toolTip_.reset(::CreateWindowExA(
         0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
-        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hWnd, nullptr, theInstance, nullptr);
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hWnd, nullptr, theInstance, nullptr));
 }
 
-bool CPaintManagerUI::AttachDialog(CControlUI* root) {
+bool CPaintManagerUI::AttachDialog(std::unique_ptr<CControlUI> root) {
     if (!root) return false;
-    delete root_;
-    root_ = root;
+    root_ = std::move(root);
     hover_ = capture_ = focus_ = nullptr;
     root_->SetManager(this, nullptr);
     needLayout_ = true;
@@ -392,29 +388,27 @@ void CPaintManagerUI::Paint() {
     int w = client.right - client.left;
     int h = client.bottom - client.top;
     if (w > 0 && h > 0 && root_) {
-        HDC memory = ::CreateCompatibleDC(hDC);
+        gatevane::UniqueMemoryDc memory(::CreateCompatibleDC(hDC));
         void* bits = nullptr;
-        HBITMAP buffer = render::CreateArgbBitmap(w, h, &bits);
-        HGDIOBJ old = ::SelectObject(memory, buffer);
-        ::FillRect(memory, &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-        root_->DoPaint(memory, ps.rcPaint);
+        gatevane::UniqueBitmap buffer(render::CreateArgbBitmap(w, h, &bits));
+        gatevane::SelectedObject selected(memory.get(), buffer.get());
+        ::FillRect(memory.get(), &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+        root_->DoPaint(memory.get(), ps.rcPaint);
         ::BitBlt(hDC, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-                 ps.rcPaint.bottom - ps.rcPaint.top, memory, ps.rcPaint.left, ps.rcPaint.top,
+                 ps.rcPaint.bottom - ps.rcPaint.top, memory.get(), ps.rcPaint.left, ps.rcPaint.top,
                  SRCCOPY);
-        ::SelectObject(memory, old);
-        ::DeleteObject(buffer);
-        ::DeleteDC(memory);
     }
     ::EndPaint(window_, &ps);
     if (!firstLayoutDone_ && root_) {
         firstLayoutDone_ = true;
-        SendNotify(root_, DUI_MSGTYPE_WINDOWINIT);
+        SendNotify(root_.get(), DUI_MSGTYPE_WINDOWINIT);
     }
 }
 
 CControlUI* CPaintManagerUI::FindControl(const char* name) const {
     if (!name || !*name) return nullptr;
-    return FindInTree(root_, [name](CControlUI* control) { return control->GetName() == name; });
+    return FindInTree(root_.get(),
+                      [name](CControlUI* control) { return control->GetName() == name; });
 }
 
 CControlUI* CPaintManagerUI::FindControl(POINT pt) const {
@@ -422,7 +416,7 @@ CControlUI* CPaintManagerUI::FindControl(POINT pt) const {
 }
 
 bool CPaintManagerUI::IsInTree(const CControlUI* control) const {
-    return FindInTree(root_, [control](CControlUI* c) { return c == control; }) != nullptr;
+    return FindInTree(root_.get(), [control](CControlUI* c) { return c == control; }) != nullptr;
 }
 
 void CPaintManagerUI::SetInitSize(int cx, int cy) {
@@ -441,29 +435,26 @@ void CPaintManagerUI::AddFont(int id, const char* faceName, int size, bool bold,
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = CLEARTYPE_QUALITY;
     lstrcpynA(font.lfFaceName, faceName ? faceName : "", LF_FACESIZE);
-    HFONT handle = ::CreateFontIndirectA(&font);
+    gatevane::UniqueFont handle(::CreateFontIndirectA(&font));
     if (!handle) return;
-    auto found = fonts_.find(id);
-    if (found != fonts_.end()) {
-        if (defaultFont_ == found->second) defaultFont_ = nullptr;
-        ::DeleteObject(found->second);
-    }
-    fonts_[id] = handle;
-    if (isDefault || !defaultFont_) defaultFont_ = handle;
+    gatevane::UniqueFont& slot = fonts_[id];
+    if (slot && defaultFont_ == slot.get()) defaultFont_ = nullptr;
+    slot = std::move(handle);
+    if (isDefault || !defaultFont_) defaultFont_ = slot.get();
 }
 
 HFONT CPaintManagerUI::GetFont(int id) const {
     auto found = fonts_.find(id);
-    if (found != fonts_.end()) return found->second;
+    if (found != fonts_.end()) return found->second.get();
     return defaultFont_ ? defaultFont_ : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 }
 
 void CPaintManagerUI::CopyFontsFrom(const CPaintManagerUI& other) {
     for (const auto& [id, font] : other.fonts_) {
         LOGFONTA info{};
-        if (!::GetObjectA(font, sizeof(info), &info)) continue;
+        if (!::GetObjectA(font.get(), sizeof(info), &info)) continue;
         AddFont(id, info.lfFaceName, std::abs(info.lfHeight), info.lfWeight >= FW_BOLD,
-                info.lfUnderline != 0, font == other.defaultFont_);
+                info.lfUnderline != 0, font.get() == other.defaultFont_);
     }
 }
 
@@ -505,7 +496,7 @@ void CPaintManagerUI::SetFocusNeeded(CControlUI* control) {
 
 void CPaintManagerUI::SetNextTabControl(bool forward) {
     std::vector<CControlUI*> order;
-    FindInTree(root_, [&order](CControlUI* control) {
+    FindInTree(root_.get(), [&order](CControlUI* control) {
         if (control->IsFocusable() && control->IsEnabled() && control->IsVisible()) {
             order.push_back(control);
         }
@@ -564,10 +555,10 @@ void CPaintManagerUI::UpdateToolTip(CControlUI* control) {
     info.cbSize = sizeof(info);
     info.hwnd = window_;
     info.uId = 1;
-    ::SendMessageA(toolTip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    ::SendMessageA(toolTip_.get(), TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&info));
     if (!control || control->GetToolTip().IsEmpty()) return;
     info.uFlags = TTF_SUBCLASS;
     info.rect = control->GetPos();
     info.lpszText = const_cast<char*>(control->GetToolTip().GetData());
-    ::SendMessageA(toolTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    ::SendMessageA(toolTip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
 }

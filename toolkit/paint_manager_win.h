@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/unique_handle_win.h"
 #include "toolkit/image_cache_win.h"
 #include "toolkit/skin_values.h"
 #include "toolkit/ui_types_win.h"
@@ -38,8 +39,8 @@ public:
     void Init(HWND hWnd);
     HWND GetPaintWindow() const { return window_; }
     // Takes the tree (owned from now on) and lays it out at the next paint.
-    bool AttachDialog(CControlUI* root);
-    CControlUI* GetRoot() const { return root_; }
+    bool AttachDialog(std::unique_ptr<CControlUI> root);
+    CControlUI* GetRoot() const { return root_.get(); }
 
     bool AddNotifier(INotifyUI* notifier);
     bool RemoveNotifier(INotifyUI* notifier);
@@ -101,7 +102,7 @@ private:
     bool PreMessageHandler(const MSG* msg);
 
     HWND window_ = nullptr;
-    CControlUI* root_ = nullptr;
+    std::unique_ptr<CControlUI> root_;
     CControlUI* hover_ = nullptr;
     CControlUI* capture_ = nullptr;
     CControlUI* focus_ = nullptr;
@@ -113,11 +114,11 @@ private:
     SIZE initSize_{};
     std::vector<INotifyUI*> notifiers_;
     std::vector<IMessageFilterUI*> filters_;
-    std::map<int, HFONT> fonts_;
+    std::map<int, gatevane::UniqueFont> fonts_;
     HFONT defaultFont_ = nullptr;
     std::map<std::string, std::string> defaults_;
     ImageCache images_;
-    HWND toolTip_ = nullptr;
+    gatevane::UniqueWindow toolTip_;
     CControlUI* toolTipControl_ = nullptr;
     struct QueuedAction {
         CControlUI* control;

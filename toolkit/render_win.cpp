@@ -5,9 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "base/unique_handle_win.h"
 #include "toolkit/ansi_wide_win.h"
 
 namespace render {
+
+using gatevane::SelectedObject;
+using gatevane::UniqueBitmap;
+using gatevane::UniqueBrush;
+using gatevane::UniqueMemoryDc;
+using gatevane::UniquePen;
 namespace {
 
 // Covered share of the pixel (x, y) of a w x h rectangle with rounded corners of radii rx, ry.
@@ -28,16 +35,13 @@ void BlendPixels(HDC hDC, const RECT& rc, const std::vector<std::uint32_t>& pixe
     int w = rc.right - rc.left;
     int h = rc.bottom - rc.top;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateArgbBitmap(w, h, &bits);
+    UniqueBitmap bitmap(CreateArgbBitmap(w, h, &bits));
     if (!bitmap) return;
     std::copy(pixels.begin(), pixels.end(), static_cast<std::uint32_t*>(bits));
-    HDC memory = ::CreateCompatibleDC(hDC);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    UniqueMemoryDc memory(::CreateCompatibleDC(hDC));
+    SelectedObject selected(memory.get(), bitmap.get());
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    ::AlphaBlend(hDC, rc.left, rc.top, w, h, memory, 0, 0, w, h, blend);
-    ::SelectObject(memory, old);
-    ::DeleteDC(memory);
-    ::DeleteObject(bitmap);
+    ::AlphaBlend(hDC, rc.left, rc.top, w, h, memory.get(), 0, 0, w, h, blend);
 }
 
 std::uint32_t Premultiplied(std::uint32_t argb, double coverage) {
@@ -82,9 +86,8 @@ void FillColor(HDC hDC, const RECT& rc, std::uint32_t argb, ui::Extent round) {
     if (w <= 0 || h <= 0 || (argb >> 24) == 0) return;
     bool rounded = round.cx > 0 && round.cy > 0;
     if ((argb >> 24) == 0xFF && !rounded) {
-        HBRUSH brush = ::CreateSolidBrush(ToColorRef(argb));
-        ::FillRect(hDC, &rc, brush);
-        ::DeleteObject(brush);
+        UniqueBrush brush(::CreateSolidBrush(ToColorRef(argb)));
+        ::FillRect(hDC, &rc, brush.get());
         return;
     }
     std::vector<std::uint32_t> pixels(static_cast<size_t>(w) * h);
@@ -101,13 +104,10 @@ void FillColor(HDC hDC, const RECT& rc, std::uint32_t argb, ui::Extent round) {
 void DrawFrame(HDC hDC, const RECT& rc, std::uint32_t argb, int size, ui::Extent round) {
     if (size <= 0 || (argb >> 24) == 0) return;
     if (round.cx > 0 && round.cy > 0) {
-        HPEN pen = ::CreatePen(PS_SOLID, size, ToColorRef(argb));
-        HGDIOBJ oldPen = ::SelectObject(hDC, pen);
-        HGDIOBJ oldBrush = ::SelectObject(hDC, ::GetStockObject(NULL_BRUSH));
+        UniquePen pen(::CreatePen(PS_SOLID, size, ToColorRef(argb)));
+        SelectedObject selectedPen(hDC, pen.get());
+        SelectedObject selectedBrush(hDC, ::GetStockObject(NULL_BRUSH));
         ::RoundRect(hDC, rc.left, rc.top, rc.right, rc.bottom, round.cx, round.cy);
-        ::SelectObject(hDC, oldBrush);
-        ::SelectObject(hDC, oldPen);
-        ::DeleteObject(pen);
         return;
     }
     FillColor(hDC, RECT{rc.left, rc.top, rc.right, rc.top + size}, argb);
@@ -129,11 +129,11 @@ void DrawImage(HDC hDC, const RECT& rc, const LoadedImage& image, const ui::Imag
         to = RECT{rc.left + picture.dest->left, rc.top + picture.dest->top,
                   rc.left + picture.dest->right, rc.top + picture.dest->bottom};
     }
-    HDC memory = ::CreateCompatibleDC(hDC);
-    HGDIOBJ old = ::SelectObject(memory, image.bitmap);
+    UniqueMemoryDc memory(::CreateCompatibleDC(hDC));
+    SelectedObject selected(memory.get(), image.bitmap.get());
     const ui::Box& c = picture.corner;
     if (c == ui::Box{}) {
-        Blit(hDC, memory, to, from);
+        Blit(hDC, memory.get(), to, from);
     } else {
         // Nine parts: the corners keep their size, the edges stretch one way, the middle both.
         const LONG toX[] = {to.left, to.left + c.left, to.right - c.right, to.right};
@@ -142,20 +142,18 @@ void DrawImage(HDC hDC, const RECT& rc, const LoadedImage& image, const ui::Imag
         const LONG fromY[] = {from.top, from.top + c.top, from.bottom - c.bottom, from.bottom};
         for (int row = 0; row < 3; ++row) {
             for (int column = 0; column < 3; ++column) {
-                Blit(hDC, memory, RECT{toX[column], toY[row], toX[column + 1], toY[row + 1]},
+                Blit(hDC, memory.get(), RECT{toX[column], toY[row], toX[column + 1], toY[row + 1]},
                      RECT{fromX[column], fromY[row], fromX[column + 1], fromY[row + 1]});
             }
         }
     }
-    ::SelectObject(memory, old);
-    ::DeleteDC(memory);
 }
 
 void DrawText(HDC hDC, RECT rc, const char* text, HFONT font, std::uint32_t argb, UINT format) {
     if (!text || !*text) return;
     std::wstring wide = ui::WidenAnsi(text);
     int length = static_cast<int>(wide.size());
-    HGDIOBJ oldFont = ::SelectObject(hDC, font);
+    SelectedObject selectedFont(hDC, font);
     ::SetBkMode(hDC, TRANSPARENT);
     ::SetTextColor(hDC, ToColorRef(argb));
     if ((format & DT_WORDBREAK) && (format & (DT_VCENTER | DT_BOTTOM))) {
@@ -166,7 +164,6 @@ void DrawText(HDC hDC, RECT rc, const char* text, HFONT font, std::uint32_t argb
         if (spare > 0) rc.top += (format & DT_BOTTOM) ? spare : spare / 2;
     }
     ::DrawTextW(hDC, wide.c_str(), length, &rc, format | DT_NOPREFIX);
-    ::SelectObject(hDC, oldFont);
 }
 
 }  // namespace render

@@ -84,7 +84,7 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, bool& bHandled) {
         bHandled = true;
         return -1;
     }
-    m_PaintManager.AttachDialog(root);
+    m_PaintManager.AttachDialog(std::unique_ptr<CControlUI>(root));
     m_PaintManager.AddNotifier(this);
     InitWindow();
     bHandled = true;

@@ -109,7 +109,7 @@ class BuiltSkin {
 public:
     explicit BuiltSkin(const char* xml, IDialogBuilderCallback* callback = nullptr) {
         root_ = builder_.Create(xml, nullptr, callback, &manager_);
-        manager_.AttachDialog(root_);
+        manager_.AttachDialog(std::unique_ptr<CControlUI>(root_));
     }
     CControlUI* root() const { return root_; }
     CControlUI* Find(const char* name) const { return manager_.FindControl(name); }
@@ -643,9 +643,9 @@ TEST(DelayedFree, ControlsRemovedByTheirOwnClickAreFreedAfterItAndOthersAtOnce) 
         <HorizontalLayout name="row" height="60"><VerticalLayout name="cell"/></HorizontalLayout>
       </VerticalLayout></Window>)");
     Log log;
-    window.Get<CContainerUI>("cell")->Add(new LoggedButton(log, "remove"));
-    window.Get<CContainerUI>("row")->Add(new LoggedButton(log, "neighbour"));
-    window.Get<CContainerUI>("root")->Add(new LoggedButton(log, "other"));
+    window.Get<CContainerUI>("cell")->Add(std::make_unique<LoggedButton>(log, "remove"));
+    window.Get<CContainerUI>("row")->Add(std::make_unique<LoggedButton>(log, "neighbour"));
+    window.Get<CContainerUI>("root")->Add(std::make_unique<LoggedButton>(log, "other"));
     PaintNow(window);
     window.onNotify = [&](TNotifyUI& msg) {
         if (msg.sType != DUI_MSGTYPE_CLICK || msg.pSender->GetName() != "remove") return;
