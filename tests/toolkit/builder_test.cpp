@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/unique_handle_win.h"
 #include "tests/support/test_folder.h"
 #include "tests/toolkit/skin_test_window.h"
 #include "toolkit/button_win.h"
@@ -554,13 +555,12 @@ TEST(ProgressBar, TheFillCoversTheValuesShareOfTheRangeAboveTheMinimum) {
     // The pixels at these x positions: R for the fill's red, W for the bar's white.
     auto colours = [&](std::initializer_list<int> xs) {
         PaintNow(window);
-        HDC dc = ::GetDC(window);
+        gatevane::WindowDc dc(window);
         std::string seen;
         for (int x : xs) {
-            COLORREF pixel = ::GetPixel(dc, x, 2);
+            COLORREF pixel = ::GetPixel(dc.get(), x, 2);
             seen += pixel == RGB(255, 0, 0) ? 'R' : pixel == RGB(255, 255, 255) ? 'W' : '?';
         }
-        ::ReleaseDC(window, dc);
         return seen;
     };
     EXPECT_EQ(colours({10, 48, 52}), "RRW") << "20 in 10..50 fills a quarter of 200 px";
