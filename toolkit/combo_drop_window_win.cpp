@@ -116,8 +116,8 @@ void CComboDropWindow::GiveElementsBack() {
     if (CComboUI* combo = std::exchange(combo_, nullptr)) combo->OnDropClosed();
 }
 
-LRESULT CComboDropWindow::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    switch (uMsg) {
+LRESULT CComboDropWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
         case WM_CREATE:
             BuildList();
             return 0;
@@ -144,8 +144,8 @@ LRESULT CComboDropWindow::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
             break;
     }
     LRESULT result = 0;
-    if (manager_.MessageHandler(uMsg, wParam, lParam, result)) return result;
-    return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
+    if (manager_.MessageHandler(message, wParam, lParam, result)) return result;
+    return CWindowWnd::HandleMessage(message, wParam, lParam);
 }
 
 void CComboDropWindow::OnFinalMessage(HWND) {

@@ -23,8 +23,8 @@ const char* CEditUI::GetClass() const {
     return "EditUI";
 }
 
-void* CEditUI::GetInterface(const char* pstrName) {
-    return std::strcmp(pstrName, "Edit") == 0 ? this : CLabelUI::GetInterface(pstrName);
+void* CEditUI::GetInterface(const char* name) {
+    return std::strcmp(name, "Edit") == 0 ? this : CLabelUI::GetInterface(name);
 }
 
 CDuiString CEditUI::GetText() const {
@@ -36,8 +36,8 @@ CDuiString CEditUI::GetText() const {
     return ui::NarrowToAnsi(wide);
 }
 
-void CEditUI::SetText(const char* pstrText) {
-    text_ = pstrText ? pstrText : "";
+void CEditUI::SetText(const char* text) {
+    text_ = text ? text : "";
     if (native_) ::SetWindowTextW(native_.get(), ui::WidenAnsi(text_.str()).c_str());
     UpdateNativeWindow();
     Invalidate();
@@ -62,32 +62,32 @@ void CEditUI::SetReadOnly(bool readOnly) {
     Invalidate();
 }
 
-void CEditUI::SetAttribute(const char* pstrName, const char* pstrValue) {
-    std::string_view name = pstrName;
+void CEditUI::SetAttribute(const char* attributeName, const char* value) {
+    std::string_view name = attributeName;
     if (name == "password") {
-        SetPasswordMode(ui::ParseBool(pstrValue));
+        SetPasswordMode(ui::ParseBool(value));
     } else if (name == "maxchar") {
-        SetMaxChar(ui::ParseInt(pstrValue));
+        SetMaxChar(ui::ParseInt(value));
     } else if (name == "readonly") {
-        SetReadOnly(ui::ParseBool(pstrValue));
-    } else if (images_.SetAttribute(name, pstrValue)) {
+        SetReadOnly(ui::ParseBool(value));
+    } else if (images_.SetAttribute(name, value)) {
         Invalidate();
     } else if (name == "tipvalue") {
-        tipValue_ = pstrValue;
+        tipValue_ = value;
     } else if (name == "tipvaluecolor") {
-        tipValueColor_ = ui::ParseColor(pstrValue).value_or(tipValueColor_);
+        tipValueColor_ = ui::ParseColor(value).value_or(tipValueColor_);
     } else {
-        CLabelUI::SetAttribute(pstrName, pstrValue);
+        CLabelUI::SetAttribute(attributeName, value);
     }
 }
 
-void CEditUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent) {
-    if (pManager != manager_ && native_) {
+void CEditUI::SetManager(CPaintManagerUI* manager, CControlUI* parent) {
+    if (manager != manager_ && native_) {
         // The native window belongs to the old window; the text stays with the control.
         text_ = GetText();
         native_.reset();
     }
-    CLabelUI::SetManager(pManager, pParent);
+    CLabelUI::SetManager(manager, parent);
 }
 
 void CEditUI::SetPos(RECT rc) {
@@ -163,17 +163,17 @@ void CEditUI::OnNativeFocus(bool gained) {
     Invalidate();
 }
 
-LRESULT CALLBACK CEditUI::NativeProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<CEditUI*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+LRESULT CALLBACK CEditUI::NativeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<CEditUI*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     WNDPROC next = self->nativeProc_;
-    switch (uMsg) {
+    switch (message) {
         case WM_SETFOCUS: {
-            LRESULT result = ::CallWindowProcW(next, hWnd, uMsg, wParam, lParam);
+            LRESULT result = ::CallWindowProcW(next, window, message, wParam, lParam);
             self->OnNativeFocus(true);
             return result;
         }
         case WM_KILLFOCUS: {
-            LRESULT result = ::CallWindowProcW(next, hWnd, uMsg, wParam, lParam);
+            LRESULT result = ::CallWindowProcW(next, window, message, wParam, lParam);
             // Focus moving to the window itself or another control is reported by the manager.
             self->OnNativeFocus(false);
             return result;
@@ -191,7 +191,7 @@ LRESULT CALLBACK CEditUI::NativeProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM
         default:
             break;
     }
-    return ::CallWindowProcW(next, hWnd, uMsg, wParam, lParam);
+    return ::CallWindowProcW(next, window, message, wParam, lParam);
 }
 
 void CEditUI::DoEvent(TEventUI& event) {
@@ -234,22 +234,22 @@ CDuiString CEditUI::AccessibleValue() const {
     return password_ ? CDuiString() : GetText();
 }
 
-void CEditUI::PaintStatusImage(HDC hDC) {
-    if (!IsEnabled() && DrawImage(hDC, images_.disabled)) return;
-    if (IsFocused() && DrawImage(hDC, images_.focused)) return;
-    if (hot_ && DrawImage(hDC, images_.hot)) return;
-    DrawImage(hDC, images_.normal);
+void CEditUI::PaintStatusImage(HDC dc) {
+    if (!IsEnabled() && DrawImage(dc, images_.disabled)) return;
+    if (IsFocused() && DrawImage(dc, images_.focused)) return;
+    if (hot_ && DrawImage(dc, images_.hot)) return;
+    DrawImage(dc, images_.normal);
 }
 
-void CEditUI::PaintText(HDC hDC) {
+void CEditUI::PaintText(HDC dc) {
     // The native window shows the text; without it the box shows its text or its hint.
     if (native_ && ::IsWindowVisible(native_.get())) return;
     CDuiString text = GetText();
     if (!text.IsEmpty()) {
         if (password_) text = std::string(static_cast<size_t>(text.GetLength()), '*');
-        DrawLabelText(hDC, text, CurrentTextColor());
+        DrawLabelText(dc, text, CurrentTextColor());
     } else if (!IsFocused()) {
-        DrawLabelText(hDC, tipValue_, tipValueColor_);
+        DrawLabelText(dc, tipValue_, tipValueColor_);
     }
 }
 
@@ -257,6 +257,6 @@ const char* CRichEditUI::GetClass() const {
     return "RichEditUI";
 }
 
-void* CRichEditUI::GetInterface(const char* pstrName) {
-    return std::strcmp(pstrName, "RichEdit") == 0 ? this : CEditUI::GetInterface(pstrName);
+void* CRichEditUI::GetInterface(const char* name) {
+    return std::strcmp(name, "RichEdit") == 0 ? this : CEditUI::GetInterface(name);
 }

@@ -13,10 +13,10 @@ public:
     CEditUI();
     ~CEditUI() override;
     const char* GetClass() const override;
-    void* GetInterface(const char* pstrName) override;
+    void* GetInterface(const char* name) override;
 
     CDuiString GetText() const override;
-    void SetText(const char* pstrText) override;
+    void SetText(const char* text) override;
     void SetPasswordMode(bool password);
     bool IsPasswordMode() const { return password_; }
     void SetMaxChar(int maxChar);
@@ -24,8 +24,8 @@ public:
     void SetReadOnly(bool readOnly);
     bool IsReadOnly() const { return readOnly_; }
 
-    void SetAttribute(const char* pstrName, const char* pstrValue) override;
-    void SetManager(CPaintManagerUI* pManager, CControlUI* pParent) override;
+    void SetAttribute(const char* name, const char* value) override;
+    void SetManager(CPaintManagerUI* manager, CControlUI* parent) override;
     void SetPos(RECT rc) override;
     void SetVisible(bool visible = true) override;
     void SetInternVisible(bool visible = true) override;
@@ -40,11 +40,11 @@ public:
     CDuiString AccessibleValue() const override;
 
 protected:
-    void PaintStatusImage(HDC hDC) override;
-    void PaintText(HDC hDC) override;
+    void PaintStatusImage(HDC dc) override;
+    void PaintText(HDC dc) override;
 
 private:
-    static LRESULT CALLBACK NativeProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK NativeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void CreateNativeWindow();
     void UpdateNativeWindow();
     RECT TextRect() const;
@@ -65,5 +65,5 @@ private:
 class CRichEditUI : public CEditUI {
 public:
     const char* GetClass() const override;
-    void* GetInterface(const char* pstrName) override;
+    void* GetInterface(const char* name) override;
 };

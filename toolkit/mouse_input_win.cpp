@@ -9,11 +9,11 @@
 #include "toolkit/paint_manager_win.h"
 #include "toolkit/tooltip_win.h"
 
-bool MouseInput::Handle(CPaintManagerUI& manager, ToolTip& toolTip, UINT uMsg, WPARAM wParam,
+bool MouseInput::Handle(CPaintManagerUI& manager, ToolTip& toolTip, UINT message, WPARAM wParam,
                         LPARAM lParam) {
     HWND window = manager.GetPaintWindow();
     POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    if (uMsg == WM_MOUSELEAVE) {
+    if (message == WM_MOUSELEAVE) {
         tracking_ = false;
         if (!capture_) {
             for (CControlUI* control : control_tree::Ancestry(hover_)) {
@@ -28,7 +28,7 @@ bool MouseInput::Handle(CPaintManagerUI& manager, ToolTip& toolTip, UINT uMsg, W
         tracking_ = ::TrackMouseEvent(&track) != FALSE;
     }
     CControlUI* target = manager.FindControl(pt);
-    if (uMsg == WM_MOUSEMOVE && !capture_ && target != hover_) {
+    if (message == WM_MOUSEMOVE && !capture_ && target != hover_) {
         // Leave and enter go to every control whose area the pointer left or entered, so a
         // container keeps its hover while the pointer moves over its children.
         std::vector<CControlUI*> from = control_tree::Ancestry(hover_);
@@ -46,7 +46,7 @@ bool MouseInput::Handle(CPaintManagerUI& manager, ToolTip& toolTip, UINT uMsg, W
         }
         toolTip.Track(hover_);
     }
-    switch (uMsg) {
+    switch (message) {
         case WM_MOUSEMOVE:
             manager.SendEvent(capture_ ? capture_ : target, UIEVENT_MOUSEMOVE, pt, wParam, lParam);
             break;
@@ -56,7 +56,7 @@ bool MouseInput::Handle(CPaintManagerUI& manager, ToolTip& toolTip, UINT uMsg, W
             ::SetCapture(window);
             capture_ = target;
             manager.SendEvent(target,
-                              uMsg == WM_LBUTTONDOWN ? UIEVENT_BUTTONDOWN : UIEVENT_DBLCLICK, pt,
+                              message == WM_LBUTTONDOWN ? UIEVENT_BUTTONDOWN : UIEVENT_DBLCLICK, pt,
                               wParam, lParam);
             break;
         case WM_LBUTTONUP:

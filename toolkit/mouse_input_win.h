@@ -13,7 +13,7 @@ class MouseInput {
 public:
     // Routes a mouse message of the manager's window to its controls. Returns false: the window
     // still handles the message itself.
-    bool Handle(CPaintManagerUI& manager, ToolTip& toolTip, UINT uMsg, WPARAM wParam,
+    bool Handle(CPaintManagerUI& manager, ToolTip& toolTip, UINT message, WPARAM wParam,
                 LPARAM lParam);
     // A new tree: no control is under the pointer or captured.
     void Reset() { hover_ = capture_ = nullptr; }

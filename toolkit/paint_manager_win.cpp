@@ -85,9 +85,9 @@ bool CPaintManagerUI::PreMessageHandler(const MSG* msg) {
     return false;
 }
 
-void CPaintManagerUI::Init(HWND hWnd) {
-    window_ = hWnd;
-    toolTip_.Create(hWnd, resource_paths::Instance());
+void CPaintManagerUI::Init(HWND window) {
+    window_ = window;
+    toolTip_.Create(window, resource_paths::Instance());
 }
 
 bool CPaintManagerUI::AttachDialog(std::unique_ptr<CControlUI> root) {
@@ -163,15 +163,15 @@ void CPaintManagerUI::SendEvent(CControlUI* control, int type, POINT pt, WPARAM 
     ForgetControlsIf(deferred_release::IsPending);
 }
 
-bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes) {
+bool CPaintManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (!window_) return false;
-    switch (uMsg) {
+    switch (message) {
         case WM_ERASEBKGND:
-            lRes = 1;
+            result = 1;
             return true;
         case WM_PAINT:
             Paint();
-            lRes = 0;
+            result = 0;
             return true;
         case WM_SIZE:
             needLayout_ = true;
@@ -182,7 +182,7 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
         case WM_LBUTTONUP:
         case WM_LBUTTONDBLCLK:
         case WM_MOUSELEAVE:
-            return mouse_.Handle(*this, toolTip_, uMsg, wParam, lParam);
+            return mouse_.Handle(*this, toolTip_, message, wParam, lParam);
         case WM_SETCURSOR: {
             if (LOWORD(lParam) != HTCLIENT) return false;
             POINT pt;
@@ -191,7 +191,7 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
             CControlUI* control = FindControl(pt);
             if (!control) return false;
             SendEvent(control, UIEVENT_SETCURSOR, pt);
-            lRes = TRUE;
+            result = TRUE;
             return true;
         }
         case WM_KEYDOWN:
@@ -205,10 +205,10 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
         case WM_CTLCOLORSTATIC:
             // Native edit boxes draw on white with the skin's text colour unless told otherwise.
             ::SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
-            lRes = reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
+            result = reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
             return true;
         case WM_GETOBJECT:
-            return AnswerAccessibleObject(this, wParam, lParam, lRes);
+            return AnswerAccessibleObject(this, wParam, lParam, result);
         case kQueuedActionMessage: {
             std::vector<QueuedAction> actions;
             actions.swap(pendingActions_);
@@ -224,7 +224,7 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
                     action.control->DoDefaultAction();
                 }
             }
-            lRes = 0;
+            result = 0;
             return true;
         }
         default:
@@ -234,7 +234,7 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
 
 void CPaintManagerUI::Paint() {
     PAINTSTRUCT ps;
-    HDC hDC = ::BeginPaint(window_, &ps);
+    HDC dc = ::BeginPaint(window_, &ps);
     RECT client;
     ::GetClientRect(window_, &client);
     if (root_ && needLayout_ && !::IsRectEmpty(&client)) {
@@ -244,13 +244,13 @@ void CPaintManagerUI::Paint() {
     int w = client.right - client.left;
     int h = client.bottom - client.top;
     if (w > 0 && h > 0 && root_) {
-        gatevane::UniqueMemoryDc memory(::CreateCompatibleDC(hDC));
+        gatevane::UniqueMemoryDc memory(::CreateCompatibleDC(dc));
         void* bits = nullptr;
         gatevane::UniqueBitmap buffer(render::CreateArgbBitmap(w, h, &bits));
         gatevane::SelectedObject selected(memory.get(), buffer.get());
         ::FillRect(memory.get(), &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
         root_->DoPaint(memory.get(), ps.rcPaint);
-        ::BitBlt(hDC, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+        ::BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
                  ps.rcPaint.bottom - ps.rcPaint.top, memory.get(), ps.rcPaint.left, ps.rcPaint.top,
                  SRCCOPY);
     }

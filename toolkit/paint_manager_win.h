@@ -41,7 +41,7 @@ public:
     // The manager of a live window, or null (the window is gone, or is not a toolkit window).
     static CPaintManagerUI* FromWindow(HWND window);
 
-    void Init(HWND hWnd);
+    void Init(HWND window);
     HWND GetPaintWindow() const { return window_; }
     // Takes the tree (owned from now on) and lays it out at the next paint.
     bool AttachDialog(std::unique_ptr<CControlUI> root);
@@ -54,7 +54,7 @@ public:
     void SendNotify(CControlUI* control, const char* type, WPARAM wParam = 0, LPARAM lParam = 0);
 
     // The window's message handling; true if the message was handled, with its result.
-    bool MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes);
+    bool MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     CControlUI* FindControl(const char* name) const;
     CControlUI* FindControl(POINT pt) const;

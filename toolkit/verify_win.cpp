@@ -36,8 +36,8 @@ const char* CVerifyUI::GetClass() const {
     return "VerifyUI";
 }
 
-void* CVerifyUI::GetInterface(const char* pstrName) {
-    return std::strcmp(pstrName, "Verify") == 0 ? this : CLabelUI::GetInterface(pstrName);
+void* CVerifyUI::GetInterface(const char* name) {
+    return std::strcmp(name, "Verify") == 0 ? this : CLabelUI::GetInterface(name);
 }
 
 void CVerifyUI::Refresh() {
@@ -78,7 +78,7 @@ void CVerifyUI::DoDefaultAction() {
     Activate();
 }
 
-void CVerifyUI::PaintText(HDC hDC) {
+void CVerifyUI::PaintText(HDC dc) {
     // The same code always looks the same until it is refreshed.
     std::mt19937 shape(seed_);
     int w = pos_.right - pos_.left;
@@ -87,10 +87,10 @@ void CVerifyUI::PaintText(HDC hDC) {
     for (int line = 0; line < 4; ++line) {
         UniquePen pen(
             ::CreatePen(PS_SOLID, 1, render::ToColorRef(kInkColors[shape() % 5] & 0x7FFFFFFF)));
-        SelectedObject selected(hDC, pen.get());
-        ::MoveToEx(hDC, pos_.left + static_cast<int>(shape() % w),
+        SelectedObject selected(dc, pen.get());
+        ::MoveToEx(dc, pos_.left + static_cast<int>(shape() % w),
                    pos_.top + static_cast<int>(shape() % h), nullptr);
-        ::LineTo(hDC, pos_.left + static_cast<int>(shape() % w),
+        ::LineTo(dc, pos_.left + static_cast<int>(shape() % w),
                  pos_.top + static_cast<int>(shape() % h));
     }
     LOGFONTA base{};
@@ -110,7 +110,7 @@ void CVerifyUI::PaintText(HDC hDC) {
         int lift = static_cast<int>(shape() % 7) - 3;
         LONG left = pos_.left + kMargin + i * cell;
         RECT cellRect{left, pos_.top + lift, left + cell, pos_.bottom + lift};
-        render::DrawText(hDC, cellRect, letter, font.get(), kInkColors[shape() % 5],
+        render::DrawText(dc, cellRect, letter, font.get(), kInkColors[shape() % 5],
                          DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
 }

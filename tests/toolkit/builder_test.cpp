@@ -677,7 +677,7 @@ public:
         if (::IsWindow(window_)) ::DestroyWindow(window_);
     }
     HWND Open() { return Create(nullptr, "probe", WS_POPUP | WS_VISIBLE, 0, 100, 100, 300, 200); }
-    CControlUI* Find(const char* name) { return m_PaintManager.FindControl(name); }
+    CControlUI* Find(const char* name) { return paintManager_.FindControl(name); }
     bool keepOpenOnEscape = false;
 
 protected:

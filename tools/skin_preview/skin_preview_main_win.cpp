@@ -86,7 +86,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
 class PreviewWindow : public WindowImplBase {
 public:
     explicit PreviewWindow(const Options& options) : options_(options) {}
-    CPaintManagerUI& manager() { return m_PaintManager; }
+    CPaintManagerUI& manager() { return paintManager_; }
     // From now on the window frees itself when it is destroyed.
     void OwnItself() { ownsItself_ = true; }
 
@@ -111,7 +111,7 @@ protected:
 
 private:
     void Apply(const Options::Change& change) {
-        CControlUI* control = m_PaintManager.FindControl(change.name.c_str());
+        CControlUI* control = paintManager_.FindControl(change.name.c_str());
         if (!control) {
             std::fprintf(stderr, "no control named %s\n", change.name.c_str());
             return;
