@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <winsock2.h>
 
+#include "base/startup_guard.h"
 #include "base/unique_handle_win.h"
 
 namespace gatevane {
@@ -16,26 +17,15 @@ struct SocketTraits {
 
 using UniqueSocket = UniqueHandle<SocketTraits>;
 
-// Winsock 1.1 for the life of the object; ok() tells whether it started.
-class WinsockStartup {
-public:
-    WinsockStartup() {
+struct WinsockTraits {
+    static bool Start() {
         WSADATA data;
-        started_ = ::WSAStartup(MAKEWORD(1, 1), &data) == 0;
+        return ::WSAStartup(MAKEWORD(1, 1), &data) == 0;
     }
-    WinsockStartup(WinsockStartup&& other) noexcept
-        : started_(std::exchange(other.started_, false)) {}
-    WinsockStartup(const WinsockStartup&) = delete;
-    WinsockStartup& operator=(const WinsockStartup&) = delete;
-    WinsockStartup& operator=(WinsockStartup&&) = delete;
-    ~WinsockStartup() {
-        if (started_) ::WSACleanup();
-    }
-
-    bool ok() const { return started_; }
-
-private:
-    bool started_;
+    static void Stop() { ::WSACleanup(); }
 };
+
+// Winsock 1.1 for the life of the guard.
+using WinsockStartup = StartupGuard<WinsockTraits>;
 
 }  // namespace gatevane
