@@ -162,6 +162,18 @@ std::string FontText(HFONT font) {
            (info.lfUnderline ? " underline " : " ") + info.lfFaceName;
 }
 
+TEST(BuilderSkin, AFontDefinedAgainReplacesItsIdAndKeepsTheDefault) {
+    BuiltSkin skin(R"(<Window>
+        <Font id="1" name="宋体" size="12" default="true"/>
+        <Font id="2" name="宋体" size="14"/>
+        <Font id="1" name="宋体" size="20"/>
+        <VerticalLayout/></Window>)");
+    ASSERT_NE(skin.root(), nullptr) << skin.error();
+    CPaintManagerUI& manager = skin.manager();
+    EXPECT_EQ(FontText(manager.GetFont(1)), "20px w400 宋体");
+    EXPECT_EQ(manager.GetFont(7), manager.GetFont(1)) << "the default follows its id";
+}
+
 TEST(BuilderSkin, FontsAndClassDefaultsApplyAndTheControlsOwnAttributesWin) {
     BuiltSkin skin(R"(<Window>
         <Font id="0" name="微软雅黑" size="12"/>
