@@ -13,9 +13,6 @@
 
 namespace {
 
-// Posted to the window to run the queued default actions and focus requests.
-constexpr UINT kQueuedActionMessage = WM_APP + 0x3A1;
-
 using deferred_release::DispatchScope;
 
 }  // namespace
@@ -209,24 +206,12 @@ bool CPaintManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam,
             return true;
         case WM_GETOBJECT:
             return AnswerAccessibleObject(this, wParam, lParam, result);
-        case kQueuedActionMessage: {
-            std::vector<QueuedAction> actions;
-            actions.swap(pendingActions_);
-            DispatchScope scope;
-            for (const QueuedAction& action : actions) {
-                // The control may have left the tree since it was asked for.
-                if (!IsInTree(action.control) || deferred_release::IsPending(action.control)) {
-                    continue;
-                }
-                if (action.focus) {
-                    action.control->SetFocus();
-                } else {
-                    action.control->DoDefaultAction();
-                }
-            }
+        case ActionQueue::kMessage:
+            actions_.Run([this](const CControlUI* control) {
+                return IsInTree(control) && !deferred_release::IsPending(control);
+            });
             result = 0;
             return true;
-        }
         default:
             return false;
     }
@@ -350,10 +335,7 @@ void CPaintManagerUI::ReapObjects(CControlUI* control) {
         return control_tree::IsWithin(remembered, control);
     };
     ForgetControlsIf(inside);
-    pendingActions_.erase(
-        std::remove_if(pendingActions_.begin(), pendingActions_.end(),
-                       [&inside](const QueuedAction& action) { return inside(action.control); }),
-        pendingActions_.end());
+    actions_.ForgetIf(inside);
 }
 
 void CPaintManagerUI::DeleteControlLater(CControlUI* control) {
@@ -362,11 +344,9 @@ void CPaintManagerUI::DeleteControlLater(CControlUI* control) {
 }
 
 void CPaintManagerUI::PostDefaultAction(CControlUI* control) {
-    pendingActions_.push_back(QueuedAction{control, false});
-    ::PostMessageA(window_, kQueuedActionMessage, 0, 0);
+    actions_.PostDefaultAction(window_, control);
 }
 
 void CPaintManagerUI::PostFocus(CControlUI* control) {
-    pendingActions_.push_back(QueuedAction{control, true});
-    ::PostMessageA(window_, kQueuedActionMessage, 0, 0);
+    actions_.PostFocus(window_, control);
 }

@@ -2,10 +2,10 @@
 // One per window: owns the window's control tree, draws it double-buffered, routes the window's
 // messages to its controls, keeps the focus, sends notifications to the window, and holds the
 // skin's class defaults. It delegates the mouse routing (mouse_input_win.h), the fonts
-// (font_table_win.h), the tooltip (tooltip_win.h), the tab order (focus_win.h) and the deferred
-// freeing of removed controls (deferred_release_win.h). The process-wide part is static: the
-// instance and resource path (resource_paths_win.h), the window registry and the message loop
-// (message_loop_win.h).
+// (font_table_win.h), the queued actions (action_queue_win.h), the tooltip (tooltip_win.h), the tab
+// order (focus_win.h) and the deferred freeing of removed controls (deferred_release_win.h). The
+// process-wide part is static: the instance and resource path (resource_paths_win.h), the window
+// registry and the message loop (message_loop_win.h).
 
 #include <windows.h>
 
@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/action_queue_win.h"
 #include "toolkit/font_table_win.h"
 #include "toolkit/image_cache_win.h"
 #include "toolkit/mouse_input_win.h"
@@ -126,9 +127,5 @@ private:
     std::map<std::string, std::string> defaults_;
     ImageCache images_;
     ToolTip toolTip_;
-    struct QueuedAction {
-        CControlUI* control;
-        bool focus;  // else the default action
-    };
-    std::vector<QueuedAction> pendingActions_;
+    ActionQueue actions_;
 };
