@@ -41,30 +41,32 @@ std::uint16_t NextSocketId() {
 }  // namespace
 
 AsyncTcpSocket* AsyncTcpSocket::Create() {
-    WSADATA data;
-    if (::WSAStartup(MAKEWORD(1, 1), &data) != 0) return nullptr;
-    HWND window = RegisterWindowClass()
-                      ? ::CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                          ThisModule(), nullptr)
-                      : nullptr;
-    if (!window) {
-        ::WSACleanup();
-        return nullptr;
-    }
-    auto* component = new AsyncTcpSocket(window, NextSocketId());
-    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(component));
-    ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProcedure));
+    WinsockStartup winsock;
+    if (!winsock.ok()) return nullptr;
+    UniqueWindow window(RegisterWindowClass()
+                            ? ::CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                                nullptr, ThisModule(), nullptr)
+                            : nullptr);
+    if (!window) return nullptr;
+    // From here the component owns both; until then they are undone on every way out.
+    auto* component = new AsyncTcpSocket(std::move(winsock), std::move(window), NextSocketId());
+    HWND own = component->window_.get();
+    ::SetWindowLongPtrA(own, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(component));
+    ::SetWindowLongPtrA(own, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProcedure));
     return component;
 }
 
-AsyncTcpSocket::AsyncTcpSocket(HWND window, std::uint16_t socketId)
-    : window_(window), socketId_(socketId), attemptMessage_(kFirstSocketMessage) {}
+AsyncTcpSocket::AsyncTcpSocket(WinsockStartup&& winsock, UniqueWindow&& window,
+                               std::uint16_t socketId)
+    : winsock_(std::move(winsock)),
+      window_(std::move(window)),
+      socketId_(socketId),
+      attemptMessage_(kFirstSocketMessage) {}
 
 AsyncTcpSocket::~AsyncTcpSocket() {
     Close();
-    ::SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-    ::DestroyWindow(window_);
-    ::WSACleanup();
+    // The window goes before Winsock is cleaned up, as the members are declared.
+    ::SetWindowLongPtrA(window_.get(), GWLP_USERDATA, 0);
 }
 
 void AsyncTcpSocket::Destroy() {
@@ -95,9 +97,9 @@ bool AsyncTcpSocket::SetSink(BaseInterface* sink) {
 }
 
 void AsyncTcpSocket::Close() {
-    ::KillTimer(window_, kTimeLimitTimer);
+    ::KillTimer(window_.get(), kTimeLimitTimer);
     if (resolveTask_) ::WSACancelAsyncRequest(std::exchange(resolveTask_, nullptr));
-    if (socket_ != INVALID_SOCKET) ::closesocket(std::exchange(socket_, INVALID_SOCKET));
+    socket_.reset();
     outgoing_.clear();
     reader_.Clear();
     state_ = State::kIdle;
@@ -117,27 +119,27 @@ int AsyncTcpSocket::Connect(const char* host, std::uint16_t port) {
     if (std::optional<std::uint32_t> address = ParseDottedAddress(name)) {
         if (int error = StartConnect(*address)) return error;
     } else if (IsHostName(name)) {
-        resolveTask_ =
-            ::WSAAsyncGetHostByName(window_, kResolvedMessage, host, resolved_, sizeof resolved_);
+        resolveTask_ = ::WSAAsyncGetHostByName(window_.get(), kResolvedMessage, host, resolved_,
+                                               sizeof resolved_);
         if (!resolveTask_) return ::WSAGetLastError();
         state_ = State::kResolving;
     } else {
         return WSAEINVAL;
     }
-    ::SetTimer(window_, kTimeLimitTimer, kConnectTimeLimitMs, nullptr);
+    ::SetTimer(window_.get(), kTimeLimitTimer, kConnectTimeLimitMs, nullptr);
     return 0;
 }
 
 int AsyncTcpSocket::StartConnect(std::uint32_t address) {
-    socket_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (socket_ == INVALID_SOCKET) return ::WSAGetLastError();
+    socket_.reset(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    if (!socket_) return ::WSAGetLastError();
     sockaddr_in target{};
     target.sin_family = AF_INET;
     target.sin_port = ::htons(port_);
     target.sin_addr.s_addr = ::htonl(address);
-    if (::WSAAsyncSelect(socket_, window_, attemptMessage_,
+    if (::WSAAsyncSelect(socket_.get(), window_.get(), attemptMessage_,
                          FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE) != 0 ||
-        (::connect(socket_, reinterpret_cast<sockaddr*>(&target), sizeof target) != 0 &&
+        (::connect(socket_.get(), reinterpret_cast<sockaddr*>(&target), sizeof target) != 0 &&
          ::WSAGetLastError() != WSAEWOULDBLOCK)) {
         int error = ::WSAGetLastError();
         Close();
@@ -159,12 +161,12 @@ bool AsyncTcpSocket::Send(std::uint16_t mainCommand, std::uint16_t subCommand, c
 
 void AsyncTcpSocket::Flush() {
     while (!outgoing_.empty()) {
-        int sent = ::send(socket_, reinterpret_cast<const char*>(outgoing_.data()),
+        int sent = ::send(socket_.get(), reinterpret_cast<const char*>(outgoing_.data()),
                           static_cast<int>(std::min<std::size_t>(outgoing_.size(), 65536)), 0);
         if (sent == SOCKET_ERROR) {
             if (::WSAGetLastError() == WSAEWOULDBLOCK) return;  // FD_WRITE resumes
             // Reported later, never from inside the sink's own call to Send.
-            ::PostMessageA(window_, kDeferredShutMessage, attemptMessage_, kShutNetworkError);
+            ::PostMessageA(window_.get(), kDeferredShutMessage, attemptMessage_, kShutNetworkError);
             outgoing_.clear();
             return;
         }
@@ -183,7 +185,7 @@ LRESULT CALLBACK AsyncTcpSocket::WindowProcedure(HWND window, UINT message, WPAR
 }
 
 void AsyncTcpSocket::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == attemptMessage_ && static_cast<SOCKET>(wParam) == socket_) {
+    if (message == attemptMessage_ && static_cast<SOCKET>(wParam) == socket_.get()) {
         OnSocketEvent(WSAGETSELECTEVENT(lParam), WSAGETSELECTERROR(lParam));
     } else if (message == kResolvedMessage && reinterpret_cast<HANDLE>(wParam) == resolveTask_) {
         resolveTask_ = nullptr;
@@ -238,13 +240,13 @@ void AsyncTcpSocket::OnConnected(int error) {
         FailLink(error);
         return;
     }
-    ::KillTimer(window_, kTimeLimitTimer);
+    ::KillTimer(window_.get(), kTimeLimitTimer);
     state_ = State::kConnected;
     if (sink_) sink_->OnEventTCPSocketLink(socketId_, 0);
 }
 
 void AsyncTcpSocket::OnTimeLimit() {
-    ::KillTimer(window_, kTimeLimitTimer);
+    ::KillTimer(window_.get(), kTimeLimitTimer);
     if (state_ == State::kResolving || state_ == State::kConnecting) FailLink(WSAETIMEDOUT);
 }
 
@@ -256,7 +258,7 @@ void AsyncTcpSocket::FailLink(int error) {
 void AsyncTcpSocket::ReadAvailable() {
     char buffer[4096];
     while (state_ == State::kConnected) {
-        int received = ::recv(socket_, buffer, sizeof buffer, 0);
+        int received = ::recv(socket_.get(), buffer, sizeof buffer, 0);
         if (received > 0) {
             reader_.Append(buffer, static_cast<std::size_t>(received));
             DeliverFrames();

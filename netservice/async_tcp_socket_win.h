@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/winsock_win.h"
 #include "contracts/tcp_socket.h"
 #include "netservice/tcp_frame.h"
 
@@ -46,7 +47,7 @@ public:
 private:
     enum class State { kIdle, kResolving, kConnecting, kConnected };
 
-    AsyncTcpSocket(HWND window, std::uint16_t socketId);
+    AsyncTcpSocket(WinsockStartup&& winsock, UniqueWindow&& window, std::uint16_t socketId);
     ~AsyncTcpSocket();
 
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam,
@@ -65,10 +66,11 @@ private:
     void EndConnection(std::uint8_t reason);
     void NextAttempt();
 
-    HWND window_;
+    WinsockStartup winsock_;
+    UniqueWindow window_;
     const std::uint16_t socketId_;
     State state_ = State::kIdle;
-    SOCKET socket_ = INVALID_SOCKET;
+    UniqueSocket socket_;
     HANDLE resolveTask_ = nullptr;
     std::uint16_t port_ = 0;
     UINT attemptMessage_;

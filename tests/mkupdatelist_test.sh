@@ -143,6 +143,9 @@ check "and writes no half pair" no "$([ -e "$keys/other.pem" ] && echo yes || ec
 check "keygen over an existing public key: exit 1" 1 $?
 check "keeps the public key" "" "$(cmp "$keys/UpdateKey.pem" "$work/key.before" 2>&1)"
 check "and writes no half pair" no "$([ -e "$keys/new.pem" ] && echo yes || echo no)"
+"$tool" keygen "$keys/lone.pem" "$keys/missing/UpdateKey.pem" >/dev/null 2>&1
+check "keygen whose public key cannot be made: exit 1" 1 $?
+check "and takes its private key back" no "$([ -e "$keys/lone.pem" ] && echo yes || echo no)"
 
 "$tool" sign "$work/Update.txt" "$keys/private.pem" 7 >/dev/null; check "sign exits 0" 0 $?
 check "the signature is 74 bytes" 74 "$(stat -c %s "$work/Update.txt.sig")"

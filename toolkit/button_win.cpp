@@ -15,40 +15,40 @@ const char* CButtonUI::GetClass() const {
     return "ButtonUI";
 }
 
-void* CButtonUI::GetInterface(const char* pstrName) {
-    return std::strcmp(pstrName, "Button") == 0 ? this : CLabelUI::GetInterface(pstrName);
+void* CButtonUI::GetInterface(const char* name) {
+    return std::strcmp(name, "Button") == 0 ? this : CLabelUI::GetInterface(name);
 }
 
-void CButtonUI::SetAttribute(const char* pstrName, const char* pstrValue) {
-    std::string_view name = pstrName;
-    if (images_.SetAttribute(name, pstrValue)) {
+void CButtonUI::SetAttribute(const char* attributeName, const char* value) {
+    std::string_view name = attributeName;
+    if (images_.SetAttribute(name, value)) {
         Invalidate();
     } else if (name == "hottextcolor") {
-        hotTextColor_ = ui::ParseColor(pstrValue).value_or(0);
+        hotTextColor_ = ui::ParseColor(value).value_or(0);
     } else if (name == "pushedtextcolor") {
-        pushedTextColor_ = ui::ParseColor(pstrValue).value_or(0);
+        pushedTextColor_ = ui::ParseColor(value).value_or(0);
     } else {
-        CLabelUI::SetAttribute(pstrName, pstrValue);
+        CLabelUI::SetAttribute(attributeName, value);
     }
 }
 
-void CButtonUI::SetNormalImage(const char* pstrImage) {
-    images_.normal = pstrImage;
+void CButtonUI::SetNormalImage(const char* image) {
+    images_.normal = image;
     Invalidate();
 }
 
-void CButtonUI::SetHotImage(const char* pstrImage) {
-    images_.hot = pstrImage;
+void CButtonUI::SetHotImage(const char* image) {
+    images_.hot = image;
     Invalidate();
 }
 
-void CButtonUI::SetPushedImage(const char* pstrImage) {
-    images_.pushed = pstrImage;
+void CButtonUI::SetPushedImage(const char* image) {
+    images_.pushed = image;
     Invalidate();
 }
 
-void CButtonUI::SetDisabledImage(const char* pstrImage) {
-    images_.disabled = pstrImage;
+void CButtonUI::SetDisabledImage(const char* image) {
+    images_.disabled = image;
     Invalidate();
 }
 
@@ -114,20 +114,20 @@ void CButtonUI::DoDefaultAction() {
     manager_->SendEvent(this, UIEVENT_BUTTONUP, centre);
 }
 
-void CButtonUI::PaintStatusImage(HDC hDC) {
-    if (!IsEnabled() && DrawImage(hDC, images_.disabled)) return;
-    if (pushed_ && DrawImage(hDC, images_.pushed)) return;
-    if (hot_ && DrawImage(hDC, images_.hot)) return;
-    if (IsFocused() && DrawImage(hDC, images_.focused)) return;
-    DrawImage(hDC, images_.normal);
+void CButtonUI::PaintStatusImage(HDC dc) {
+    if (!IsEnabled() && DrawImage(dc, images_.disabled)) return;
+    if (pushed_ && DrawImage(dc, images_.pushed)) return;
+    if (hot_ && DrawImage(dc, images_.hot)) return;
+    if (IsFocused() && DrawImage(dc, images_.focused)) return;
+    DrawImage(dc, images_.normal);
 }
 
-void CButtonUI::PaintText(HDC hDC) {
+void CButtonUI::PaintText(HDC dc) {
     DWORD color = CurrentTextColor();
     if (IsEnabled() && pushed_ && pushedTextColor_) {
         color = pushedTextColor_;
     } else if (IsEnabled() && hot_ && hotTextColor_) {
         color = hotTextColor_;
     }
-    DrawLabelText(hDC, GetText(), color);
+    DrawLabelText(dc, GetText(), color);
 }

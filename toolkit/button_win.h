@@ -9,12 +9,12 @@ class CButtonUI : public CLabelUI {
 public:
     CButtonUI();
     const char* GetClass() const override;
-    void* GetInterface(const char* pstrName) override;
-    void SetAttribute(const char* pstrName, const char* pstrValue) override;
-    void SetNormalImage(const char* pstrImage);
-    void SetHotImage(const char* pstrImage);
-    void SetPushedImage(const char* pstrImage);
-    void SetDisabledImage(const char* pstrImage);
+    void* GetInterface(const char* name) override;
+    void SetAttribute(const char* name, const char* value) override;
+    void SetNormalImage(const char* image);
+    void SetHotImage(const char* image);
+    void SetPushedImage(const char* image);
+    void SetDisabledImage(const char* image);
     bool IsFocusable() const override;
     void DoEvent(TEventUI& event) override;
     bool Activate() override;
@@ -23,8 +23,8 @@ public:
     void DoDefaultAction() override;
 
 protected:
-    void PaintStatusImage(HDC hDC) override;
-    void PaintText(HDC hDC) override;
+    void PaintStatusImage(HDC dc) override;
+    void PaintText(HDC dc) override;
     bool IsHot() const { return hot_; }
     bool IsPushed() const { return pushed_; }
 

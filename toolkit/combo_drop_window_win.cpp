@@ -60,9 +60,10 @@ CComboDropWindow* CComboDropWindow::Open(CComboUI* combo) {
 void CComboDropWindow::BuildList() {
     manager_.Init(window_);
     manager_.CopyFontsFrom(*combo_->GetManager());
-    list_ = new CVerticalLayoutUI;
-    list_->SetAutoDestroy(false);
-    manager_.AttachDialog(list_);
+    auto list = std::make_unique<CVerticalLayoutUI>();
+    list->SetAutoDestroy(false);
+    list_ = list.get();
+    manager_.AttachDialog(std::move(list));
     manager_.AddNotifier(this);
     for (int i = 0; i < combo_->GetCount(); ++i) list_->Add(combo_->GetItemAt(i));
 }
@@ -115,8 +116,8 @@ void CComboDropWindow::GiveElementsBack() {
     if (CComboUI* combo = std::exchange(combo_, nullptr)) combo->OnDropClosed();
 }
 
-LRESULT CComboDropWindow::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    switch (uMsg) {
+LRESULT CComboDropWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
         case WM_CREATE:
             BuildList();
             return 0;
@@ -143,8 +144,8 @@ LRESULT CComboDropWindow::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
             break;
     }
     LRESULT result = 0;
-    if (manager_.MessageHandler(uMsg, wParam, lParam, result)) return result;
-    return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
+    if (manager_.MessageHandler(message, wParam, lParam, result)) return result;
+    return CWindowWnd::HandleMessage(message, wParam, lParam);
 }
 
 void CComboDropWindow::OnFinalMessage(HWND) {

@@ -36,8 +36,8 @@ public:
 protected:
     const char* GetWindowClassName() const override { return "GatevaneComboDrop"; }
     UINT GetClassStyle() const override { return CS_DROPSHADOW; }
-    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
-    void OnFinalMessage(HWND hWnd) override;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnFinalMessage(HWND window) override;
 
 private:
     explicit CComboDropWindow(CComboUI* combo);

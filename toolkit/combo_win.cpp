@@ -33,28 +33,28 @@ const char* CComboUI::GetClass() const {
     return "ComboUI";
 }
 
-void* CComboUI::GetInterface(const char* pstrName) {
-    return std::strcmp(pstrName, "Combo") == 0 ? this : CContainerUI::GetInterface(pstrName);
+void* CComboUI::GetInterface(const char* name) {
+    return std::strcmp(name, "Combo") == 0 ? this : CContainerUI::GetInterface(name);
 }
 
-bool CComboUI::Add(CControlUI* pControl) {
-    return AddAt(pControl, GetCount());
+bool CComboUI::Add(CControlUI* control) {
+    return AddAt(control, GetCount());
 }
 
-bool CComboUI::AddAt(CControlUI* pControl, int iIndex) {
-    CListContainerElementUI* element = AsElement(pControl);
-    if (!element || GetItemIndex(pControl) >= 0 || !CContainerUI::AddAt(pControl, iIndex)) {
+bool CComboUI::AddAt(CControlUI* control, int index) {
+    CListContainerElementUI* element = AsElement(control);
+    if (!element || GetItemIndex(control) >= 0 || !CContainerUI::AddAt(control, index)) {
         return false;
     }
     element->SetOwner(this);
-    if (current_ >= iIndex) ++current_;
-    if (drop_) drop_->Insert(element, iIndex);
+    if (current_ >= index) ++current_;
+    if (drop_) drop_->Insert(element, index);
     Invalidate();
     return true;
 }
 
-bool CComboUI::Remove(CControlUI* pControl) {
-    int index = GetItemIndex(pControl);
+bool CComboUI::Remove(CControlUI* control) {
+    int index = GetItemIndex(control);
     if (index < 0) return false;
     items_.erase(items_.begin() + index);
     if (current_ == index) {
@@ -62,7 +62,7 @@ bool CComboUI::Remove(CControlUI* pControl) {
     } else if (current_ > index) {
         --current_;
     }
-    FreeElement(pControl);
+    FreeElement(control);
     Invalidate();
     return true;
 }
@@ -88,15 +88,15 @@ void CComboUI::FreeElement(CControlUI* element) {
     }
 }
 
-bool CComboUI::SelectItem(int iIndex) {
-    if (iIndex < -1 || iIndex >= GetCount()) return false;
+bool CComboUI::SelectItem(int index) {
+    if (index < -1 || index >= GetCount()) return false;
     int old = current_;
-    current_ = iIndex;
-    for (int changed : {old, iIndex}) {
+    current_ = index;
+    for (int changed : {old, index}) {
         if (CControlUI* element = GetItemAt(changed)) element->Invalidate();
     }
     Invalidate();
-    Notify(DUI_MSGTYPE_ITEMSELECT, static_cast<WPARAM>(iIndex), static_cast<LPARAM>(old));
+    Notify(DUI_MSGTYPE_ITEMSELECT, static_cast<WPARAM>(index), static_cast<LPARAM>(old));
     return true;
 }
 
@@ -120,13 +120,11 @@ void CComboUI::OnDropClosed() {
     Invalidate();
 }
 
-void CComboUI::SetAttribute(const char* pstrName, const char* pstrValue) {
-    std::string_view name = pstrName;
-    auto color = [pstrValue](DWORD fallback) {
-        return ui::ParseColor(pstrValue).value_or(fallback);
-    };
+void CComboUI::SetAttribute(const char* attributeName, const char* value) {
+    std::string_view name = attributeName;
+    auto color = [value](DWORD fallback) { return ui::ParseColor(value).value_or(fallback); };
     if (name == "dropboxsize") {
-        ui::Extent size = ui::ParseExtent(pstrValue);
+        ui::Extent size = ui::ParseExtent(value);
         dropBoxSize_ = SIZE{size.cx, size.cy};
     } else if (name == "itembkcolor") {
         itemBkColor_ = color(itemBkColor_);
@@ -134,27 +132,27 @@ void CComboUI::SetAttribute(const char* pstrName, const char* pstrValue) {
         itemHotBkColor_ = color(itemHotBkColor_);
     } else if (name == "itemselectedbkcolor") {
         itemSelectedBkColor_ = color(itemSelectedBkColor_);
-    } else if (images_.SetAttribute(name, pstrValue)) {
+    } else if (images_.SetAttribute(name, value)) {
         // Redrawn below, like every attribute of the combo's own.
     } else if (name == "textcolor") {
         textColor_ = color(textColor_);
     } else if (name == "font") {
-        font_ = ui::ParseInt(pstrValue);
+        font_ = ui::ParseInt(value);
     } else if (name == "textpadding") {
-        textPadding_ = ui::ParseBox(pstrValue);
+        textPadding_ = ui::ParseBox(value);
     } else {
-        CContainerUI::SetAttribute(pstrName, pstrValue);
+        CContainerUI::SetAttribute(attributeName, value);
         return;
     }
     Invalidate();
 }
 
-void CComboUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent) {
+void CComboUI::SetManager(CPaintManagerUI* manager, CControlUI* parent) {
     // While the box is open the elements belong to its tree.
     if (drop_) {
-        CControlUI::SetManager(pManager, pParent);
+        CControlUI::SetManager(manager, parent);
     } else {
-        CContainerUI::SetManager(pManager, pParent);
+        CContainerUI::SetManager(manager, parent);
     }
 }
 
@@ -182,8 +180,8 @@ CControlUI* CComboUI::FindControlAt(POINT pt) {
     return CControlUI::FindControlAt(pt);
 }
 
-void CComboUI::DoPaint(HDC hDC, const RECT& rcPaint) {
-    CControlUI::DoPaint(hDC, rcPaint);
+void CComboUI::DoPaint(HDC dc, const RECT& paintRect) {
+    CControlUI::DoPaint(dc, paintRect);
 }
 
 void CComboUI::DoEvent(TEventUI& event) {
@@ -260,16 +258,16 @@ void CComboUI::DoDefaultAction() {
     Activate();
 }
 
-void CComboUI::PaintStatusImage(HDC hDC) {
-    if (!IsEnabled() && DrawImage(hDC, images_.disabled)) return;
-    if ((pressed_ || IsDropped()) && DrawImage(hDC, images_.pushed)) return;
-    if (hot_ && DrawImage(hDC, images_.hot)) return;
-    DrawImage(hDC, images_.normal);
+void CComboUI::PaintStatusImage(HDC dc) {
+    if (!IsEnabled() && DrawImage(dc, images_.disabled)) return;
+    if ((pressed_ || IsDropped()) && DrawImage(dc, images_.pushed)) return;
+    if (hot_ && DrawImage(dc, images_.hot)) return;
+    DrawImage(dc, images_.normal);
 }
 
-void CComboUI::PaintText(HDC hDC) {
+void CComboUI::PaintText(HDC dc) {
     RECT rc{pos_.left + textPadding_.left, pos_.top + textPadding_.top,
             pos_.right - textPadding_.right, pos_.bottom - textPadding_.bottom};
-    render::DrawText(hDC, rc, GetText(), manager_->GetFont(font_), textColor_,
+    render::DrawText(dc, rc, GetText(), manager_->GetFont(font_), textColor_,
                      DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
 }

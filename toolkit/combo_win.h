@@ -14,17 +14,19 @@ public:
     CComboUI();
     ~CComboUI() override;
     const char* GetClass() const override;
-    void* GetInterface(const char* pstrName) override;
+    void* GetInterface(const char* name) override;
 
     // Elements must be list elements; anything else is refused (false).
-    bool Add(CControlUI* pControl) override;
-    bool AddAt(CControlUI* pControl, int iIndex) override;
-    bool Remove(CControlUI* pControl) override;
+    using CContainerUI::Add;
+    using CContainerUI::AddAt;
+    bool Add(CControlUI* control) override;
+    bool AddAt(CControlUI* control, int index) override;
+    bool Remove(CControlUI* control) override;
     void RemoveAll() override;
 
     int GetCurSel() const { return current_; }
     // Selects the element (-1: none) and raises "itemselect" (also for the same element again).
-    bool SelectItem(int iIndex);
+    bool SelectItem(int index);
     bool IsDropped() const { return drop_ != nullptr; }
     void OpenDrop();
     void CloseDrop();
@@ -36,13 +38,13 @@ public:
     DWORD GetItemHotBkColor() const { return itemHotBkColor_; }
     DWORD GetItemSelectedBkColor() const { return itemSelectedBkColor_; }
 
-    void SetAttribute(const char* pstrName, const char* pstrValue) override;
-    void SetManager(CPaintManagerUI* pManager, CControlUI* pParent) override;
+    void SetAttribute(const char* name, const char* value) override;
+    void SetManager(CPaintManagerUI* manager, CControlUI* parent) override;
     void SetPos(RECT rc) override;
     void SetVisible(bool visible = true) override;
     void SetInternVisible(bool visible = true) override;
     CControlUI* FindControlAt(POINT pt) override;
-    void DoPaint(HDC hDC, const RECT& rcPaint) override;
+    void DoPaint(HDC dc, const RECT& paintRect) override;
     void DoEvent(TEventUI& event) override;
     bool IsFocusable() const override;
     bool Activate() override;
@@ -56,8 +58,8 @@ protected:
     bool ShowsChild(int index) const override;
 
 private:
-    void PaintStatusImage(HDC hDC) override;
-    void PaintText(HDC hDC) override;
+    void PaintStatusImage(HDC dc) override;
+    void PaintText(HDC dc) override;
     // An element left the list: out of the drop box at once, freed after the event being
     // dispatched (it may be the element whose event removed it).
     void FreeElement(CControlUI* element);

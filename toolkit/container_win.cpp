@@ -18,28 +18,38 @@ const char* CContainerUI::GetClass() const {
     return "ContainerUI";
 }
 
-void* CContainerUI::GetInterface(const char* pstrName) {
-    return std::strcmp(pstrName, "Container") == 0 ? this : CControlUI::GetInterface(pstrName);
+void* CContainerUI::GetInterface(const char* name) {
+    return std::strcmp(name, "Container") == 0 ? this : CControlUI::GetInterface(name);
 }
 
-bool CContainerUI::Add(CControlUI* pControl) {
-    return AddAt(pControl, GetCount());
+bool CContainerUI::Add(CControlUI* control) {
+    return AddAt(control, GetCount());
 }
 
-bool CContainerUI::AddAt(CControlUI* pControl, int iIndex) {
-    if (!pControl || iIndex < 0 || iIndex > GetCount()) return false;
-    items_.insert(items_.begin() + iIndex, pControl);
-    pControl->SetManager(manager_, this);
-    pControl->SetInternVisible(IsVisible() && ShowsChild(iIndex));
+bool CContainerUI::AddAt(CControlUI* control, int index) {
+    if (!control || index < 0 || index > GetCount()) return false;
+    items_.insert(items_.begin() + index, control);
+    control->SetManager(manager_, this);
+    control->SetInternVisible(IsVisible() && ShowsChild(index));
     NeedUpdate();
     return true;
 }
 
-bool CContainerUI::Remove(CControlUI* pControl) {
-    auto found = std::find(items_.begin(), items_.end(), pControl);
+bool CContainerUI::Add(std::unique_ptr<CControlUI> control) {
+    return AddAt(std::move(control), GetCount());
+}
+
+bool CContainerUI::AddAt(std::unique_ptr<CControlUI> control, int index) {
+    if (!AddAt(control.get(), index)) return false;
+    control.release();
+    return true;
+}
+
+bool CContainerUI::Remove(CControlUI* control) {
+    auto found = std::find(items_.begin(), items_.end(), control);
     if (found == items_.end()) return false;
     items_.erase(found);
-    Release(pControl);
+    Release(control);
     NeedUpdate();
     return true;
 }
@@ -51,28 +61,28 @@ void CContainerUI::RemoveAll() {
     NeedUpdate();
 }
 
-void CContainerUI::Release(CControlUI* pControl) {
+void CContainerUI::Release(CControlUI* control) {
     if (!autoDestroy_) {
-        if (manager_) manager_->ReapObjects(pControl);
+        if (manager_) manager_->ReapObjects(control);
     } else if (manager_) {
-        manager_->DeleteControlLater(pControl);
+        manager_->DeleteControlLater(control);
     } else {
-        delete pControl;
+        delete control;
     }
 }
 
-CControlUI* CContainerUI::GetItemAt(int iIndex) const {
-    return iIndex >= 0 && iIndex < GetCount() ? items_[iIndex] : nullptr;
+CControlUI* CContainerUI::GetItemAt(int index) const {
+    return index >= 0 && index < GetCount() ? items_[index] : nullptr;
 }
 
-int CContainerUI::GetItemIndex(CControlUI* pControl) const {
-    auto found = std::find(items_.begin(), items_.end(), pControl);
+int CContainerUI::GetItemIndex(CControlUI* control) const {
+    auto found = std::find(items_.begin(), items_.end(), control);
     return found == items_.end() ? -1 : static_cast<int>(found - items_.begin());
 }
 
-void CContainerUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent) {
-    CControlUI::SetManager(pManager, pParent);
-    for (CControlUI* item : items_) item->SetManager(pManager, this);
+void CContainerUI::SetManager(CPaintManagerUI* manager, CControlUI* parent) {
+    CControlUI::SetManager(manager, parent);
+    for (CControlUI* item : items_) item->SetManager(manager, this);
 }
 
 void CContainerUI::SetInternVisible(bool visible) {
@@ -117,13 +127,13 @@ void CContainerUI::SetPos(RECT rc) {
     }
 }
 
-void CContainerUI::SetAttribute(const char* pstrName, const char* pstrValue) {
-    if (std::strcmp(pstrName, "inset") == 0) {
-        inset_ = ui::ParseBox(pstrValue);
-    } else if (std::strcmp(pstrName, "childpadding") == 0) {
-        childPadding_ = ui::ParseInt(pstrValue);
+void CContainerUI::SetAttribute(const char* name, const char* value) {
+    if (std::strcmp(name, "inset") == 0) {
+        inset_ = ui::ParseBox(value);
+    } else if (std::strcmp(name, "childpadding") == 0) {
+        childPadding_ = ui::ParseInt(value);
     } else {
-        CControlUI::SetAttribute(pstrName, pstrValue);
+        CControlUI::SetAttribute(name, value);
     }
 }
 
@@ -136,12 +146,12 @@ CControlUI* CContainerUI::FindControlAt(POINT pt) {
     return mouseEnabled_ ? this : nullptr;
 }
 
-void CContainerUI::DoPaint(HDC hDC, const RECT& rcPaint) {
+void CContainerUI::DoPaint(HDC dc, const RECT& paintRect) {
     RECT overlap;
-    if (!::IntersectRect(&overlap, &rcPaint, &pos_)) return;
-    CControlUI::DoPaint(hDC, rcPaint);
+    if (!::IntersectRect(&overlap, &paintRect, &pos_)) return;
+    CControlUI::DoPaint(dc, paintRect);
     for (CControlUI* item : items_) {
-        if (item->IsVisible()) item->DoPaint(hDC, rcPaint);
+        if (item->IsVisible()) item->DoPaint(dc, paintRect);
     }
 }
 
@@ -168,9 +178,8 @@ const char* CVerticalLayoutUI::GetClass() const {
     return "VerticalLayoutUI";
 }
 
-void* CVerticalLayoutUI::GetInterface(const char* pstrName) {
-    return std::strcmp(pstrName, "VerticalLayout") == 0 ? this
-                                                        : CContainerUI::GetInterface(pstrName);
+void* CVerticalLayoutUI::GetInterface(const char* name) {
+    return std::strcmp(name, "VerticalLayout") == 0 ? this : CContainerUI::GetInterface(name);
 }
 
 void CVerticalLayoutUI::SetPos(RECT rc) {
@@ -197,9 +206,8 @@ const char* CHorizontalLayoutUI::GetClass() const {
     return "HorizontalLayoutUI";
 }
 
-void* CHorizontalLayoutUI::GetInterface(const char* pstrName) {
-    return std::strcmp(pstrName, "HorizontalLayout") == 0 ? this
-                                                          : CContainerUI::GetInterface(pstrName);
+void* CHorizontalLayoutUI::GetInterface(const char* name) {
+    return std::strcmp(name, "HorizontalLayout") == 0 ? this : CContainerUI::GetInterface(name);
 }
 
 void CHorizontalLayoutUI::SetPos(RECT rc) {
@@ -226,26 +234,26 @@ const char* CTabLayoutUI::GetClass() const {
     return "TabLayoutUI";
 }
 
-void* CTabLayoutUI::GetInterface(const char* pstrName) {
-    return std::strcmp(pstrName, "TabLayout") == 0 ? this : CContainerUI::GetInterface(pstrName);
+void* CTabLayoutUI::GetInterface(const char* name) {
+    return std::strcmp(name, "TabLayout") == 0 ? this : CContainerUI::GetInterface(name);
 }
 
-bool CTabLayoutUI::Add(CControlUI* pControl) {
-    return AddAt(pControl, GetCount());
+bool CTabLayoutUI::Add(CControlUI* control) {
+    return AddAt(control, GetCount());
 }
 
-bool CTabLayoutUI::AddAt(CControlUI* pControl, int iIndex) {
-    if (!CContainerUI::AddAt(pControl, iIndex)) return false;
+bool CTabLayoutUI::AddAt(CControlUI* control, int index) {
+    if (!CContainerUI::AddAt(control, index)) return false;
     // A page inserted before the shown one keeps that one shown.
-    if (current_ >= 0 && iIndex <= current_) ++current_;
+    if (current_ >= 0 && index <= current_) ++current_;
     if (current_ < 0 && GetCount() > initial_) current_ = initial_;
     ShowPages();
     return true;
 }
 
-bool CTabLayoutUI::Remove(CControlUI* pControl) {
-    int index = GetItemIndex(pControl);
-    if (!CContainerUI::Remove(pControl)) return false;
+bool CTabLayoutUI::Remove(CControlUI* control) {
+    int index = GetItemIndex(control);
+    if (!CContainerUI::Remove(control)) return false;
     if (index < current_ || current_ >= GetCount()) --current_;
     ShowPages();
     return true;
@@ -256,10 +264,10 @@ void CTabLayoutUI::RemoveAll() {
     current_ = -1;
 }
 
-bool CTabLayoutUI::SelectItem(int iIndex) {
-    if (iIndex < 0 || iIndex >= GetCount()) return false;
-    if (iIndex == current_) return true;
-    current_ = iIndex;
+bool CTabLayoutUI::SelectItem(int index) {
+    if (index < 0 || index >= GetCount()) return false;
+    if (index == current_) return true;
+    current_ = index;
     ShowPages();
     NeedUpdate();
     Invalidate();
@@ -274,12 +282,12 @@ void CTabLayoutUI::ShowPages() {
     for (int i = 0; i < GetCount(); ++i) items_[i]->SetInternVisible(IsVisible() && ShowsChild(i));
 }
 
-void CTabLayoutUI::SetAttribute(const char* pstrName, const char* pstrValue) {
-    if (std::strcmp(pstrName, "selectedid") == 0) {
-        initial_ = std::max(0, ui::ParseInt(pstrValue));
+void CTabLayoutUI::SetAttribute(const char* name, const char* value) {
+    if (std::strcmp(name, "selectedid") == 0) {
+        initial_ = std::max(0, ui::ParseInt(value));
         if (initial_ < GetCount()) SelectItem(initial_);
     } else {
-        CContainerUI::SetAttribute(pstrName, pstrValue);
+        CContainerUI::SetAttribute(name, value);
     }
 }
 

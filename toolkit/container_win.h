@@ -3,6 +3,7 @@
 // vertical and horizontal layouts stack children (fixed ones keep their size, the others share the
 // rest); the tab layout shows one child at a time.
 
+#include <memory>
 #include <vector>
 
 #include "toolkit/control_win.h"
@@ -11,31 +12,36 @@ class CContainerUI : public CControlUI {
 public:
     ~CContainerUI() override;
     const char* GetClass() const override;
-    void* GetInterface(const char* pstrName) override;
+    void* GetInterface(const char* name) override;
 
     // A container that does not own its children only forgets them when they are removed (or
     // when it is destroyed): the drop box of a drop-down list shows elements its list owns.
     void SetAutoDestroy(bool autoDestroy) { autoDestroy_ = autoDestroy; }
 
-    virtual bool Add(CControlUI* pControl);
-    virtual bool AddAt(CControlUI* pControl, int iIndex);
+    // Takes the child, which the container frees (see SetAutoDestroy); a child that is refused
+    // stays the caller's.
+    virtual bool Add(CControlUI* control);
+    virtual bool AddAt(CControlUI* control, int index);
+    // The same with the hand-over in the type: a refused child is freed here.
+    bool Add(std::unique_ptr<CControlUI> control);
+    bool AddAt(std::unique_ptr<CControlUI> control, int index);
     // Removes and frees the child (after the event being dispatched, if any).
-    virtual bool Remove(CControlUI* pControl);
+    virtual bool Remove(CControlUI* control);
     virtual void RemoveAll();
     int GetCount() const { return static_cast<int>(items_.size()); }
-    CControlUI* GetItemAt(int iIndex) const;
-    int GetItemIndex(CControlUI* pControl) const;
+    CControlUI* GetItemAt(int index) const;
+    int GetItemIndex(CControlUI* control) const;
 
     int GetChildCount() const override { return GetCount(); }
-    CControlUI* GetChildAt(int iIndex) const override { return GetItemAt(iIndex); }
+    CControlUI* GetChildAt(int index) const override { return GetItemAt(index); }
 
-    void SetManager(CPaintManagerUI* pManager, CControlUI* pParent) override;
+    void SetManager(CPaintManagerUI* manager, CControlUI* parent) override;
     void SetInternVisible(bool visible = true) override;
     void SetVisible(bool visible = true) override;
     void SetPos(RECT rc) override;
-    void SetAttribute(const char* pstrName, const char* pstrValue) override;
+    void SetAttribute(const char* name, const char* value) override;
     CControlUI* FindControlAt(POINT pt) override;
-    void DoPaint(HDC hDC, const RECT& rcPaint) override;
+    void DoPaint(HDC dc, const RECT& paintRect) override;
 
 protected:
     // The area inside the inset.
@@ -51,7 +57,7 @@ protected:
 
 private:
     // Frees a removed child, or only makes the window forget it if the child is not ours.
-    void Release(CControlUI* pControl);
+    void Release(CControlUI* control);
 
     bool autoDestroy_ = true;
 };
@@ -59,28 +65,30 @@ private:
 class CVerticalLayoutUI : public CContainerUI {
 public:
     const char* GetClass() const override;
-    void* GetInterface(const char* pstrName) override;
+    void* GetInterface(const char* name) override;
     void SetPos(RECT rc) override;
 };
 
 class CHorizontalLayoutUI : public CContainerUI {
 public:
     const char* GetClass() const override;
-    void* GetInterface(const char* pstrName) override;
+    void* GetInterface(const char* name) override;
     void SetPos(RECT rc) override;
 };
 
 class CTabLayoutUI : public CContainerUI {
 public:
     const char* GetClass() const override;
-    void* GetInterface(const char* pstrName) override;
-    bool Add(CControlUI* pControl) override;
-    bool AddAt(CControlUI* pControl, int iIndex) override;
-    bool Remove(CControlUI* pControl) override;
+    void* GetInterface(const char* name) override;
+    using CContainerUI::Add;
+    using CContainerUI::AddAt;
+    bool Add(CControlUI* control) override;
+    bool AddAt(CControlUI* control, int index) override;
+    bool Remove(CControlUI* control) override;
     void RemoveAll() override;
     int GetCurSel() const { return current_; }
-    bool SelectItem(int iIndex);
-    void SetAttribute(const char* pstrName, const char* pstrValue) override;
+    bool SelectItem(int index);
+    void SetAttribute(const char* name, const char* value) override;
     long AccessibleRole() const override;
     CDuiString AccessibleValue() const override;
 

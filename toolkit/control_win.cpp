@@ -17,23 +17,23 @@ const char* CControlUI::GetClass() const {
     return "ControlUI";
 }
 
-void* CControlUI::GetInterface(const char* pstrName) {
-    return std::strcmp(pstrName, "Control") == 0 ? this : nullptr;
+void* CControlUI::GetInterface(const char* name) {
+    return std::strcmp(name, "Control") == 0 ? this : nullptr;
 }
 
-void CControlUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent) {
-    if (manager_ && manager_ != pManager) manager_->ReapObjects(this);
-    manager_ = pManager;
-    parent_ = pParent;
+void CControlUI::SetManager(CPaintManagerUI* manager, CControlUI* parent) {
+    if (manager_ && manager_ != manager) manager_->ReapObjects(this);
+    manager_ = manager;
+    parent_ = parent;
 }
 
 CDuiString CControlUI::GetText() const {
     return text_;
 }
 
-void CControlUI::SetText(const char* pstrText) {
-    if (text_ == pstrText) return;
-    text_ = pstrText;
+void CControlUI::SetText(const char* text) {
+    if (text_ == text) return;
+    text_ = text;
     Invalidate();
 }
 
@@ -90,8 +90,8 @@ void CControlUI::SetBkColor(DWORD color) {
     Invalidate();
 }
 
-void CControlUI::SetBkImage(const char* pstrImage) {
-    bkImage_ = pstrImage;
+void CControlUI::SetBkImage(const char* image) {
+    bkImage_ = image;
     Invalidate();
 }
 
@@ -105,49 +105,49 @@ void CControlUI::SetBorderSize(int size) {
     Invalidate();
 }
 
-void CControlUI::SetAttribute(const char* pstrName, const char* pstrValue) {
-    std::string_view name = pstrName;
-    auto color = [&] { return ui::ParseColor(pstrValue).value_or(0); };
+void CControlUI::SetAttribute(const char* attributeName, const char* value) {
+    std::string_view name = attributeName;
+    auto color = [&] { return ui::ParseColor(value).value_or(0); };
     if (name == "name") {
-        SetName(pstrValue);
+        SetName(value);
     } else if (name == "pos") {
-        ui::Box box = ui::ParseBox(pstrValue);
+        ui::Box box = ui::ParseBox(value);
         floatPos_ = box;
         SetFixedWidth(box.Width());
         SetFixedHeight(box.Height());
     } else if (name == "float") {
-        float_ = ui::ParseBool(pstrValue);
+        float_ = ui::ParseBool(value);
     } else if (name == "width") {
-        SetFixedWidth(ui::ParseInt(pstrValue));
+        SetFixedWidth(ui::ParseInt(value));
     } else if (name == "height") {
-        SetFixedHeight(ui::ParseInt(pstrValue));
+        SetFixedHeight(ui::ParseInt(value));
     } else if (name == "padding") {
-        padding_ = ui::ParseBox(pstrValue);
+        padding_ = ui::ParseBox(value);
     } else if (name == "bkcolor") {
         SetBkColor(color());
     } else if (name == "bordercolor") {
         SetBorderColor(color());
     } else if (name == "bordersize") {
-        SetBorderSize(ui::ParseInt(pstrValue));
+        SetBorderSize(ui::ParseInt(value));
     } else if (name == "borderround") {
-        borderRound_ = ui::ParseExtent(pstrValue);
+        borderRound_ = ui::ParseExtent(value);
     } else if (name == "bkimage") {
-        SetBkImage(pstrValue);
+        SetBkImage(value);
     } else if (name == "text") {
-        SetText(pstrValue);
+        SetText(value);
     } else if (name == "tooltip") {
-        SetToolTip(pstrValue);
+        SetToolTip(value);
     } else if (name == "visible") {
-        SetVisible(ui::ParseBool(pstrValue));
+        SetVisible(ui::ParseBool(value));
     } else if (name == "enabled") {
-        SetEnabled(ui::ParseBool(pstrValue));
+        SetEnabled(ui::ParseBool(value));
     } else if (name == "mouse") {
-        SetMouseEnabled(ui::ParseBool(pstrValue));
+        SetMouseEnabled(ui::ParseBool(value));
     }
 }
 
-void CControlUI::ApplyAttributeList(const char* pstrList) {
-    for (const auto& [name, value] : ui::ParseAttributeList(pstrList)) {
+void CControlUI::ApplyAttributeList(const char* list) {
+    for (const auto& [name, value] : ui::ParseAttributeList(list)) {
         SetAttribute(name.c_str(), value.c_str());
     }
 }
@@ -168,14 +168,14 @@ CControlUI* CControlUI::FindControlAt(POINT pt) {
     return IsVisible() && mouseEnabled_ && ::PtInRect(&pos_, pt) ? this : nullptr;
 }
 
-void CControlUI::DoPaint(HDC hDC, const RECT& rcPaint) {
+void CControlUI::DoPaint(HDC dc, const RECT& paintRect) {
     RECT overlap;
-    if (!::IntersectRect(&overlap, &rcPaint, &pos_)) return;
-    PaintBkColor(hDC);
-    PaintBkImage(hDC);
-    PaintStatusImage(hDC);
-    PaintText(hDC);
-    PaintBorder(hDC);
+    if (!::IntersectRect(&overlap, &paintRect, &pos_)) return;
+    PaintBkColor(dc);
+    PaintBkImage(dc);
+    PaintStatusImage(dc);
+    PaintText(dc);
+    PaintBorder(dc);
 }
 
 void CControlUI::Event(TEventUI& event) {
@@ -224,28 +224,28 @@ void CControlUI::DoDefaultAction() {
     if (IsFocusable() && IsEnabled()) SetFocus();
 }
 
-void CControlUI::PaintBkColor(HDC hDC) {
-    if (bkColor_) render::FillColor(hDC, pos_, bkColor_, borderRound_);
+void CControlUI::PaintBkColor(HDC dc) {
+    if (bkColor_) render::FillColor(dc, pos_, bkColor_, borderRound_);
 }
 
-void CControlUI::PaintBkImage(HDC hDC) {
-    DrawImage(hDC, bkImage_);
+void CControlUI::PaintBkImage(HDC dc) {
+    DrawImage(dc, bkImage_);
 }
 
 void CControlUI::PaintStatusImage(HDC) {}
 
 void CControlUI::PaintText(HDC) {}
 
-void CControlUI::PaintBorder(HDC hDC) {
-    if (borderSize_ > 0) render::DrawFrame(hDC, pos_, borderColor_, borderSize_, borderRound_);
+void CControlUI::PaintBorder(HDC dc) {
+    if (borderSize_ > 0) render::DrawFrame(dc, pos_, borderColor_, borderSize_, borderRound_);
 }
 
-bool CControlUI::DrawImage(HDC hDC, const CDuiString& image) {
+bool CControlUI::DrawImage(HDC dc, const CDuiString& image) {
     if (image.IsEmpty() || !manager_) return false;
     ui::ImageSpec picture = ui::ParseImageSpec(image.str());
     const LoadedImage* loaded = manager_->Images().Get(picture.file, picture.mask);
     if (!loaded) return false;
-    render::DrawImage(hDC, pos_, *loaded, picture);
+    render::DrawImage(dc, pos_, *loaded, picture);
     return true;
 }
 

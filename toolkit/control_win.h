@@ -21,20 +21,20 @@ public:
 
     virtual const char* GetClass() const;
     // The control as the named interface ("Control", "Button", ...), or null.
-    virtual void* GetInterface(const char* pstrName);
+    virtual void* GetInterface(const char* name);
 
     const CDuiString& GetName() const { return name_; }
-    void SetName(const char* pstrName) { name_ = pstrName; }
+    void SetName(const char* name) { name_ = name; }
 
     CPaintManagerUI* GetManager() const { return manager_; }
     CControlUI* GetParent() const { return parent_; }
     // Called when the control joins (or leaves, with null) a window's tree.
-    virtual void SetManager(CPaintManagerUI* pManager, CControlUI* pParent);
+    virtual void SetManager(CPaintManagerUI* manager, CControlUI* parent);
 
     virtual CDuiString GetText() const;
-    virtual void SetText(const char* pstrText);
+    virtual void SetText(const char* text);
     const CDuiString& GetToolTip() const { return toolTip_; }
-    void SetToolTip(const char* pstrText) { toolTip_ = pstrText; }
+    void SetToolTip(const char* text) { toolTip_ = text; }
     UINT_PTR GetTag() const { return tag_; }
     void SetTag(UINT_PTR tag) { tag_ = tag; }
 
@@ -68,13 +68,13 @@ public:
 
     void SetBkColor(DWORD color);
     DWORD GetBkColor() const { return bkColor_; }
-    void SetBkImage(const char* pstrImage);
+    void SetBkImage(const char* image);
     const CDuiString& GetBkImage() const { return bkImage_; }
     void SetBorderColor(DWORD color);
     void SetBorderSize(int size);
 
-    virtual void SetAttribute(const char* pstrName, const char* pstrValue);
-    void ApplyAttributeList(const char* pstrList);
+    virtual void SetAttribute(const char* name, const char* value);
+    void ApplyAttributeList(const char* list);
 
     // Redraw; NeedUpdate also lays the window out again (size, visibility or text changed).
     void Invalidate();
@@ -87,7 +87,7 @@ public:
     virtual int GetChildCount() const { return 0; }
     virtual CControlUI* GetChildAt(int) const { return nullptr; }
 
-    virtual void DoPaint(HDC hDC, const RECT& rcPaint);
+    virtual void DoPaint(HDC dc, const RECT& paintRect);
     // Called by the paint manager: the delegates of OnEvent first, then DoEvent.
     void Event(TEventUI& event);
     virtual void DoEvent(TEventUI& event);
@@ -107,13 +107,13 @@ public:
     CEventSource OnEvent;
 
 protected:
-    virtual void PaintBkColor(HDC hDC);
-    virtual void PaintBkImage(HDC hDC);
-    virtual void PaintStatusImage(HDC hDC);
-    virtual void PaintText(HDC hDC);
-    virtual void PaintBorder(HDC hDC);
+    virtual void PaintBkColor(HDC dc);
+    virtual void PaintBkImage(HDC dc);
+    virtual void PaintStatusImage(HDC dc);
+    virtual void PaintText(HDC dc);
+    virtual void PaintBorder(HDC dc);
     // Draws an image string into the control; false if the image cannot be drawn.
-    bool DrawImage(HDC hDC, const CDuiString& image);
+    bool DrawImage(HDC dc, const CDuiString& image);
     // Sends a notification of this control to its window.
     void Notify(const char* type, WPARAM wParam = 0, LPARAM lParam = 0);
 

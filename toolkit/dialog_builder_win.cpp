@@ -210,8 +210,8 @@ CControlUI* SkinReader::MakeControl(const std::string& name, const Attributes& a
 
 }  // namespace
 
-CControlUI* CDialogBuilder::Create(const char* xml, const char*, IDialogBuilderCallback* pCallback,
-                                   CPaintManagerUI* pManager, CControlUI* pParent) {
+CControlUI* CDialogBuilder::Create(const char* xml, const char*, IDialogBuilderCallback* callback,
+                                   CPaintManagerUI* manager, CControlUI* parent) {
     error_.Empty();
     if (!xml || !*xml) {
         error_ = "no skin given";
@@ -229,11 +229,11 @@ CControlUI* CDialogBuilder::Create(const char* xml, const char*, IDialogBuilderC
         error_ = "the platform's XML reader is not available";
         return nullptr;
     }
-    SkinReader skin(pCallback, pManager);
-    bool read = skin.Read(reader.Get(), pParent);
+    SkinReader skin(callback, manager);
+    bool read = skin.Read(reader.Get(), parent);
     error_ = skin.Error();
     std::unique_ptr<CControlUI> root = skin.TakeRoot();
     if (!read) return nullptr;
-    if (!root && !pParent && error_.IsEmpty()) error_ = "the skin has no control";
+    if (!root && !parent && error_.IsEmpty()) error_ = "the skin has no control";
     return root.release();
 }

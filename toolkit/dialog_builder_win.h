@@ -10,8 +10,8 @@ public:
     // `xml`: a file name relative to the resource path, or the skin text itself. `type` is not
     // used (skins are files). Returns the root control, not yet attached; null on any fault.
     CControlUI* Create(const char* xml, const char* type = nullptr,
-                       IDialogBuilderCallback* pCallback = nullptr,
-                       CPaintManagerUI* pManager = nullptr, CControlUI* pParent = nullptr);
+                       IDialogBuilderCallback* callback = nullptr,
+                       CPaintManagerUI* manager = nullptr, CControlUI* parent = nullptr);
     // Why the last Create failed, for skin authors (the preview tool shows it).
     const CDuiString& GetLastError() const { return error_; }
 

@@ -17,30 +17,28 @@ constexpr wchar_t kPasswordChar = 0x25CF;  // a black circle
 
 CEditUI::CEditUI() = default;
 
-CEditUI::~CEditUI() {
-    if (native_) ::DestroyWindow(native_);
-}
+CEditUI::~CEditUI() = default;
 
 const char* CEditUI::GetClass() const {
     return "EditUI";
 }
 
-void* CEditUI::GetInterface(const char* pstrName) {
-    return std::strcmp(pstrName, "Edit") == 0 ? this : CLabelUI::GetInterface(pstrName);
+void* CEditUI::GetInterface(const char* name) {
+    return std::strcmp(name, "Edit") == 0 ? this : CLabelUI::GetInterface(name);
 }
 
 CDuiString CEditUI::GetText() const {
     if (!native_) return text_;
-    int length = ::GetWindowTextLengthW(native_);
+    int length = ::GetWindowTextLengthW(native_.get());
     std::wstring wide(length + 1, L'\0');
-    ::GetWindowTextW(native_, wide.data(), length + 1);
+    ::GetWindowTextW(native_.get(), wide.data(), length + 1);
     wide.resize(length);
     return ui::NarrowToAnsi(wide);
 }
 
-void CEditUI::SetText(const char* pstrText) {
-    text_ = pstrText ? pstrText : "";
-    if (native_) ::SetWindowTextW(native_, ui::WidenAnsi(text_.str()).c_str());
+void CEditUI::SetText(const char* text) {
+    text_ = text ? text : "";
+    if (native_) ::SetWindowTextW(native_.get(), ui::WidenAnsi(text_.str()).c_str());
     UpdateNativeWindow();
     Invalidate();
 }
@@ -48,49 +46,48 @@ void CEditUI::SetText(const char* pstrText) {
 void CEditUI::SetPasswordMode(bool password) {
     password_ = password;
     if (native_) {
-        ::SendMessageW(native_, EM_SETPASSWORDCHAR, password ? kPasswordChar : 0, 0);
-        ::InvalidateRect(native_, nullptr, TRUE);
+        ::SendMessageW(native_.get(), EM_SETPASSWORDCHAR, password ? kPasswordChar : 0, 0);
+        ::InvalidateRect(native_.get(), nullptr, TRUE);
     }
 }
 
 void CEditUI::SetMaxChar(int maxChar) {
     maxChar_ = maxChar > 0 ? maxChar : 255;
-    if (native_) ::SendMessageW(native_, EM_LIMITTEXT, maxChar_, 0);
+    if (native_) ::SendMessageW(native_.get(), EM_LIMITTEXT, maxChar_, 0);
 }
 
 void CEditUI::SetReadOnly(bool readOnly) {
     readOnly_ = readOnly;
-    if (native_) ::SendMessageW(native_, EM_SETREADONLY, readOnly, 0);
+    if (native_) ::SendMessageW(native_.get(), EM_SETREADONLY, readOnly, 0);
     Invalidate();
 }
 
-void CEditUI::SetAttribute(const char* pstrName, const char* pstrValue) {
-    std::string_view name = pstrName;
+void CEditUI::SetAttribute(const char* attributeName, const char* value) {
+    std::string_view name = attributeName;
     if (name == "password") {
-        SetPasswordMode(ui::ParseBool(pstrValue));
+        SetPasswordMode(ui::ParseBool(value));
     } else if (name == "maxchar") {
-        SetMaxChar(ui::ParseInt(pstrValue));
+        SetMaxChar(ui::ParseInt(value));
     } else if (name == "readonly") {
-        SetReadOnly(ui::ParseBool(pstrValue));
-    } else if (images_.SetAttribute(name, pstrValue)) {
+        SetReadOnly(ui::ParseBool(value));
+    } else if (images_.SetAttribute(name, value)) {
         Invalidate();
     } else if (name == "tipvalue") {
-        tipValue_ = pstrValue;
+        tipValue_ = value;
     } else if (name == "tipvaluecolor") {
-        tipValueColor_ = ui::ParseColor(pstrValue).value_or(tipValueColor_);
+        tipValueColor_ = ui::ParseColor(value).value_or(tipValueColor_);
     } else {
-        CLabelUI::SetAttribute(pstrName, pstrValue);
+        CLabelUI::SetAttribute(attributeName, value);
     }
 }
 
-void CEditUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent) {
-    if (pManager != manager_ && native_) {
+void CEditUI::SetManager(CPaintManagerUI* manager, CControlUI* parent) {
+    if (manager != manager_ && native_) {
         // The native window belongs to the old window; the text stays with the control.
         text_ = GetText();
-        ::DestroyWindow(native_);
-        native_ = nullptr;
+        native_.reset();
     }
-    CLabelUI::SetManager(pManager, pParent);
+    CLabelUI::SetManager(manager, parent);
 }
 
 void CEditUI::SetPos(RECT rc) {
@@ -110,7 +107,7 @@ void CEditUI::SetInternVisible(bool visible) {
 
 void CEditUI::SetEnabled(bool enabled) {
     CLabelUI::SetEnabled(enabled);
-    if (native_) ::EnableWindow(native_, enabled);
+    if (native_) ::EnableWindow(native_.get(), enabled);
     UpdateNativeWindow();
 }
 
@@ -120,8 +117,8 @@ bool CEditUI::IsFocusable() const {
 
 HWND CEditUI::PrepareNativeFocus() {
     CreateNativeWindow();
-    if (native_ && IsVisible() && IsEnabled()) ::ShowWindow(native_, SW_SHOWNA);
-    return native_;
+    if (native_ && IsVisible() && IsEnabled()) ::ShowWindow(native_.get(), SW_SHOWNA);
+    return native_.get();
 }
 
 RECT CEditUI::TextRect() const {
@@ -133,19 +130,19 @@ void CEditUI::CreateNativeWindow() {
     if (native_ || !manager_ || !manager_->GetPaintWindow()) return;
     RECT rc = TextRect();
     DWORD style = WS_CHILD | ES_AUTOHSCROLL | (password_ ? ES_PASSWORD : 0);
-    native_ =
-        ::CreateWindowExW(0, L"EDIT", ui::WidenAnsi(text_.str()).c_str(), style, rc.left, rc.top,
-                          rc.right - rc.left, rc.bottom - rc.top, manager_->GetPaintWindow(),
-                          nullptr, CPaintManagerUI::GetInstance(), nullptr);
+    native_.reset(::CreateWindowExW(0, L"EDIT", ui::WidenAnsi(text_.str()).c_str(), style, rc.left,
+                                    rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                                    manager_->GetPaintWindow(), nullptr,
+                                    CPaintManagerUI::GetInstance(), nullptr));
     if (!native_) return;
-    ::SetWindowLongPtrW(native_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ::SetWindowLongPtrW(native_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     nativeProc_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
-        native_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CEditUI::NativeProc)));
-    ::SendMessageW(native_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
-    ::SendMessageW(native_, EM_LIMITTEXT, maxChar_, 0);
-    if (password_) ::SendMessageW(native_, EM_SETPASSWORDCHAR, kPasswordChar, 0);
-    if (readOnly_) ::SendMessageW(native_, EM_SETREADONLY, TRUE, 0);
-    ::EnableWindow(native_, IsEnabled());
+        native_.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CEditUI::NativeProc)));
+    ::SendMessageW(native_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+    ::SendMessageW(native_.get(), EM_LIMITTEXT, maxChar_, 0);
+    if (password_) ::SendMessageW(native_.get(), EM_SETPASSWORDCHAR, kPasswordChar, 0);
+    if (readOnly_) ::SendMessageW(native_.get(), EM_SETREADONLY, TRUE, 0);
+    ::EnableWindow(native_.get(), IsEnabled());
 }
 
 void CEditUI::UpdateNativeWindow() {
@@ -153,7 +150,7 @@ void CEditUI::UpdateNativeWindow() {
     if (wanted) CreateNativeWindow();
     if (!native_) return;
     RECT rc = TextRect();
-    ::SetWindowPos(native_, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+    ::SetWindowPos(native_.get(), nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
                    SWP_NOZORDER | SWP_NOACTIVATE | (wanted ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
 }
 
@@ -166,17 +163,17 @@ void CEditUI::OnNativeFocus(bool gained) {
     Invalidate();
 }
 
-LRESULT CALLBACK CEditUI::NativeProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<CEditUI*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+LRESULT CALLBACK CEditUI::NativeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<CEditUI*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     WNDPROC next = self->nativeProc_;
-    switch (uMsg) {
+    switch (message) {
         case WM_SETFOCUS: {
-            LRESULT result = ::CallWindowProcW(next, hWnd, uMsg, wParam, lParam);
+            LRESULT result = ::CallWindowProcW(next, window, message, wParam, lParam);
             self->OnNativeFocus(true);
             return result;
         }
         case WM_KILLFOCUS: {
-            LRESULT result = ::CallWindowProcW(next, hWnd, uMsg, wParam, lParam);
+            LRESULT result = ::CallWindowProcW(next, window, message, wParam, lParam);
             // Focus moving to the window itself or another control is reported by the manager.
             self->OnNativeFocus(false);
             return result;
@@ -194,7 +191,7 @@ LRESULT CALLBACK CEditUI::NativeProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM
         default:
             break;
     }
-    return ::CallWindowProcW(next, hWnd, uMsg, wParam, lParam);
+    return ::CallWindowProcW(next, window, message, wParam, lParam);
 }
 
 void CEditUI::DoEvent(TEventUI& event) {
@@ -237,22 +234,22 @@ CDuiString CEditUI::AccessibleValue() const {
     return password_ ? CDuiString() : GetText();
 }
 
-void CEditUI::PaintStatusImage(HDC hDC) {
-    if (!IsEnabled() && DrawImage(hDC, images_.disabled)) return;
-    if (IsFocused() && DrawImage(hDC, images_.focused)) return;
-    if (hot_ && DrawImage(hDC, images_.hot)) return;
-    DrawImage(hDC, images_.normal);
+void CEditUI::PaintStatusImage(HDC dc) {
+    if (!IsEnabled() && DrawImage(dc, images_.disabled)) return;
+    if (IsFocused() && DrawImage(dc, images_.focused)) return;
+    if (hot_ && DrawImage(dc, images_.hot)) return;
+    DrawImage(dc, images_.normal);
 }
 
-void CEditUI::PaintText(HDC hDC) {
+void CEditUI::PaintText(HDC dc) {
     // The native window shows the text; without it the box shows its text or its hint.
-    if (native_ && ::IsWindowVisible(native_)) return;
+    if (native_ && ::IsWindowVisible(native_.get())) return;
     CDuiString text = GetText();
     if (!text.IsEmpty()) {
         if (password_) text = std::string(static_cast<size_t>(text.GetLength()), '*');
-        DrawLabelText(hDC, text, CurrentTextColor());
+        DrawLabelText(dc, text, CurrentTextColor());
     } else if (!IsFocused()) {
-        DrawLabelText(hDC, tipValue_, tipValueColor_);
+        DrawLabelText(dc, tipValue_, tipValueColor_);
     }
 }
 
@@ -260,6 +257,6 @@ const char* CRichEditUI::GetClass() const {
     return "RichEditUI";
 }
 
-void* CRichEditUI::GetInterface(const char* pstrName) {
-    return std::strcmp(pstrName, "RichEdit") == 0 ? this : CEditUI::GetInterface(pstrName);
+void* CRichEditUI::GetInterface(const char* name) {
+    return std::strcmp(name, "RichEdit") == 0 ? this : CEditUI::GetInterface(name);
 }

@@ -4,6 +4,7 @@
 // as everywhere else). The native window is shown while the box has the focus or holds text;
 // an empty box without focus shows its hint instead.
 
+#include "base/unique_handle_win.h"
 #include "toolkit/label_win.h"
 #include "toolkit/state_images.h"
 
@@ -12,10 +13,10 @@ public:
     CEditUI();
     ~CEditUI() override;
     const char* GetClass() const override;
-    void* GetInterface(const char* pstrName) override;
+    void* GetInterface(const char* name) override;
 
     CDuiString GetText() const override;
-    void SetText(const char* pstrText) override;
+    void SetText(const char* text) override;
     void SetPasswordMode(bool password);
     bool IsPasswordMode() const { return password_; }
     void SetMaxChar(int maxChar);
@@ -23,8 +24,8 @@ public:
     void SetReadOnly(bool readOnly);
     bool IsReadOnly() const { return readOnly_; }
 
-    void SetAttribute(const char* pstrName, const char* pstrValue) override;
-    void SetManager(CPaintManagerUI* pManager, CControlUI* pParent) override;
+    void SetAttribute(const char* name, const char* value) override;
+    void SetManager(CPaintManagerUI* manager, CControlUI* parent) override;
     void SetPos(RECT rc) override;
     void SetVisible(bool visible = true) override;
     void SetInternVisible(bool visible = true) override;
@@ -32,24 +33,24 @@ public:
     bool IsFocusable() const override;
     HWND PrepareNativeFocus() override;
     // The native window, if it has been made.
-    HWND GetNativeWindow() const { return native_; }
+    HWND GetNativeWindow() const { return native_.get(); }
     void DoEvent(TEventUI& event) override;
     long AccessibleRole() const override;
     DWORD AccessibleState() const override;
     CDuiString AccessibleValue() const override;
 
 protected:
-    void PaintStatusImage(HDC hDC) override;
-    void PaintText(HDC hDC) override;
+    void PaintStatusImage(HDC dc) override;
+    void PaintText(HDC dc) override;
 
 private:
-    static LRESULT CALLBACK NativeProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK NativeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void CreateNativeWindow();
     void UpdateNativeWindow();
     RECT TextRect() const;
     void OnNativeFocus(bool gained);
 
-    HWND native_ = nullptr;
+    gatevane::UniqueWindow native_;
     WNDPROC nativeProc_ = nullptr;
     bool password_ = false;
     bool readOnly_ = false;
@@ -64,5 +65,5 @@ private:
 class CRichEditUI : public CEditUI {
 public:
     const char* GetClass() const override;
-    void* GetInterface(const char* pstrName) override;
+    void* GetInterface(const char* name) override;
 };

@@ -4,6 +4,7 @@
 #include <wrl/client.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "toolkit/ansi_wide_win.h"
@@ -70,10 +71,6 @@ std::string ResolveSkinFile(const std::string& file) {
     return {};
 }
 
-ImageCache::~ImageCache() {
-    for (auto& entry : images_) ::DeleteObject(entry.second.bitmap);
-}
-
 const LoadedImage* ImageCache::Get(const std::string& file, std::optional<std::uint32_t> mask) {
     std::string key = file + (mask ? "|" + std::to_string(*mask) : std::string());
     auto found = images_.find(key);
@@ -85,9 +82,9 @@ const LoadedImage* ImageCache::Get(const std::string& file, std::optional<std::u
     std::vector<BYTE> pixels;
     if (path.empty() || !DecodeImage(path, width, height, pixels)) return nullptr;
     if (mask) ApplyMask(pixels, *mask);
-    HBITMAP bitmap = MakeBitmap(width, height, pixels);
+    gatevane::UniqueBitmap bitmap(MakeBitmap(width, height, pixels));
     if (!bitmap) return nullptr;
     LoadedImage& image = images_[key];
-    image = LoadedImage{bitmap, static_cast<int>(width), static_cast<int>(height)};
+    image = LoadedImage{std::move(bitmap), static_cast<int>(width), static_cast<int>(height)};
     return &image;
 }

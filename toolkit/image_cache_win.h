@@ -9,8 +9,10 @@
 #include <optional>
 #include <string>
 
+#include "base/unique_handle_win.h"
+
 struct LoadedImage {
-    HBITMAP bitmap = nullptr;
+    gatevane::UniqueBitmap bitmap;
     int width = 0;
     int height = 0;
 };
@@ -18,7 +20,6 @@ struct LoadedImage {
 class ImageCache {
 public:
     ImageCache() = default;
-    ~ImageCache();
     ImageCache(const ImageCache&) = delete;
     ImageCache& operator=(const ImageCache&) = delete;
 

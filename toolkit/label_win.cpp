@@ -14,13 +14,13 @@ const char* CLabelUI::GetClass() const {
     return "LabelUI";
 }
 
-void* CLabelUI::GetInterface(const char* pstrName) {
-    return std::strcmp(pstrName, "Label") == 0 ? this : CControlUI::GetInterface(pstrName);
+void* CLabelUI::GetInterface(const char* name) {
+    return std::strcmp(name, "Label") == 0 ? this : CControlUI::GetInterface(name);
 }
 
-void CLabelUI::SetAttribute(const char* pstrName, const char* pstrValue) {
-    std::string_view name = pstrName;
-    std::string_view value = pstrValue;
+void CLabelUI::SetAttribute(const char* attributeName, const char* attributeValue) {
+    std::string_view name = attributeName;
+    std::string_view value = attributeValue;
     if (name == "textcolor") {
         SetTextColor(ui::ParseColor(value).value_or(textColor_));
     } else if (name == "disabledtextcolor") {
@@ -39,7 +39,7 @@ void CLabelUI::SetAttribute(const char* pstrName, const char* pstrValue) {
         textStyle_ =
             ui::ParseBool(value) ? textStyle_ | DT_END_ELLIPSIS : textStyle_ & ~DT_END_ELLIPSIS;
     } else {
-        CControlUI::SetAttribute(pstrName, pstrValue);
+        CControlUI::SetAttribute(attributeName, attributeValue);
     }
 }
 
@@ -70,14 +70,14 @@ HFONT CLabelUI::Font() const {
                     : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 }
 
-void CLabelUI::PaintText(HDC hDC) {
-    DrawLabelText(hDC, GetText(), CurrentTextColor());
+void CLabelUI::PaintText(HDC dc) {
+    DrawLabelText(dc, GetText(), CurrentTextColor());
 }
 
-void CLabelUI::DrawLabelText(HDC hDC, const char* text, DWORD color) {
+void CLabelUI::DrawLabelText(HDC dc, const char* text, DWORD color) {
     RECT rc{pos_.left + textPadding_.left, pos_.top + textPadding_.top,
             pos_.right - textPadding_.right, pos_.bottom - textPadding_.bottom};
-    render::DrawText(hDC, rc, text, Font(), color, textStyle_);
+    render::DrawText(dc, rc, text, Font(), color, textStyle_);
 }
 
 CTextUI::CTextUI() {
@@ -88,6 +88,6 @@ const char* CTextUI::GetClass() const {
     return "TextUI";
 }
 
-void* CTextUI::GetInterface(const char* pstrName) {
-    return std::strcmp(pstrName, "Text") == 0 ? this : CLabelUI::GetInterface(pstrName);
+void* CTextUI::GetInterface(const char* name) {
+    return std::strcmp(name, "Text") == 0 ? this : CLabelUI::GetInterface(name);
 }

@@ -8,17 +8,17 @@ class CLabelUI : public CControlUI {
 public:
     CLabelUI();
     const char* GetClass() const override;
-    void* GetInterface(const char* pstrName) override;
-    void SetAttribute(const char* pstrName, const char* pstrValue) override;
+    void* GetInterface(const char* name) override;
+    void SetAttribute(const char* name, const char* value) override;
     void SetTextColor(DWORD color);
     void SetFont(int id);
     long AccessibleRole() const override;
     CDuiString AccessibleValue() const override;
 
 protected:
-    void PaintText(HDC hDC) override;
+    void PaintText(HDC dc) override;
     // Draws `text` inside the text padding with the given colour.
-    void DrawLabelText(HDC hDC, const char* text, DWORD color);
+    void DrawLabelText(HDC dc, const char* text, DWORD color);
     DWORD CurrentTextColor() const;
     HFONT Font() const;
 
@@ -33,5 +33,5 @@ class CTextUI : public CLabelUI {
 public:
     CTextUI();
     const char* GetClass() const override;
-    void* GetInterface(const char* pstrName) override;
+    void* GetInterface(const char* name) override;
 };

@@ -32,10 +32,8 @@ const char* CListContainerElementUI::GetClass() const {
     return "ListContainerElementUI";
 }
 
-void* CListContainerElementUI::GetInterface(const char* pstrName) {
-    return std::strcmp(pstrName, "ListContainerElement") == 0
-               ? this
-               : CContainerUI::GetInterface(pstrName);
+void* CListContainerElementUI::GetInterface(const char* name) {
+    return std::strcmp(name, "ListContainerElement") == 0 ? this : CContainerUI::GetInterface(name);
 }
 
 int CListContainerElementUI::GetIndex() const {
@@ -107,7 +105,7 @@ void CListContainerElementUI::DoDefaultAction() {
     Select();
 }
 
-void CListContainerElementUI::PaintBkColor(HDC hDC) {
+void CListContainerElementUI::PaintBkColor(HDC dc) {
     DWORD color = 0;
     if (owner_) {
         // The pointer's place shows over the selection: it is what a click would pick.
@@ -116,8 +114,8 @@ void CListContainerElementUI::PaintBkColor(HDC hDC) {
                                : owner_->GetItemBkColor();
     }
     if (color) {
-        render::FillColor(hDC, pos_, color, borderRound_);
+        render::FillColor(dc, pos_, color, borderRound_);
     } else {
-        CContainerUI::PaintBkColor(hDC);
+        CContainerUI::PaintBkColor(dc);
     }
 }

@@ -9,7 +9,7 @@ class CComboUI;
 class CListContainerElementUI : public CContainerUI {
 public:
     const char* GetClass() const override;
-    void* GetInterface(const char* pstrName) override;
+    void* GetInterface(const char* name) override;
 
     CComboUI* GetOwner() const { return owner_; }
     void SetOwner(CComboUI* owner) { owner_ = owner; }
@@ -28,7 +28,7 @@ public:
     void DoDefaultAction() override;
 
 protected:
-    void PaintBkColor(HDC hDC) override;
+    void PaintBkColor(HDC dc) override;
 
 private:
     CComboUI* owner_ = nullptr;

@@ -11,29 +11,29 @@ const char* COptionUI::GetClass() const {
     return "OptionUI";
 }
 
-void* COptionUI::GetInterface(const char* pstrName) {
-    return std::strcmp(pstrName, "Option") == 0 ? this : CButtonUI::GetInterface(pstrName);
+void* COptionUI::GetInterface(const char* name) {
+    return std::strcmp(name, "Option") == 0 ? this : CButtonUI::GetInterface(name);
 }
 
-void COptionUI::SetAttribute(const char* pstrName, const char* pstrValue) {
-    std::string_view name = pstrName;
+void COptionUI::SetAttribute(const char* attributeName, const char* value) {
+    std::string_view name = attributeName;
     if (name == "group") {
-        SetGroup(pstrValue);
+        SetGroup(value);
     } else if (name == "selected") {
-        Selected(ui::ParseBool(pstrValue));
+        Selected(ui::ParseBool(value));
     } else if (name == "selectedimage") {
-        selectedImage_ = pstrValue;
+        selectedImage_ = value;
     } else if (name == "selectedhotimage") {
-        selectedHotImage_ = pstrValue;
+        selectedHotImage_ = value;
     } else if (name == "selectedtextcolor") {
-        selectedTextColor_ = ui::ParseColor(pstrValue).value_or(0);
+        selectedTextColor_ = ui::ParseColor(value).value_or(0);
     } else {
-        CButtonUI::SetAttribute(pstrName, pstrValue);
+        CButtonUI::SetAttribute(attributeName, value);
     }
 }
 
-void COptionUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent) {
-    CButtonUI::SetManager(pManager, pParent);
+void COptionUI::SetManager(CPaintManagerUI* manager, CControlUI* parent) {
+    CButtonUI::SetManager(manager, parent);
     // A group keeps one selected option even when its options were built selected one by one.
     if (selected_) UnselectGroupMembers();
 }
@@ -85,18 +85,18 @@ CDuiString COptionUI::AccessibleDefaultAction() const {
     return selected_ && group_.IsEmpty() ? "Uncheck" : "Check";
 }
 
-void COptionUI::PaintStatusImage(HDC hDC) {
+void COptionUI::PaintStatusImage(HDC dc) {
     if (selected_) {
-        if (IsHot() && DrawImage(hDC, selectedHotImage_)) return;
-        if (DrawImage(hDC, selectedImage_)) return;
+        if (IsHot() && DrawImage(dc, selectedHotImage_)) return;
+        if (DrawImage(dc, selectedImage_)) return;
     }
-    CButtonUI::PaintStatusImage(hDC);
+    CButtonUI::PaintStatusImage(dc);
 }
 
-void COptionUI::PaintText(HDC hDC) {
+void COptionUI::PaintText(HDC dc) {
     if (selected_ && selectedTextColor_ && IsEnabled()) {
-        DrawLabelText(hDC, GetText(), selectedTextColor_);
+        DrawLabelText(dc, GetText(), selectedTextColor_);
     } else {
-        CButtonUI::PaintText(hDC);
+        CButtonUI::PaintText(dc);
     }
 }

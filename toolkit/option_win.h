@@ -7,11 +7,11 @@
 class COptionUI : public CButtonUI {
 public:
     const char* GetClass() const override;
-    void* GetInterface(const char* pstrName) override;
-    void SetAttribute(const char* pstrName, const char* pstrValue) override;
-    void SetManager(CPaintManagerUI* pManager, CControlUI* pParent) override;
+    void* GetInterface(const char* name) override;
+    void SetAttribute(const char* name, const char* value) override;
+    void SetManager(CPaintManagerUI* manager, CControlUI* parent) override;
     const CDuiString& GetGroup() const { return group_; }
-    void SetGroup(const char* pstrGroup) { group_ = pstrGroup; }
+    void SetGroup(const char* group) { group_ = group; }
     bool IsSelected() const { return selected_; }
     // Changes the selection without a "click" (code, not the user, chose it).
     void Selected(bool selected);
@@ -21,8 +21,8 @@ public:
     CDuiString AccessibleDefaultAction() const override;
 
 protected:
-    void PaintStatusImage(HDC hDC) override;
-    void PaintText(HDC hDC) override;
+    void PaintStatusImage(HDC dc) override;
+    void PaintText(HDC dc) override;
 
 private:
     void UnselectGroupMembers();

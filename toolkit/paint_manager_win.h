@@ -1,8 +1,11 @@
 #pragma once
-// One per window: owns the window's control tree, draws it double-buffered, routes mouse and
-// key messages to controls, keeps the focus, sends notifications to the window, and holds the
-// skin's fonts, class defaults and images. The process-wide part (instance, resource path, the
-// message loop) is static.
+// One per window: owns the window's control tree, draws it double-buffered, routes the window's
+// messages to its controls, keeps the focus, sends notifications to the window, and holds the
+// skin's class defaults. It delegates the mouse routing (mouse_input_win.h), the fonts
+// (font_table_win.h), the queued actions (action_queue_win.h), the tooltip (tooltip_win.h), the tab
+// order (focus_win.h) and the deferred freeing of removed controls (deferred_release_win.h). The
+// process-wide part is static: the instance and resource path (resource_paths_win.h), the window
+// registry and the message loop (message_loop_win.h).
 
 #include <windows.h>
 
@@ -11,8 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/action_queue_win.h"
+#include "toolkit/font_table_win.h"
 #include "toolkit/image_cache_win.h"
+#include "toolkit/mouse_input_win.h"
 #include "toolkit/skin_values.h"
+#include "toolkit/tooltip_win.h"
 #include "toolkit/ui_types_win.h"
 
 class CPaintManagerUI {
@@ -35,11 +42,11 @@ public:
     // The manager of a live window, or null (the window is gone, or is not a toolkit window).
     static CPaintManagerUI* FromWindow(HWND window);
 
-    void Init(HWND hWnd);
+    void Init(HWND window);
     HWND GetPaintWindow() const { return window_; }
     // Takes the tree (owned from now on) and lays it out at the next paint.
-    bool AttachDialog(CControlUI* root);
-    CControlUI* GetRoot() const { return root_; }
+    bool AttachDialog(std::unique_ptr<CControlUI> root);
+    CControlUI* GetRoot() const { return root_.get(); }
 
     bool AddNotifier(INotifyUI* notifier);
     bool RemoveNotifier(INotifyUI* notifier);
@@ -48,7 +55,7 @@ public:
     void SendNotify(CControlUI* control, const char* type, WPARAM wParam = 0, LPARAM lParam = 0);
 
     // The window's message handling; true if the message was handled, with its result.
-    bool MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes);
+    bool MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     CControlUI* FindControl(const char* name) const;
     CControlUI* FindControl(POINT pt) const;
@@ -93,35 +100,32 @@ public:
     void SendEvent(CControlUI* control, int type, POINT pt, WPARAM wParam = 0, LPARAM lParam = 0);
 
 private:
-    class DispatchScope;
-    bool HandleMouse(UINT uMsg, WPARAM wParam, LPARAM lParam);
     void Paint();
     bool IsInTree(const CControlUI* control) const;
-    void UpdateToolTip(CControlUI* control);
     bool PreMessageHandler(const MSG* msg);
+    // Forgets every control the window remembers (hovered, captured, focused, with its tooltip)
+    // for which `gone` is true.
+    template <typename Gone>
+    void ForgetControlsIf(Gone gone) {
+        mouse_.ForgetIf(gone);
+        if (focus_ && gone(focus_)) focus_ = nullptr;
+        if (toolTip_.Control() && gone(toolTip_.Control())) toolTip_.ForgetControl();
+    }
 
     HWND window_ = nullptr;
-    CControlUI* root_ = nullptr;
-    CControlUI* hover_ = nullptr;
-    CControlUI* capture_ = nullptr;
+    std::unique_ptr<CControlUI> root_;
+    MouseInput mouse_;
     CControlUI* focus_ = nullptr;
     bool needLayout_ = true;
     bool firstLayoutDone_ = false;
-    bool mouseTracking_ = false;
     RECT caption_{};
     SIZE roundCorner_{};
     SIZE initSize_{};
     std::vector<INotifyUI*> notifiers_;
     std::vector<IMessageFilterUI*> filters_;
-    std::map<int, HFONT> fonts_;
-    HFONT defaultFont_ = nullptr;
+    FontTable fonts_;
     std::map<std::string, std::string> defaults_;
     ImageCache images_;
-    HWND toolTip_ = nullptr;
-    CControlUI* toolTipControl_ = nullptr;
-    struct QueuedAction {
-        CControlUI* control;
-        bool focus;  // else the default action
-    };
-    std::vector<QueuedAction> pendingActions_;
+    ToolTip toolTip_;
+    ActionQueue actions_;
 };

@@ -15,8 +15,8 @@ const char* CProgressUI::GetClass() const {
     return "ProgressUI";
 }
 
-void* CProgressUI::GetInterface(const char* pstrName) {
-    return std::strcmp(pstrName, "Progress") == 0 ? this : CLabelUI::GetInterface(pstrName);
+void* CProgressUI::GetInterface(const char* name) {
+    return std::strcmp(name, "Progress") == 0 ? this : CLabelUI::GetInterface(name);
 }
 
 void CProgressUI::SetMinValue(int value) {
@@ -34,18 +34,18 @@ void CProgressUI::SetValue(int value) {
     Invalidate();
 }
 
-void CProgressUI::SetAttribute(const char* pstrName, const char* pstrValue) {
-    std::string_view name = pstrName;
+void CProgressUI::SetAttribute(const char* attributeName, const char* value) {
+    std::string_view name = attributeName;
     if (name == "foreimage") {
-        foreImage_ = pstrValue;
+        foreImage_ = value;
     } else if (name == "min") {
-        SetMinValue(ui::ParseInt(pstrValue));
+        SetMinValue(ui::ParseInt(value));
     } else if (name == "max") {
-        SetMaxValue(ui::ParseInt(pstrValue));
+        SetMaxValue(ui::ParseInt(value));
     } else if (name == "value") {
-        SetValue(ui::ParseInt(pstrValue));
+        SetValue(ui::ParseInt(value));
     } else {
-        CLabelUI::SetAttribute(pstrName, pstrValue);
+        CLabelUI::SetAttribute(attributeName, value);
     }
 }
 
@@ -65,13 +65,13 @@ int CProgressUI::FilledWidth() const {
     return static_cast<int>(done * (pos_.right - pos_.left) / range);
 }
 
-void CProgressUI::PaintStatusImage(HDC hDC) {
+void CProgressUI::PaintStatusImage(HDC dc) {
     int filled = FilledWidth();
     if (filled <= 0 || foreImage_.IsEmpty()) return;
     // The whole fore image is laid over the bar and cut at the reached value, so its ends keep
     // their shape while it fills.
-    int saved = ::SaveDC(hDC);
-    ::IntersectClipRect(hDC, pos_.left, pos_.top, pos_.left + filled, pos_.bottom);
-    DrawImage(hDC, foreImage_);
-    ::RestoreDC(hDC, saved);
+    int saved = ::SaveDC(dc);
+    ::IntersectClipRect(dc, pos_.left, pos_.top, pos_.left + filled, pos_.bottom);
+    DrawImage(dc, foreImage_);
+    ::RestoreDC(dc, saved);
 }

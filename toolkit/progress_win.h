@@ -8,19 +8,19 @@ class CProgressUI : public CLabelUI {
 public:
     CProgressUI();
     const char* GetClass() const override;
-    void* GetInterface(const char* pstrName) override;
+    void* GetInterface(const char* name) override;
     int GetMinValue() const { return min_; }
     void SetMinValue(int value);
     int GetMaxValue() const { return max_; }
     void SetMaxValue(int value);
     int GetValue() const { return value_; }
     void SetValue(int value);
-    void SetAttribute(const char* pstrName, const char* pstrValue) override;
+    void SetAttribute(const char* name, const char* value) override;
     long AccessibleRole() const override;
     CDuiString AccessibleValue() const override;
 
 protected:
-    void PaintStatusImage(HDC hDC) override;
+    void PaintStatusImage(HDC dc) override;
 
 private:
     // The filled width in pixels, within the bar.

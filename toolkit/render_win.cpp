@@ -5,9 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "base/unique_handle_win.h"
 #include "toolkit/ansi_wide_win.h"
 
 namespace render {
+
+using gatevane::SelectedObject;
+using gatevane::UniqueBitmap;
+using gatevane::UniqueBrush;
+using gatevane::UniqueMemoryDc;
+using gatevane::UniquePen;
 namespace {
 
 // Covered share of the pixel (x, y) of a w x h rectangle with rounded corners of radii rx, ry.
@@ -24,20 +31,17 @@ double RoundCoverage(int x, int y, int w, int h, double rx, double ry) {
     return std::clamp(0.5 - outside, 0.0, 1.0);
 }
 
-void BlendPixels(HDC hDC, const RECT& rc, const std::vector<std::uint32_t>& pixels) {
+void BlendPixels(HDC dc, const RECT& rc, const std::vector<std::uint32_t>& pixels) {
     int w = rc.right - rc.left;
     int h = rc.bottom - rc.top;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateArgbBitmap(w, h, &bits);
+    UniqueBitmap bitmap(CreateArgbBitmap(w, h, &bits));
     if (!bitmap) return;
     std::copy(pixels.begin(), pixels.end(), static_cast<std::uint32_t*>(bits));
-    HDC memory = ::CreateCompatibleDC(hDC);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    UniqueMemoryDc memory(::CreateCompatibleDC(dc));
+    SelectedObject selected(memory.get(), bitmap.get());
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    ::AlphaBlend(hDC, rc.left, rc.top, w, h, memory, 0, 0, w, h, blend);
-    ::SelectObject(memory, old);
-    ::DeleteDC(memory);
-    ::DeleteObject(bitmap);
+    ::AlphaBlend(dc, rc.left, rc.top, w, h, memory.get(), 0, 0, w, h, blend);
 }
 
 std::uint32_t Premultiplied(std::uint32_t argb, double coverage) {
@@ -49,14 +53,14 @@ std::uint32_t Premultiplied(std::uint32_t argb, double coverage) {
            channel(0);
 }
 
-void Blit(HDC hDC, HDC source, const RECT& to, const RECT& from) {
+void Blit(HDC dc, HDC source, const RECT& to, const RECT& from) {
     int dw = to.right - to.left;
     int dh = to.bottom - to.top;
     int sw = from.right - from.left;
     int sh = from.bottom - from.top;
     if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    ::AlphaBlend(hDC, to.left, to.top, dw, dh, source, from.left, from.top, sw, sh, blend);
+    ::AlphaBlend(dc, to.left, to.top, dw, dh, source, from.left, from.top, sw, sh, blend);
 }
 
 }  // namespace
@@ -76,15 +80,14 @@ COLORREF ToColorRef(std::uint32_t argb) {
     return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
 }
 
-void FillColor(HDC hDC, const RECT& rc, std::uint32_t argb, ui::Extent round) {
+void FillColor(HDC dc, const RECT& rc, std::uint32_t argb, ui::Extent round) {
     int w = rc.right - rc.left;
     int h = rc.bottom - rc.top;
     if (w <= 0 || h <= 0 || (argb >> 24) == 0) return;
     bool rounded = round.cx > 0 && round.cy > 0;
     if ((argb >> 24) == 0xFF && !rounded) {
-        HBRUSH brush = ::CreateSolidBrush(ToColorRef(argb));
-        ::FillRect(hDC, &rc, brush);
-        ::DeleteObject(brush);
+        UniqueBrush brush(::CreateSolidBrush(ToColorRef(argb)));
+        ::FillRect(dc, &rc, brush.get());
         return;
     }
     std::vector<std::uint32_t> pixels(static_cast<size_t>(w) * h);
@@ -95,28 +98,25 @@ void FillColor(HDC hDC, const RECT& rc, std::uint32_t argb, ui::Extent round) {
             pixels[static_cast<size_t>(y) * w + x] = Premultiplied(argb, coverage);
         }
     }
-    BlendPixels(hDC, rc, pixels);
+    BlendPixels(dc, rc, pixels);
 }
 
-void DrawFrame(HDC hDC, const RECT& rc, std::uint32_t argb, int size, ui::Extent round) {
+void DrawFrame(HDC dc, const RECT& rc, std::uint32_t argb, int size, ui::Extent round) {
     if (size <= 0 || (argb >> 24) == 0) return;
     if (round.cx > 0 && round.cy > 0) {
-        HPEN pen = ::CreatePen(PS_SOLID, size, ToColorRef(argb));
-        HGDIOBJ oldPen = ::SelectObject(hDC, pen);
-        HGDIOBJ oldBrush = ::SelectObject(hDC, ::GetStockObject(NULL_BRUSH));
-        ::RoundRect(hDC, rc.left, rc.top, rc.right, rc.bottom, round.cx, round.cy);
-        ::SelectObject(hDC, oldBrush);
-        ::SelectObject(hDC, oldPen);
-        ::DeleteObject(pen);
+        UniquePen pen(::CreatePen(PS_SOLID, size, ToColorRef(argb)));
+        SelectedObject selectedPen(dc, pen.get());
+        SelectedObject selectedBrush(dc, ::GetStockObject(NULL_BRUSH));
+        ::RoundRect(dc, rc.left, rc.top, rc.right, rc.bottom, round.cx, round.cy);
         return;
     }
-    FillColor(hDC, RECT{rc.left, rc.top, rc.right, rc.top + size}, argb);
-    FillColor(hDC, RECT{rc.left, rc.bottom - size, rc.right, rc.bottom}, argb);
-    FillColor(hDC, RECT{rc.left, rc.top + size, rc.left + size, rc.bottom - size}, argb);
-    FillColor(hDC, RECT{rc.right - size, rc.top + size, rc.right, rc.bottom - size}, argb);
+    FillColor(dc, RECT{rc.left, rc.top, rc.right, rc.top + size}, argb);
+    FillColor(dc, RECT{rc.left, rc.bottom - size, rc.right, rc.bottom}, argb);
+    FillColor(dc, RECT{rc.left, rc.top + size, rc.left + size, rc.bottom - size}, argb);
+    FillColor(dc, RECT{rc.right - size, rc.top + size, rc.right, rc.bottom - size}, argb);
 }
 
-void DrawImage(HDC hDC, const RECT& rc, const LoadedImage& image, const ui::ImageSpec& picture) {
+void DrawImage(HDC dc, const RECT& rc, const LoadedImage& image, const ui::ImageSpec& picture) {
     RECT from{0, 0, image.width, image.height};
     if (picture.source) {
         from = RECT{std::clamp(picture.source->left, 0, image.width),
@@ -129,11 +129,11 @@ void DrawImage(HDC hDC, const RECT& rc, const LoadedImage& image, const ui::Imag
         to = RECT{rc.left + picture.dest->left, rc.top + picture.dest->top,
                   rc.left + picture.dest->right, rc.top + picture.dest->bottom};
     }
-    HDC memory = ::CreateCompatibleDC(hDC);
-    HGDIOBJ old = ::SelectObject(memory, image.bitmap);
+    UniqueMemoryDc memory(::CreateCompatibleDC(dc));
+    SelectedObject selected(memory.get(), image.bitmap.get());
     const ui::Box& c = picture.corner;
     if (c == ui::Box{}) {
-        Blit(hDC, memory, to, from);
+        Blit(dc, memory.get(), to, from);
     } else {
         // Nine parts: the corners keep their size, the edges stretch one way, the middle both.
         const LONG toX[] = {to.left, to.left + c.left, to.right - c.right, to.right};
@@ -142,31 +142,28 @@ void DrawImage(HDC hDC, const RECT& rc, const LoadedImage& image, const ui::Imag
         const LONG fromY[] = {from.top, from.top + c.top, from.bottom - c.bottom, from.bottom};
         for (int row = 0; row < 3; ++row) {
             for (int column = 0; column < 3; ++column) {
-                Blit(hDC, memory, RECT{toX[column], toY[row], toX[column + 1], toY[row + 1]},
+                Blit(dc, memory.get(), RECT{toX[column], toY[row], toX[column + 1], toY[row + 1]},
                      RECT{fromX[column], fromY[row], fromX[column + 1], fromY[row + 1]});
             }
         }
     }
-    ::SelectObject(memory, old);
-    ::DeleteDC(memory);
 }
 
-void DrawText(HDC hDC, RECT rc, const char* text, HFONT font, std::uint32_t argb, UINT format) {
+void DrawText(HDC dc, RECT rc, const char* text, HFONT font, std::uint32_t argb, UINT format) {
     if (!text || !*text) return;
     std::wstring wide = ui::WidenAnsi(text);
     int length = static_cast<int>(wide.size());
-    HGDIOBJ oldFont = ::SelectObject(hDC, font);
-    ::SetBkMode(hDC, TRANSPARENT);
-    ::SetTextColor(hDC, ToColorRef(argb));
+    SelectedObject selectedFont(dc, font);
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ToColorRef(argb));
     if ((format & DT_WORDBREAK) && (format & (DT_VCENTER | DT_BOTTOM))) {
         // DrawText centres only single lines; wrapped text is measured and moved by hand.
         RECT measured = rc;
-        ::DrawTextW(hDC, wide.c_str(), length, &measured, format | DT_NOPREFIX | DT_CALCRECT);
+        ::DrawTextW(dc, wide.c_str(), length, &measured, format | DT_NOPREFIX | DT_CALCRECT);
         LONG spare = (rc.bottom - rc.top) - (measured.bottom - measured.top);
         if (spare > 0) rc.top += (format & DT_BOTTOM) ? spare : spare / 2;
     }
-    ::DrawTextW(hDC, wide.c_str(), length, &rc, format | DT_NOPREFIX);
-    ::SelectObject(hDC, oldFont);
+    ::DrawTextW(dc, wide.c_str(), length, &rc, format | DT_NOPREFIX);
 }
 
 }  // namespace render

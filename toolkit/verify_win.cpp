@@ -6,10 +6,15 @@
 #include <cstring>
 #include <random>
 
+#include "base/unique_handle_win.h"
 #include "toolkit/paint_manager_win.h"
 #include "toolkit/render_win.h"
 
 namespace {
+
+using gatevane::SelectedObject;
+using gatevane::UniqueFont;
+using gatevane::UniquePen;
 
 constexpr char kAlphabet[] = "23456789ABCDEFGHJKMNPQRSTUVWXYZabcdefghjkmnpqrstuvwxyz";
 constexpr int kCodeLength = 4;
@@ -31,8 +36,8 @@ const char* CVerifyUI::GetClass() const {
     return "VerifyUI";
 }
 
-void* CVerifyUI::GetInterface(const char* pstrName) {
-    return std::strcmp(pstrName, "Verify") == 0 ? this : CLabelUI::GetInterface(pstrName);
+void* CVerifyUI::GetInterface(const char* name) {
+    return std::strcmp(name, "Verify") == 0 ? this : CLabelUI::GetInterface(name);
 }
 
 void CVerifyUI::Refresh() {
@@ -73,22 +78,20 @@ void CVerifyUI::DoDefaultAction() {
     Activate();
 }
 
-void CVerifyUI::PaintText(HDC hDC) {
+void CVerifyUI::PaintText(HDC dc) {
     // The same code always looks the same until it is refreshed.
     std::mt19937 shape(seed_);
     int w = pos_.right - pos_.left;
     int h = pos_.bottom - pos_.top;
     if (w <= 0 || h <= 0) return;
     for (int line = 0; line < 4; ++line) {
-        HPEN pen =
-            ::CreatePen(PS_SOLID, 1, render::ToColorRef(kInkColors[shape() % 5] & 0x7FFFFFFF));
-        HGDIOBJ old = ::SelectObject(hDC, pen);
-        ::MoveToEx(hDC, pos_.left + static_cast<int>(shape() % w),
+        UniquePen pen(
+            ::CreatePen(PS_SOLID, 1, render::ToColorRef(kInkColors[shape() % 5] & 0x7FFFFFFF)));
+        SelectedObject selected(dc, pen.get());
+        ::MoveToEx(dc, pos_.left + static_cast<int>(shape() % w),
                    pos_.top + static_cast<int>(shape() % h), nullptr);
-        ::LineTo(hDC, pos_.left + static_cast<int>(shape() % w),
+        ::LineTo(dc, pos_.left + static_cast<int>(shape() % w),
                  pos_.top + static_cast<int>(shape() % h));
-        ::SelectObject(hDC, old);
-        ::DeleteObject(pen);
     }
     LOGFONTA base{};
     ::GetObjectA(Font(), sizeof(base), &base);
@@ -102,13 +105,12 @@ void CVerifyUI::PaintText(HDC hDC) {
         // Up to 20 degrees either way, in tenths of a degree.
         LONG angle = (static_cast<LONG>(shape() % 41) - 20) * 10;
         skewed.lfEscapement = skewed.lfOrientation = angle;
-        HFONT font = ::CreateFontIndirectA(&skewed);
+        UniqueFont font(::CreateFontIndirectA(&skewed));
         char letter[2] = {code_.GetData()[i], 0};
         int lift = static_cast<int>(shape() % 7) - 3;
         LONG left = pos_.left + kMargin + i * cell;
         RECT cellRect{left, pos_.top + lift, left + cell, pos_.bottom + lift};
-        render::DrawText(hDC, cellRect, letter, font, kInkColors[shape() % 5],
+        render::DrawText(dc, cellRect, letter, font.get(), kInkColors[shape() % 5],
                          DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        ::DeleteObject(font);
     }
 }

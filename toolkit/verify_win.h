@@ -9,7 +9,7 @@ class CVerifyUI : public CLabelUI {
 public:
     CVerifyUI();
     const char* GetClass() const override;
-    void* GetInterface(const char* pstrName) override;
+    void* GetInterface(const char* name) override;
     CDuiString GetCode() const { return code_; }
     // Draws a new code.
     void Refresh();
@@ -20,7 +20,7 @@ public:
     void DoDefaultAction() override;
 
 protected:
-    void PaintText(HDC hDC) override;
+    void PaintText(HDC dc) override;
 
 private:
     CDuiString code_;

@@ -66,12 +66,6 @@ private:
     class EventSink;
     struct Faces;
 
-    struct WindowTraits {
-        using Type = HWND;
-        static Type Empty() { return nullptr; }
-        static void Close(Type window) { ::DestroyWindow(window); }
-    };
-
     WebBrowserHost();
     ~WebBrowserHost();
 
@@ -88,7 +82,7 @@ private:
     // Attach adds a reference of its own, unlike the platform's.)
     LONG references_ = 0;
     std::unique_ptr<Faces> faces_;
-    UniqueHandle<WindowTraits> area_;
+    UniqueWindow area_;
     CWebBrowserEventHandler* handler_ = nullptr;
     Microsoft::WRL::ComPtr<IWebBrowser2> browser_;
     Microsoft::WRL::ComPtr<IConnectionPoint> events_;

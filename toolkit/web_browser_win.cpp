@@ -17,8 +17,8 @@ const char* CWebBrowserUI::GetClass() const {
     return "WebBrowserUI";
 }
 
-void* CWebBrowserUI::GetInterface(const char* pstrName) {
-    return std::strcmp(pstrName, "WebBrowser") == 0 ? this : CControlUI::GetInterface(pstrName);
+void* CWebBrowserUI::GetInterface(const char* name) {
+    return std::strcmp(name, "WebBrowser") == 0 ? this : CControlUI::GetInterface(name);
 }
 
 bool CWebBrowserUI::Navigate2(const char* url) {
@@ -40,10 +40,10 @@ IWebBrowser2* CWebBrowserUI::GetWebBrowser2() const {
     return host_ ? host_->Browser() : nullptr;
 }
 
-void CWebBrowserUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent) {
+void CWebBrowserUI::SetManager(CPaintManagerUI* manager, CControlUI* parent) {
     // The browser lives in the old window.
-    if (pManager != manager_) CloseHost();
-    CControlUI::SetManager(pManager, pParent);
+    if (manager != manager_) CloseHost();
+    CControlUI::SetManager(manager, parent);
 }
 
 void CWebBrowserUI::SetPos(RECT rc) {

@@ -17,7 +17,7 @@ public:
     CWebBrowserUI();
     ~CWebBrowserUI() override;
     const char* GetClass() const override;
-    void* GetInterface(const char* pstrName) override;
+    void* GetInterface(const char* name) override;
 
     // Loads the address (ANSI); false when no browser can be created.
     bool Navigate2(const char* url);
@@ -26,7 +26,7 @@ public:
     IWebBrowser2* GetWebBrowser2() const;
     const CDuiString& GetUrl() const { return url_; }
 
-    void SetManager(CPaintManagerUI* pManager, CControlUI* pParent) override;
+    void SetManager(CPaintManagerUI* manager, CControlUI* parent) override;
     void SetPos(RECT rc) override;
     void SetVisible(bool visible = true) override;
     void SetInternVisible(bool visible = true) override;

@@ -6,24 +6,24 @@
 
 namespace skinned_window {
 
-void ApplyRoundCorners(HWND hWnd, const CPaintManagerUI& manager) {
+void ApplyRoundCorners(HWND window, const CPaintManagerUI& manager) {
     SIZE corner = manager.GetRoundCorner();
-    if (::IsIconic(hWnd) || (corner.cx == 0 && corner.cy == 0)) return;
+    if (::IsIconic(window) || (corner.cx == 0 && corner.cy == 0)) return;
     RECT rc;
-    ::GetWindowRect(hWnd, &rc);
+    ::GetWindowRect(window, &rc);
     ::OffsetRect(&rc, -rc.left, -rc.top);
     rc.right++;
     rc.bottom++;
     HRGN region = ::CreateRoundRectRgn(rc.left, rc.top, rc.right, rc.bottom, corner.cx, corner.cy);
     // The system owns the region from here on.
-    ::SetWindowRgn(hWnd, region, TRUE);
+    ::SetWindowRgn(window, region, TRUE);
 }
 
-LRESULT HitTest(HWND hWnd, const CPaintManagerUI& manager, LPARAM lParam) {
+LRESULT HitTest(HWND window, const CPaintManagerUI& manager, LPARAM lParam) {
     POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    ::ScreenToClient(hWnd, &pt);
+    ::ScreenToClient(window, &pt);
     RECT client;
-    ::GetClientRect(hWnd, &client);
+    ::GetClientRect(window, &client);
     const RECT& caption = manager.GetCaptionRect();
     if (pt.x >= client.left + caption.left && pt.x < client.right - caption.right &&
         pt.y >= caption.top && pt.y < caption.bottom) {
@@ -36,20 +36,20 @@ LRESULT HitTest(HWND hWnd, const CPaintManagerUI& manager, LPARAM lParam) {
     return HTCLIENT;
 }
 
-void DropSystemFrame(HWND hWnd) {
-    LONG_PTR style = ::GetWindowLongPtrA(hWnd, GWL_STYLE);
+void DropSystemFrame(HWND window) {
+    LONG_PTR style = ::GetWindowLongPtrA(window, GWL_STYLE);
     style &= 0xFF3FFFFF;  // no caption, no frame
     style |= WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-    ::SetWindowLongPtrA(hWnd, GWL_STYLE, style);
+    ::SetWindowLongPtrA(window, GWL_STYLE, style);
 }
 
 }  // namespace skinned_window
 
 void WindowImplBase::Notify(TNotifyUI&) {}
 
-LRESULT WindowImplBase::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM, bool& bHandled) {
-    if (uMsg == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE)) {
-        bHandled = ResponseDefaultKeyEvent(wParam);
+LRESULT WindowImplBase::MessageHandler(UINT message, WPARAM wParam, LPARAM, bool& handled) {
+    if (message == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE)) {
+        handled = ResponseDefaultKeyEvent(wParam);
     }
     return 0;
 }
@@ -72,114 +72,114 @@ const char* WindowImplBase::GetResourceID() const {
     return nullptr;
 }
 
-LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, bool& bHandled) {
+LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, bool& handled) {
     skinned_window::DropSystemFrame(window_);
-    m_PaintManager.Init(window_);
-    m_PaintManager.AddPreMessageFilter(this);
+    paintManager_.Init(window_);
+    paintManager_.AddPreMessageFilter(this);
     CPaintManagerUI::SetResourcePath(GetSkinFolder());
     CDialogBuilder builder;
-    CControlUI* root = builder.Create(GetSkinFile(), nullptr, this, &m_PaintManager);
+    CControlUI* root = builder.Create(GetSkinFile(), nullptr, this, &paintManager_);
     if (!root) {
         // Without its skin the window has nothing to show.
-        bHandled = true;
+        handled = true;
         return -1;
     }
-    m_PaintManager.AttachDialog(root);
-    m_PaintManager.AddNotifier(this);
+    paintManager_.AttachDialog(std::unique_ptr<CControlUI>(root));
+    paintManager_.AddNotifier(this);
     InitWindow();
-    bHandled = true;
+    handled = true;
     return 0;
 }
 
-LRESULT WindowImplBase::OnClose(UINT, WPARAM, LPARAM, bool& bHandled) {
-    bHandled = false;
+LRESULT WindowImplBase::OnClose(UINT, WPARAM, LPARAM, bool& handled) {
+    handled = false;
     return 0;
 }
 
-LRESULT WindowImplBase::OnDestroy(UINT, WPARAM, LPARAM, bool& bHandled) {
-    m_PaintManager.RemovePreMessageFilter(this);
-    m_PaintManager.RemoveNotifier(this);
-    bHandled = false;
+LRESULT WindowImplBase::OnDestroy(UINT, WPARAM, LPARAM, bool& handled) {
+    paintManager_.RemovePreMessageFilter(this);
+    paintManager_.RemoveNotifier(this);
+    handled = false;
     return 0;
 }
 
-LRESULT WindowImplBase::OnNcActivate(UINT, WPARAM wParam, LPARAM, bool& bHandled) {
+LRESULT WindowImplBase::OnNcActivate(UINT, WPARAM wParam, LPARAM, bool& handled) {
     if (::IsIconic(window_)) {
-        bHandled = false;
+        handled = false;
         return 0;
     }
-    bHandled = true;
+    handled = true;
     return wParam == 0 ? TRUE : FALSE;
 }
 
-LRESULT WindowImplBase::OnNcCalcSize(UINT, WPARAM, LPARAM, bool& bHandled) {
-    bHandled = true;
+LRESULT WindowImplBase::OnNcCalcSize(UINT, WPARAM, LPARAM, bool& handled) {
+    handled = true;
     return 0;
 }
 
-LRESULT WindowImplBase::OnNcPaint(UINT, WPARAM, LPARAM, bool& bHandled) {
-    bHandled = true;
+LRESULT WindowImplBase::OnNcPaint(UINT, WPARAM, LPARAM, bool& handled) {
+    handled = true;
     return 0;
 }
 
-LRESULT WindowImplBase::OnNcHitTest(UINT, WPARAM, LPARAM lParam, bool& bHandled) {
-    bHandled = true;
-    return skinned_window::HitTest(window_, m_PaintManager, lParam);
+LRESULT WindowImplBase::OnNcHitTest(UINT, WPARAM, LPARAM lParam, bool& handled) {
+    handled = true;
+    return skinned_window::HitTest(window_, paintManager_, lParam);
 }
 
-LRESULT WindowImplBase::OnSize(UINT, WPARAM, LPARAM, bool& bHandled) {
-    skinned_window::ApplyRoundCorners(window_, m_PaintManager);
-    bHandled = false;
+LRESULT WindowImplBase::OnSize(UINT, WPARAM, LPARAM, bool& handled) {
+    skinned_window::ApplyRoundCorners(window_, paintManager_);
+    handled = false;
     return 0;
 }
 
-LRESULT WindowImplBase::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) {
-    bHandled = true;
-    return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
+LRESULT WindowImplBase::OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+    handled = true;
+    return CWindowWnd::HandleMessage(message, wParam, lParam);
 }
 
-LRESULT WindowImplBase::HandleCustomMessage(UINT, WPARAM, LPARAM, bool& bHandled) {
-    bHandled = false;
+LRESULT WindowImplBase::HandleCustomMessage(UINT, WPARAM, LPARAM, bool& handled) {
+    handled = false;
     return 0;
 }
 
-LRESULT WindowImplBase::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+LRESULT WindowImplBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     bool handled = false;
     LRESULT result = 0;
-    switch (uMsg) {
+    switch (message) {
         case WM_CREATE:
-            result = OnCreate(uMsg, wParam, lParam, handled);
+            result = OnCreate(message, wParam, lParam, handled);
             break;
         case WM_CLOSE:
-            result = OnClose(uMsg, wParam, lParam, handled);
+            result = OnClose(message, wParam, lParam, handled);
             break;
         case WM_DESTROY:
-            result = OnDestroy(uMsg, wParam, lParam, handled);
+            result = OnDestroy(message, wParam, lParam, handled);
             break;
         case WM_NCACTIVATE:
-            result = OnNcActivate(uMsg, wParam, lParam, handled);
+            result = OnNcActivate(message, wParam, lParam, handled);
             break;
         case WM_NCCALCSIZE:
-            result = OnNcCalcSize(uMsg, wParam, lParam, handled);
+            result = OnNcCalcSize(message, wParam, lParam, handled);
             break;
         case WM_NCPAINT:
-            result = OnNcPaint(uMsg, wParam, lParam, handled);
+            result = OnNcPaint(message, wParam, lParam, handled);
             break;
         case WM_NCHITTEST:
-            result = OnNcHitTest(uMsg, wParam, lParam, handled);
+            result = OnNcHitTest(message, wParam, lParam, handled);
             break;
         case WM_SIZE:
-            result = OnSize(uMsg, wParam, lParam, handled);
+            result = OnSize(message, wParam, lParam, handled);
             break;
         case WM_SYSCOMMAND:
-            result = OnSysCommand(uMsg, wParam, lParam, handled);
+            result = OnSysCommand(message, wParam, lParam, handled);
             break;
         default:
             break;
     }
     if (handled) return result;
-    result = HandleCustomMessage(uMsg, wParam, lParam, handled);
+    result = HandleCustomMessage(message, wParam, lParam, handled);
     if (handled) return result;
-    if (m_PaintManager.MessageHandler(uMsg, wParam, lParam, result)) return result;
-    return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
+    if (paintManager_.MessageHandler(message, wParam, lParam, result)) return result;
+    return CWindowWnd::HandleMessage(message, wParam, lParam);
 }

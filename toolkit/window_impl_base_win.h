@@ -15,8 +15,8 @@ public:
     ~WindowImplBase() override = default;
 
     void Notify(TNotifyUI& msg) override;
-    LRESULT MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) override;
-    CControlUI* CreateControl(const char* pstrClass) override;
+    LRESULT MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    CControlUI* CreateControl(const char* className) override;
 
 protected:
     virtual CDuiString GetSkinFolder() = 0;
@@ -26,28 +26,28 @@ protected:
     virtual bool ResponseDefaultKeyEvent(WPARAM wParam);
     virtual const char* GetResourceID() const;
 
-    virtual LRESULT OnCreate(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled);
-    virtual LRESULT OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled);
-    virtual LRESULT OnDestroy(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled);
-    virtual LRESULT OnNcActivate(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled);
-    virtual LRESULT OnNcCalcSize(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled);
-    virtual LRESULT OnNcPaint(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled);
-    virtual LRESULT OnNcHitTest(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled);
-    virtual LRESULT OnSize(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled);
-    virtual LRESULT OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled);
-    virtual LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled);
-    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+    virtual LRESULT OnCreate(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnClose(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnNcActivate(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnNcCalcSize(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnNcPaint(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnNcHitTest(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnSize(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    CPaintManagerUI m_PaintManager;
+    CPaintManagerUI paintManager_;
 };
 
 // The rules every frameless skinned window shares (the message box, the registration window).
 namespace skinned_window {
 // Round window corners of the skin's size (nothing when minimised or the size is 0,0).
-void ApplyRoundCorners(HWND hWnd, const CPaintManagerUI& manager);
+void ApplyRoundCorners(HWND window, const CPaintManagerUI& manager);
 // HTCAPTION inside the skin's caption band except over buttons and input boxes, HTCLIENT
 // elsewhere.
-LRESULT HitTest(HWND hWnd, const CPaintManagerUI& manager, LPARAM lParam);
+LRESULT HitTest(HWND window, const CPaintManagerUI& manager, LPARAM lParam);
 // Removes the system caption and frame bits the window was created with.
-void DropSystemFrame(HWND hWnd);
+void DropSystemFrame(HWND window);
 }  // namespace skinned_window

@@ -4,11 +4,11 @@
 
 #include "toolkit/paint_manager_win.h"
 
-HWND CWindowWnd::Create(HWND hwndParent, const char* pstrName, DWORD dwStyle, DWORD dwExStyle,
-                        int x, int y, int cx, int cy, HMENU hMenu) {
+HWND CWindowWnd::Create(HWND hwndParent, const char* name, DWORD style, DWORD exStyle, int x, int y,
+                        int cx, int cy, HMENU menu) {
     if (!RegisterWindowClass()) return nullptr;
-    window_ = ::CreateWindowExA(dwExStyle, GetWindowClassName(), pstrName, dwStyle, x, y, cx, cy,
-                                hwndParent, hMenu, CPaintManagerUI::GetInstance(), this);
+    window_ = ::CreateWindowExA(exStyle, GetWindowClassName(), name, style, x, y, cx, cy,
+                                hwndParent, menu, CPaintManagerUI::GetInstance(), this);
     return window_;
 }
 
@@ -36,9 +36,9 @@ UINT CWindowWnd::GetClassStyle() const {
     return 0;
 }
 
-void CWindowWnd::ShowWindow(bool bShow, bool bTakeFocus) {
+void CWindowWnd::ShowWindow(bool show, bool takeFocus) {
     if (!::IsWindow(window_)) return;
-    ::ShowWindow(window_, bShow ? (bTakeFocus ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE) : SW_HIDE);
+    ::ShowWindow(window_, show ? (takeFocus ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE) : SW_HIDE);
 }
 
 UINT CWindowWnd::ShowModal() {
@@ -72,8 +72,8 @@ UINT CWindowWnd::ShowModal() {
     return result;
 }
 
-void CWindowWnd::Close(UINT nRet) {
-    if (::IsWindow(window_)) ::PostMessageA(window_, WM_CLOSE, static_cast<WPARAM>(nRet), 0);
+void CWindowWnd::Close(UINT answer) {
+    if (::IsWindow(window_)) ::PostMessageA(window_, WM_CLOSE, static_cast<WPARAM>(answer), 0);
 }
 
 void CWindowWnd::CenterWindow() {
@@ -98,10 +98,10 @@ void CWindowWnd::CenterWindow() {
     ::SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void CWindowWnd::SetIcon(UINT nRes) {
+void CWindowWnd::SetIcon(UINT answer) {
     HINSTANCE instance = CPaintManagerUI::GetInstance();
     auto load = [&](int size) {
-        return static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(nRes), IMAGE_ICON, size,
+        return static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(answer), IMAGE_ICON, size,
                                                size, LR_DEFAULTCOLOR | LR_SHARED));
     };
     if (HICON big = load(::GetSystemMetrics(SM_CXICON))) {
@@ -112,41 +112,41 @@ void CWindowWnd::SetIcon(UINT nRes) {
     }
 }
 
-LRESULT CWindowWnd::SendMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    return ::SendMessageA(window_, uMsg, wParam, lParam);
+LRESULT CWindowWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::SendMessageA(window_, message, wParam, lParam);
 }
 
-LRESULT CWindowWnd::PostMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    return ::PostMessageA(window_, uMsg, wParam, lParam);
+LRESULT CWindowWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::PostMessageA(window_, message, wParam, lParam);
 }
 
-LRESULT CWindowWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    return ::DefWindowProcA(window_, uMsg, wParam, lParam);
+LRESULT CWindowWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::DefWindowProcA(window_, message, wParam, lParam);
 }
 
 void CWindowWnd::OnFinalMessage(HWND) {}
 
-LRESULT CALLBACK CWindowWnd::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK CWindowWnd::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     CWindowWnd* self = nullptr;
-    if (uMsg == WM_NCCREATE) {
+    if (message == WM_NCCREATE) {
         self = static_cast<CWindowWnd*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        self->window_ = hWnd;
-        ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->window_ = window;
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     } else {
-        self = reinterpret_cast<CWindowWnd*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+        self = reinterpret_cast<CWindowWnd*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
     }
-    if (!self) return ::DefWindowProcA(hWnd, uMsg, wParam, lParam);
-    if (uMsg == WM_CLOSE && self->modalResult_) *self->modalResult_ = static_cast<UINT>(wParam);
+    if (!self) return ::DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_CLOSE && self->modalResult_) *self->modalResult_ = static_cast<UINT>(wParam);
     // No exception may cross the window procedure into the system.
     try {
-        if (uMsg != WM_NCDESTROY) return self->HandleMessage(uMsg, wParam, lParam);
-        LRESULT result = self->HandleMessage(uMsg, wParam, lParam);
-        ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
+        if (message != WM_NCDESTROY) return self->HandleMessage(message, wParam, lParam);
+        LRESULT result = self->HandleMessage(message, wParam, lParam);
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         self->window_ = nullptr;
         self->modalResult_ = nullptr;
-        self->OnFinalMessage(hWnd);
+        self->OnFinalMessage(window);
         return result;
     } catch (...) {
-        return ::DefWindowProcA(hWnd, uMsg, wParam, lParam);
+        return ::DefWindowProcA(window, message, wParam, lParam);
     }
 }

@@ -22,28 +22,28 @@ public:
     HWND GetHWND() const { return window_; }
     operator HWND() const { return window_; }
 
-    HWND Create(HWND hwndParent, const char* pstrName, DWORD dwStyle, DWORD dwExStyle,
+    HWND Create(HWND hwndParent, const char* name, DWORD style, DWORD exStyle,
                 int x = CW_USEDEFAULT, int y = CW_USEDEFAULT, int cx = CW_USEDEFAULT,
-                int cy = CW_USEDEFAULT, HMENU hMenu = nullptr);
-    void ShowWindow(bool bShow = true, bool bTakeFocus = true);
+                int cy = CW_USEDEFAULT, HMENU menu = nullptr);
+    void ShowWindow(bool show = true, bool takeFocus = true);
     // Runs a message loop with the owner disabled until the window is destroyed; the result is
     // the code given to Close.
     UINT ShowModal();
-    // Closes the window; a modal loop returns `nRet`.
-    void Close(UINT nRet = IDOK);
+    // Closes the window; a modal loop returns `answer`.
+    void Close(UINT answer = IDOK);
     void CenterWindow();
-    void SetIcon(UINT nRes);
-    LRESULT SendMessage(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0);
-    LRESULT PostMessage(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0);
+    void SetIcon(UINT answer);
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    LRESULT PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
 protected:
     virtual const char* GetWindowClassName() const = 0;
     virtual const char* GetSuperClassName() const;
     virtual UINT GetClassStyle() const;
-    virtual LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
-    virtual void OnFinalMessage(HWND hWnd);
+    virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual void OnFinalMessage(HWND window);
 
-    static LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND window_ = nullptr;
 

@@ -71,7 +71,7 @@ LRESULT MessageBoxWindow::OnCreate() {
     CDialogBuilder builder;
     CControlUI* root = builder.Create(kSkinFile, nullptr, nullptr, &paintManager_);
     if (!root) return -1;
-    paintManager_.AttachDialog(root);
+    paintManager_.AttachDialog(std::unique_ptr<CControlUI>(root));
     paintManager_.AddNotifier(this);
     ApplySkinBackground(paintManager_.FindControl("MessageBox_back"));
     return 0;

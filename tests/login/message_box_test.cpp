@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "base/unique_handle_win.h"
 #include "launcher/login/message_box_window_win.h"
 #include "launcher/startup/apply_skin_background_win.h"
 #include "launcher/startup/launcher_settings_win.h"
@@ -195,9 +196,7 @@ COLORREF BackgroundPixel() {
     COLORREF pixel = CLR_INVALID;
     ShowAndDrive(0, "background", [&](UiWindow& box) {
         PumpMessagesFor(200);
-        HDC dc = ::GetDC(box.handle());
-        pixel = ::GetPixel(dc, 5, 18);
-        ::ReleaseDC(box.handle(), dc);
+        pixel = ::GetPixel(gatevane::WindowDc(box.handle()).get(), 5, 18);
         box.Click("button1");
     });
     return pixel;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/unique_handle_win.h"
 #include "tests/support/test_folder.h"
 #include "tests/toolkit/skin_test_window.h"
 #include "toolkit/button_win.h"
@@ -109,7 +110,7 @@ class BuiltSkin {
 public:
     explicit BuiltSkin(const char* xml, IDialogBuilderCallback* callback = nullptr) {
         root_ = builder_.Create(xml, nullptr, callback, &manager_);
-        manager_.AttachDialog(root_);
+        manager_.AttachDialog(std::unique_ptr<CControlUI>(root_));
     }
     CControlUI* root() const { return root_; }
     CControlUI* Find(const char* name) const { return manager_.FindControl(name); }
@@ -159,6 +160,18 @@ std::string FontText(HFONT font) {
     ::GetObjectA(font, sizeof(info), &info);
     return std::to_string(-info.lfHeight) + "px w" + std::to_string(info.lfWeight) +
            (info.lfUnderline ? " underline " : " ") + info.lfFaceName;
+}
+
+TEST(BuilderSkin, AFontDefinedAgainReplacesItsIdAndKeepsTheDefault) {
+    BuiltSkin skin(R"(<Window>
+        <Font id="1" name="宋体" size="12" default="true"/>
+        <Font id="2" name="宋体" size="14"/>
+        <Font id="1" name="宋体" size="20"/>
+        <VerticalLayout/></Window>)");
+    ASSERT_NE(skin.root(), nullptr) << skin.error();
+    CPaintManagerUI& manager = skin.manager();
+    EXPECT_EQ(FontText(manager.GetFont(1)), "20px w400 宋体");
+    EXPECT_EQ(manager.GetFont(7), manager.GetFont(1)) << "the default follows its id";
 }
 
 TEST(BuilderSkin, FontsAndClassDefaultsApplyAndTheControlsOwnAttributesWin) {
@@ -554,13 +567,12 @@ TEST(ProgressBar, TheFillCoversTheValuesShareOfTheRangeAboveTheMinimum) {
     // The pixels at these x positions: R for the fill's red, W for the bar's white.
     auto colours = [&](std::initializer_list<int> xs) {
         PaintNow(window);
-        HDC dc = ::GetDC(window);
+        gatevane::WindowDc dc(window);
         std::string seen;
         for (int x : xs) {
-            COLORREF pixel = ::GetPixel(dc, x, 2);
+            COLORREF pixel = ::GetPixel(dc.get(), x, 2);
             seen += pixel == RGB(255, 0, 0) ? 'R' : pixel == RGB(255, 255, 255) ? 'W' : '?';
         }
-        ::ReleaseDC(window, dc);
         return seen;
     };
     EXPECT_EQ(colours({10, 48, 52}), "RRW") << "20 in 10..50 fills a quarter of 200 px";
@@ -643,9 +655,9 @@ TEST(DelayedFree, ControlsRemovedByTheirOwnClickAreFreedAfterItAndOthersAtOnce) 
         <HorizontalLayout name="row" height="60"><VerticalLayout name="cell"/></HorizontalLayout>
       </VerticalLayout></Window>)");
     Log log;
-    window.Get<CContainerUI>("cell")->Add(new LoggedButton(log, "remove"));
-    window.Get<CContainerUI>("row")->Add(new LoggedButton(log, "neighbour"));
-    window.Get<CContainerUI>("root")->Add(new LoggedButton(log, "other"));
+    window.Get<CContainerUI>("cell")->Add(std::make_unique<LoggedButton>(log, "remove"));
+    window.Get<CContainerUI>("row")->Add(std::make_unique<LoggedButton>(log, "neighbour"));
+    window.Get<CContainerUI>("root")->Add(std::make_unique<LoggedButton>(log, "other"));
     PaintNow(window);
     window.onNotify = [&](TNotifyUI& msg) {
         if (msg.sType != DUI_MSGTYPE_CLICK || msg.pSender->GetName() != "remove") return;
@@ -677,7 +689,7 @@ public:
         if (::IsWindow(window_)) ::DestroyWindow(window_);
     }
     HWND Open() { return Create(nullptr, "probe", WS_POPUP | WS_VISIBLE, 0, 100, 100, 300, 200); }
-    CControlUI* Find(const char* name) { return m_PaintManager.FindControl(name); }
+    CControlUI* Find(const char* name) { return paintManager_.FindControl(name); }
     bool keepOpenOnEscape = false;
 
 protected:

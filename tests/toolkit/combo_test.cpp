@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/unique_handle_win.h"
 #include "tests/toolkit/skin_test_window.h"
 #include "toolkit/button_win.h"
 #include "toolkit/combo_win.h"
@@ -112,17 +113,16 @@ HWND DropBox() {
 // Pixels of the window (client coordinates) in `rc` whose colour is mostly `channel`, as the
 // screen shows them.
 int CountDominant(HWND window, const RECT& rc, Channel channel) {
-    HDC dc = ::GetDC(window);
+    gatevane::WindowDc dc(window);
     int count = 0;
     for (int y = rc.top; y < rc.bottom; ++y) {
         for (int x = rc.left; x < rc.right; ++x) {
-            const COLORREF c = ::GetPixel(dc, x, y);
+            const COLORREF c = ::GetPixel(dc.get(), x, y);
             const int bgr[3] = {GetBValue(c), GetGValue(c), GetRValue(c)};
             count +=
                 bgr[channel] > 150 && bgr[(channel + 1) % 3] < 100 && bgr[(channel + 2) % 3] < 100;
         }
     }
-    ::ReleaseDC(window, dc);
     return count;
 }
 

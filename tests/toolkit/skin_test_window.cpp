@@ -22,7 +22,7 @@ LRESULT SkinTestWindow::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         CDialogBuilder builder;
         CControlUI* root = builder.Create(skin_, nullptr, nullptr, &manager_);
         built_ = root != nullptr;
-        if (root) manager_.AttachDialog(root);
+        if (root) manager_.AttachDialog(std::unique_ptr<CControlUI>(root));
         manager_.AddNotifier(this);
         return 0;
     }

@@ -1,16 +1,14 @@
 // The toolkit's windows need COM (images, the browser, accessibility) and the program's instance.
 #include <windows.h>
-#include <objbase.h>
 
 #include <gtest/gtest.h>
 
+#include "base/com_startup_win.h"
 #include "toolkit/paint_manager_win.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    ::OleInitialize(nullptr);
+    gatevane::OleStartup ole;
     CPaintManagerUI::SetInstance(::GetModuleHandleA(nullptr));
-    int result = RUN_ALL_TESTS();
-    ::OleUninitialize();
-    return result;
+    return RUN_ALL_TESTS();
 }

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "base/scope_exit.h"
 #include "launcher/update/list_signature.h"
 #include "launcher/update/update_list.h"
 
@@ -183,15 +184,15 @@ int GenerateSigningKey(const char* privateKeyPath, const char* publicKeyPath) {
             Refuse("cannot write " + Quoted(privateKeyPath));
         }
     }
-    try {
+    {
+        // A pair or nothing: the private key goes again unless the public one is written too.
+        auto dropPrivateKey = MakeScopeExit([privateKeyPath] { ::unlink(privateKeyPath); });
         File file = CreateNewFile(publicKeyPath, 0644);
         if (PEM_write_PUBKEY(file.get(), key.get()) != 1 || std::fclose(file.release()) != 0) {
             ::unlink(publicKeyPath);
             Refuse("cannot write " + Quoted(publicKeyPath));
         }
-    } catch (...) {
-        ::unlink(privateKeyPath);  // a pair or nothing
-        throw;
+        dropPrivateKey.release();
     }
     // The launcher's reader is the judge of the public key written.
     const Bytes written = ReadFile(publicKeyPath, kMaxUpdateKeyFileSize);

@@ -12,12 +12,14 @@
 //   Without --list or --screenshot the window stays open until it is closed; clicks are printed.
 // Exit codes: 0 done, 1 the skin cannot be built or the picture not saved, 2 wrong arguments.
 #include <windows.h>
-#include <objbase.h>
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "base/com_startup_win.h"
 
 #include "toolkit/container_win.h"
 #include "toolkit/dialog_builder_win.h"
@@ -84,7 +86,9 @@ bool ParseOptions(int argc, char** argv, Options& options) {
 class PreviewWindow : public WindowImplBase {
 public:
     explicit PreviewWindow(const Options& options) : options_(options) {}
-    CPaintManagerUI& manager() { return m_PaintManager; }
+    CPaintManagerUI& manager() { return paintManager_; }
+    // From now on the window frees itself when it is destroyed.
+    void OwnItself() { ownsItself_ = true; }
 
     void Notify(TNotifyUI& msg) override {
         if (msg.sType == DUI_MSGTYPE_CLICK && msg.pSender) {
@@ -99,7 +103,7 @@ protected:
     CDuiString GetSkinFile() override { return options_.skinFile; }
     void OnFinalMessage(HWND) override {
         ::PostQuitMessage(0);
-        delete this;
+        if (ownsItself_) delete this;
     }
     void InitWindow() override {
         for (const Options::Change& change : options_.changes) Apply(change);
@@ -107,7 +111,7 @@ protected:
 
 private:
     void Apply(const Options::Change& change) {
-        CControlUI* control = m_PaintManager.FindControl(change.name.c_str());
+        CControlUI* control = paintManager_.FindControl(change.name.c_str());
         if (!control) {
             std::fprintf(stderr, "no control named %s\n", change.name.c_str());
             return;
@@ -127,6 +131,7 @@ private:
     }
 
     const Options& options_;
+    bool ownsItself_ = false;
 };
 
 void ListControls(CControlUI* control) {
@@ -174,11 +179,15 @@ int Run(Options& options) {
         options.skinFolder = std::string(CPaintManagerUI::GetInstancePath()) + "TesselRes\\Skin\\";
     }
     if (!CheckSkin(options)) return 1;
-    auto* window = new PreviewWindow(options);
-    if (!window->Create(nullptr, options.skinFile.c_str(), kSkinnedWindowStyle, WS_EX_WINDOWEDGE, 0, 0, 0,
-                        0)) {
+    // Until it has a window the object is ours to free, also when Create fails before the
+    // window's final message could free it.
+    auto owned = std::make_unique<PreviewWindow>(options);
+    if (!owned->Create(nullptr, options.skinFile.c_str(), kSkinnedWindowStyle, WS_EX_WINDOWEDGE, 0,
+                       0, 0, 0)) {
         return 1;
     }
+    PreviewWindow* window = owned.release();
+    window->OwnItself();
     window->CenterWindow();
     window->ShowWindow(true, true);
     bool oneShot = options.list || !options.screenshot.empty();
@@ -209,8 +218,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     CPaintManagerUI::SetInstance(::GetModuleHandleA(nullptr));
-    ::OleInitialize(nullptr);
-    int result = Run(options);
-    ::OleUninitialize();
-    return result;
+    gatevane::OleStartup ole;
+    return Run(options);
 }

@@ -3,6 +3,7 @@
 #include <wincodec.h>
 #include <wrl/client.h>
 
+#include "base/unique_handle_win.h"
 #include "toolkit/ansi_wide_win.h"
 
 using Microsoft::WRL::ComPtr;
@@ -39,16 +40,17 @@ bool SaveWindowPicture(HWND window, const std::string& pngPath, std::string& err
     }
     int w = rc.right - rc.left;
     int h = rc.bottom - rc.top;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    bool copied = ::BitBlt(memory, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY) != FALSE;
-    ::SelectObject(memory, old);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    bool written = copied && WritePng(bitmap, pngPath);
-    ::DeleteObject(bitmap);
+    gatevane::UniqueBitmap bitmap;
+    bool copied;
+    {
+        gatevane::WindowDc screen(nullptr);
+        gatevane::UniqueMemoryDc memory(::CreateCompatibleDC(screen.get()));
+        bitmap.reset(::CreateCompatibleBitmap(screen.get(), w, h));
+        gatevane::SelectedObject selected(memory.get(), bitmap.get());
+        copied =
+            ::BitBlt(memory.get(), 0, 0, w, h, screen.get(), rc.left, rc.top, SRCCOPY) != FALSE;
+    }
+    bool written = copied && WritePng(bitmap.get(), pngPath);
     if (!written) error = copied ? "cannot write " + pngPath : "cannot read the screen";
     return written;
 }
