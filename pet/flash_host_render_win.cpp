@@ -22,7 +22,7 @@ void FlashHost::RenderWindowed(HDC dc) {
         ::OleDraw(view, DVASPECT_CONTENT, dc, &bounds);
         return;
     }
-    WindowDc own(window_.get());
+    gatevane::WindowDc own(window_.get());
     if (own.get()) ::OleDraw(view, DVASPECT_CONTENT, own.get(), &bounds);
 }
 
@@ -36,7 +36,7 @@ void FlashHost::MakeBuffers(const RECT& windowRect) {
     black_ = FrameBuffer();
     white_ = FrameBuffer();
     bufferRect_ = windowRect;
-    WindowDc reference(window_.get());
+    gatevane::WindowDc reference(window_.get());
     const int width = windowRect.right - windowRect.left;
     const int height = windowRect.bottom - windowRect.top;
     black_ = FrameBuffer::Create(reference.get(), width, height);

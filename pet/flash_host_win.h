@@ -28,7 +28,6 @@
 #include "base/unique_handle_win.h"
 #include "pet/com_ptr_win.h"
 #include "pet/frame_buffer_win.h"
-#include "pet/gdi_handles_win.h"
 #include "pet/late_bound_win.h"
 
 namespace ostrelpet {
@@ -122,7 +121,7 @@ private:
     bool twoPassAlpha_ = false;
     long flashVersion_ = 0;
 
-    UniqueWindow window_;
+    gatevane::UniqueWindow window_;
     LateBound flash_;
     ComPtr<IOleObject> oleObject_;
     ComPtr<IViewObject> viewObject_;

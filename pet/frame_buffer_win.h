@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "pet/gdi_handles_win.h"
+#include "base/unique_handle_win.h"
 
 namespace ostrelpet {
 
@@ -33,8 +33,8 @@ public:
     void Fill(std::uint8_t value) const;
 
 private:
-    UniqueMemoryDc dc_;
-    UniqueGdiObject bitmap_;
+    gatevane::UniqueMemoryDc dc_;
+    gatevane::UniqueBitmap bitmap_;
     HGDIOBJ previous_ = nullptr;  // the DC's own bitmap, selected back before the DC ends
     std::uint8_t* bits_ = nullptr;
     int width_ = 0;

@@ -5,9 +5,9 @@
 
 #include <cstdio>
 
+#include "base/unique_handle_win.h"
 #include "launcher/common/ansi_text.h"
 #include "launcher/common/plain_message_box_win.h"
-#include "base/unique_handle_win.h"
 #include "launcher/startup/program_folder_win.h"
 
 namespace gatevane {
@@ -32,19 +32,20 @@ bool LaunchProcess(const char* path) {
 }
 
 bool LaunchProcess(const char* path, const std::string& arguments) {
-    std::string commandLine = arguments.empty() ? std::string() : "\"" + std::string(path) + "\" " + arguments;
+    std::string commandLine =
+        arguments.empty() ? std::string() : "\"" + std::string(path) + "\" " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessA(path, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &process)) {
+    if (!::CreateProcessA(path, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process)) {
         char message[kPathCapacity + 64];
         std::snprintf(message, sizeof message, "创建宿主进程失败!(%s)", path);
         ShowPlainMessageBox(message);
         return false;
     }
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    UniqueKernelHandle thread(process.hThread);
+    UniqueKernelHandle started(process.hProcess);
     return true;
 }
 

@@ -14,8 +14,9 @@
 
 #include <string>
 
-#include "launcher/common/plain_message_box_win.h"
+#include "base/com_startup_win.h"
 #include "base/unique_handle_win.h"
+#include "launcher/common/plain_message_box_win.h"
 #include "launcher/startup/launcher_settings_win.h"
 #include "launcher/startup/launcher_swap_win.h"
 #include "launcher/startup/process_control_win.h"
@@ -28,20 +29,6 @@ namespace {
 
 constexpr char kInstanceName[] = "Quarnel";      // the launcher's mutex
 constexpr char kLobbyWindowClass[] = "Quarnel";  // the lobby's main window
-
-class ComApartment {
-public:
-    ComApartment() : initialised_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ComApartment() {
-        if (initialised_) ::CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    bool initialised() const { return initialised_; }
-
-private:
-    bool initialised_;
-};
 
 bool AcquireInstance(const UniqueKernelHandle& mutex) {
     if (!mutex) return false;
@@ -85,7 +72,7 @@ int RunStartup(HINSTANCE module, const char* commandLine) {
     CPaintManagerUI::SetInstance(module);
     CPaintManagerUI::SetResourcePath(CPaintManagerUI::GetInstancePath() + "TesselRes//Skin");
     ComApartment com;
-    if (!com.initialised()) return 0;
+    if (!com.ok()) return 0;
 
     UniqueKernelHandle instance(::CreateMutexA(nullptr, FALSE, kInstanceName));
     bool acquired = AcquireInstance(instance);

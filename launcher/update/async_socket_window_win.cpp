@@ -38,10 +38,11 @@ bool AsyncSocketWindow::MakeWindow() {
     if (!::RegisterClassA(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
         return false;
     }
-    window_ = ::CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                windowClass.hInstance, nullptr);
-    if (window_) ::SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    return window_ != nullptr;
+    window_.reset(::CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                    windowClass.hInstance, nullptr));
+    if (window_)
+        ::SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    return static_cast<bool>(window_);
 }
 
 void AsyncSocketWindow::ClearHeader() {
@@ -52,7 +53,8 @@ void AsyncSocketWindow::ClearHeader() {
 
 void AsyncSocketWindow::StartWatchdog() {
     const DWORD shortest = std::min(limits.connectMs, limits.lowSpeedWindowMs);
-    ::SetTimer(window_, kWatchdogTimer, std::clamp<DWORD>(shortest / 4, 10, kLongestTick), nullptr);
+    ::SetTimer(window_.get(), kWatchdogTimer, std::clamp<DWORD>(shortest / 4, 10, kLongestTick),
+               nullptr);
     phaseStart_ = Now();
 }
 
@@ -71,7 +73,7 @@ int AsyncSocketWindow::Connect(const char* host, std::uint16_t port) {
 
     lookupResult_ = std::make_unique<char[]>(MAXGETHOSTSTRUCT);
     lookupPort_ = port;
-    lookup_ = ::WSAAsyncGetHostByName(window_, kLookupMessage, host, lookupResult_.get(),
+    lookup_ = ::WSAAsyncGetHostByName(window_.get(), kLookupMessage, host, lookupResult_.get(),
                                       MAXGETHOSTSTRUCT);
     if (!lookup_) {
         Close(kClosedByOwner);
@@ -81,15 +83,15 @@ int AsyncSocketWindow::Connect(const char* host, std::uint16_t port) {
 }
 
 bool AsyncSocketWindow::StartConnect(unsigned long address, std::uint16_t port) {
-    socket_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    socket_.reset(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     sockaddr_in target{};
     target.sin_family = AF_INET;
     target.sin_port = ::htons(port);
     target.sin_addr.s_addr = address;
-    if (socket_ == INVALID_SOCKET ||
-        ::WSAAsyncSelect(socket_, window_, kSocketMessage,
+    if (!socket_ ||
+        ::WSAAsyncSelect(socket_.get(), window_.get(), kSocketMessage,
                          FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE) != 0 ||
-        (::connect(socket_, reinterpret_cast<sockaddr*>(&target), sizeof target) != 0 &&
+        (::connect(socket_.get(), reinterpret_cast<sockaddr*>(&target), sizeof target) != 0 &&
          ::WSAGetLastError() != WSAEWOULDBLOCK)) {
         Close(kClosedByOwner);
         return false;
@@ -111,7 +113,7 @@ void AsyncSocketWindow::OnLookup(int error) {
 }
 
 int AsyncSocketWindow::Send(const char* bytes, std::uint16_t length) {
-    if (length == 0 || socket_ == INVALID_SOCKET || state_ != kConnected) return 0;
+    if (length == 0 || !socket_ || state_ != kConnected) return 0;
     ++requestCounter_;
     headerLength_ = 0;
     headerComplete_ = false;
@@ -121,7 +123,7 @@ int AsyncSocketWindow::Send(const char* bytes, std::uint16_t length) {
     }
     int sentSoFar = 0;
     while (sentSoFar < length) {
-        int sent = ::send(socket_, bytes + sentSoFar, length - sentSoFar, 0);
+        int sent = ::send(socket_.get(), bytes + sentSoFar, length - sentSoFar, 0);
         if (sent == SOCKET_ERROR) {
             if (::WSAGetLastError() != WSAEWOULDBLOCK) {
                 Close(kClosedOnError);
@@ -138,7 +140,7 @@ int AsyncSocketWindow::Send(const char* bytes, std::uint16_t length) {
 
 void AsyncSocketWindow::FlushPending() {
     while (!pending_.empty()) {
-        int sent = ::send(socket_, pending_.data(), static_cast<int>(pending_.size()), 0);
+        int sent = ::send(socket_.get(), pending_.data(), static_cast<int>(pending_.size()), 0);
         if (sent == SOCKET_ERROR) {
             if (::WSAGetLastError() != WSAEWOULDBLOCK) Close(kClosedOnError);
             return;
@@ -153,17 +155,13 @@ void AsyncSocketWindow::Close(int reason) {
         ::WSACancelAsyncRequest(lookup_);
         lookup_ = nullptr;
     }
-    if (window_) {
-        ::DestroyWindow(window_);
-        window_ = nullptr;
-    }
+    window_.reset();
     pending_.clear();
     ClearHeader();
     ++requestCounter_;
     state_ = kClosed;
-    if (socket_ != INVALID_SOCKET) {
-        ::closesocket(socket_);
-        socket_ = INVALID_SOCKET;
+    if (socket_) {
+        socket_.reset();
         if (reason != kClosedByOwner) sink_->OnSocketClosed(reason);
     }
 }
@@ -171,8 +169,8 @@ void AsyncSocketWindow::Close(int reason) {
 LRESULT CALLBACK AsyncSocketWindow::WindowProcedure(HWND window, UINT message, WPARAM wParam,
                                                     LPARAM lParam) {
     auto* self = reinterpret_cast<AsyncSocketWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self && self->window_ == window) {
-        if (message == kSocketMessage && static_cast<SOCKET>(wParam) == self->socket_) {
+    if (self && self->window_.get() == window) {
+        if (message == kSocketMessage && static_cast<SOCKET>(wParam) == self->socket_.get()) {
             self->OnSocketEvent(WSAGETSELECTEVENT(lParam), WSAGETSELECTERROR(lParam));
             return 0;
         }
@@ -208,9 +206,9 @@ void AsyncSocketWindow::OnSocketEvent(WORD event, int error) {
             break;
         case FD_CLOSE:
             // What arrived before the server closed still counts.
-            while (socket_ != INVALID_SOCKET && Receive()) {
+            while (socket_ && Receive()) {
             }
-            if (socket_ != INVALID_SOCKET) Close(kClosedByPeer);
+            if (socket_) Close(kClosedByPeer);
             break;
         default:
             break;
@@ -242,7 +240,7 @@ void AsyncSocketWindow::TimeOut() {
 bool AsyncSocketWindow::Receive() {
     if (!headerComplete_) return ReceiveHeader();
     if (body_.empty()) body_.resize(kReceiveSize);
-    const int received = ::recv(socket_, body_.data(), static_cast<int>(body_.size()), 0);
+    const int received = ::recv(socket_.get(), body_.data(), static_cast<int>(body_.size()), 0);
     if (received == SOCKET_ERROR) {
         if (::WSAGetLastError() != WSAEWOULDBLOCK) Close(kClosedOnError);
         return false;
@@ -259,7 +257,7 @@ bool AsyncSocketWindow::Receive() {
 }
 
 bool AsyncSocketWindow::ReceiveHeader() {
-    int received = ::recv(socket_, header_ + headerLength_,
+    int received = ::recv(socket_.get(), header_ + headerLength_,
                           static_cast<int>(kHeaderCapacity - headerLength_), 0);
     if (received == SOCKET_ERROR) {
         if (::WSAGetLastError() != WSAEWOULDBLOCK) Close(kClosedOnError);
@@ -273,7 +271,7 @@ bool AsyncSocketWindow::ReceiveHeader() {
         headerLength_ = static_cast<std::uint16_t>(got);
         // A header that fills the buffer without its blank line would never end.
         if (got == kHeaderCapacity) Close(kClosedOnError);
-        return socket_ != INVALID_SOCKET;
+        return static_cast<bool>(socket_);
     }
     headerLength_ = static_cast<std::uint16_t>(*end);
     headerComplete_ = true;

@@ -25,6 +25,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/winsock_win.h"
 #include "launcher/update/download_sinks.h"
 
 namespace gatevane {
@@ -83,8 +84,8 @@ private:
     void StartWatchdog();
 
     ISocketSink* sink_;
-    HWND window_ = nullptr;
-    SOCKET socket_ = INVALID_SOCKET;
+    UniqueWindow window_;
+    UniqueSocket socket_;
     State state_ = kClosed;
     std::uint16_t requestCounter_ = 1;
     bool headerComplete_ = false;

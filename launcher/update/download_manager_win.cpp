@@ -44,11 +44,6 @@ bool Move(const std::string& from, const std::string& to) {
 DownloadManager::DownloadManager(UpdateOwner* owner, HWND parent, std::string programFolder)
     : owner_(owner), parent_(parent), programFolder_(std::move(programFolder)) {}
 
-DownloadManager::~DownloadManager() {
-    downloader_.reset();
-    if (window_) ::DestroyWindow(window_);
-}
-
 bool DownloadManager::Create() {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = WindowProcedure;
@@ -58,11 +53,12 @@ bool DownloadManager::Create() {
         return false;
     }
     const DWORD style = parent_ ? WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN : WS_POPUP;
-    window_ = ::CreateWindowExA(0, kWindowClass, "", style, 0, 0, 0, 0, parent_,
-                                parent_ ? reinterpret_cast<HMENU>(kManagerControlId) : nullptr,
-                                windowClass.hInstance, nullptr);
-    if (window_) ::SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    return window_ != nullptr;
+    window_.reset(::CreateWindowExA(0, kWindowClass, "", style, 0, 0, 0, 0, parent_,
+                                    parent_ ? reinterpret_cast<HMENU>(kManagerControlId) : nullptr,
+                                    windowClass.hInstance, nullptr));
+    if (window_)
+        ::SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    return static_cast<bool>(window_);
 }
 
 void DownloadManager::LoadToDoList() {
@@ -73,7 +69,7 @@ void DownloadManager::LoadToDoList() {
 
 bool DownloadManager::StartDownloads() {
     if (!window_) return false;
-    if (!downloader_) downloader_ = std::make_unique<FileDownloader>(window_, programFolder_);
+    if (!downloader_) downloader_ = std::make_unique<FileDownloader>(window_.get(), programFolder_);
     if (plan_.Begin() == DownloadPlan::Step::kFetch) StartCurrent();
     return true;
 }

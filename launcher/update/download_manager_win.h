@@ -13,8 +13,9 @@
 #include <memory>
 #include <string>
 
-#include "launcher/update/file_downloader_win.h"
+#include "base/unique_handle_win.h"
 #include "launcher/update/download_plan.h"
+#include "launcher/update/file_downloader_win.h"
 #include "launcher/update/update_owner.h"
 
 namespace gatevane {
@@ -24,7 +25,6 @@ public:
     // `parent`: the login window, whose hidden child the manager is (none: a hidden window of its
     // own). `programFolder`: where the hall lives.
     DownloadManager(UpdateOwner* owner, HWND parent, std::string programFolder);
-    ~DownloadManager();
     DownloadManager(const DownloadManager&) = delete;
     DownloadManager& operator=(const DownloadManager&) = delete;
 
@@ -54,7 +54,7 @@ private:
     UpdateOwner* owner_;
     HWND parent_;
     std::string programFolder_;
-    HWND window_ = nullptr;
+    UniqueWindow window_;  // outlives the downloader, which posts to it
     DWORD lastRefresh_ = 0;
     std::string baseAddress_;
     DownloadPlan plan_{ToDoList{}};
