@@ -63,8 +63,7 @@ void AsyncSocketWindow::CountTransfer(std::size_t bytes) {
 }
 
 int AsyncSocketWindow::Connect(const char* host, std::uint16_t port) {
-    Close(kClosedByOwner);
-    ClearHeader();
+    Close(kClosedByOwner);  // which clears the header too
     if (!MakeWindow()) return kFailed;
     state_ = kConnecting;
     StartWatchdog();

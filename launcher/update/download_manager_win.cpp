@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "base/unique_handle_win.h"
+#include "launcher/common/file_start_win.h"
 #include "launcher/update/to_do_list.h"
 #include "launcher/update/update_error_log_win.h"
 #include "launcher/update/update_files.h"
@@ -18,22 +19,8 @@ constexpr int kManagerControlId = 300;
 // The progress display is refreshed at most this often, but always at the end of a file.
 constexpr DWORD kRefreshInterval = 24;
 // The to-do list of the largest update list is about 13 MB.
-constexpr DWORD kMaxToDoFileSize = 32 * 1024 * 1024;
+constexpr std::size_t kMaxToDoFileSize = 32 * 1024 * 1024;
 constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-
-std::string ReadWholeFile(const std::string& path) {
-    UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxToDoFileSize) return {};
-    std::string text(static_cast<std::size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!::ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr)) {
-        return {};
-    }
-    text.resize(read);
-    return text;
-}
 
 bool Move(const std::string& from, const std::string& to) {
     return ::MoveFileExA(from.c_str(), to.c_str(), kReplace) != FALSE;
@@ -62,7 +49,11 @@ bool DownloadManager::Create() {
 }
 
 void DownloadManager::LoadToDoList() {
-    const ToDoList list = ParseToDoFile(ReadWholeFile(programFolder_ + "\\LobbyUpdate.log"));
+    // A file beyond any to-do list is no to-do list.
+    const std::optional<std::string> text =
+        ReadFileStart(programFolder_ + "\\LobbyUpdate.log", kMaxToDoFileSize);
+    const ToDoList list =
+        ParseToDoFile(text && text->size() <= kMaxToDoFileSize ? *text : std::string());
     baseAddress_ = list.address;
     plan_ = DownloadPlan(list);
 }

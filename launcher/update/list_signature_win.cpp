@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "base/unique_handle_win.h"
+#include "launcher/common/file_start_win.h"
 
 namespace gatevane {
 namespace {
@@ -53,26 +54,6 @@ struct LoadedKey {
     UniqueAlgorithm algorithm;  // declared first: the key goes before its provider
     UniqueKey key;
 };
-
-// Up to `limit` + 1 bytes of the file, so that a longer file shows as such; none when unreadable.
-std::optional<std::string> ReadFileStart(const std::string& path, std::size_t limit) {
-    UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return std::nullopt;
-    std::string text(limit + 1, '\0');
-    std::size_t size = 0;
-    while (size < text.size()) {
-        DWORD read = 0;
-        if (!::ReadFile(file.get(), &text[size], static_cast<DWORD>(text.size() - size), &read,
-                        nullptr)) {
-            return std::nullopt;
-        }
-        if (read == 0) break;
-        size += read;
-    }
-    text.resize(size);
-    return text;
-}
 
 LoadedKey LoadUpdateKey(const std::string& programFolder) {
     LoadedKey loaded;
