@@ -412,18 +412,5 @@ TEST_F(UpdateListLoaderTest, OneFetchAtATime) {
     EXPECT_EQ(server.Count("\"GET /config/Update.txt?x="), 1) << server.Log();
 }
 
-TEST_F(UpdateListLoaderTest, AnswersAsADownloadSink) {
-    UpdateListLoader loader(&owner_, program_.path());
-    BaseInterface* base =
-        static_cast<BaseInterface*>(loader.FindInterface(kBaseInterfaceId, kInterfaceVersion));
-    ASSERT_NE(base, nullptr);
-    EXPECT_EQ(base->FindInterface(kDownloadSinkInterfaceId, kInterfaceVersion),
-              static_cast<IDownloadSink*>(&loader));
-    EXPECT_EQ(loader.FindInterface(kSocketSinkInterfaceId, kInterfaceVersion), nullptr);
-    EXPECT_EQ(loader.FindInterface(kDownloadSinkInterfaceId, 0x09010100), nullptr);
-    base->Destroy();  // owned by the login window: nothing happens
-    EXPECT_EQ(loader.state(), UpdateListLoader::kIdle);
-}
-
 }  // namespace
 }  // namespace gatevane
