@@ -62,11 +62,18 @@ void LauncherSettings::LoadSkinInfo() {
     skinImage = ::GetPrivateProfileIntA(kSkinSection, "Image", 0, file.c_str());
 }
 
+// A key that is missing, empty or names no usable host keeps the built-in host.
 void LauncherSettings::LoadHostOverrides() {
-    char host[kPathCapacity] = {};
-    ::GetPrivateProfileStringA(kHostSection, "LogonHost", kBuiltInLogonHost, host, sizeof host,
-                               CurrentDirectoryFile("Gatevane.ini").c_str());
-    defaultLogonHost = host[0] != '\0' ? host : kBuiltInLogonHost;
+    const std::string file = CurrentDirectoryFile("Gatevane.ini");
+    auto read = [&file](const char* key, std::string& host) {
+        char value[kPathCapacity] = {};
+        ::GetPrivateProfileStringA(kHostSection, key, "", value, sizeof value, file.c_str());
+        if (IsUsableHost(value)) host = value;
+    };
+    defaultLogonHost = kBuiltInLogonHost;
+    read("LogonHost", defaultLogonHost);
+    hosts = HallHosts{};
+    for (const HallHostKey& key : kHallHostKeys) read(key.key, hosts.*key.host);
 }
 
 const char* LauncherSettings::GetServerEntry(int index) {

@@ -1,11 +1,12 @@
 #pragma once
 // The launcher's one settings record: the nine scrambled logon server lines and the selected line
-// (ServerInfo.ini), the skin (SkinInfo.ini), the built-in logon host, and whether to run the
-// update check. Both files are read from the current directory; every key has a default.
+// (ServerInfo.ini), the skin (SkinInfo.ini), the hall's hosts (Gatevane.ini), and whether to run
+// the update check. Both files are read from the current directory; every key has a default.
 
 #include <cstdint>
 #include <string>
 
+#include "launcher/startup/hall_hosts.h"
 #include "launcher/startup/program_folder_win.h"
 #include "launcher/startup/server_lines.h"
 
@@ -19,6 +20,7 @@ struct LauncherSettings {
     char serverEntries[kServerLineCount][kPathCapacity] = {};
     std::int32_t selectedLine = 0;
     std::string defaultLogonHost = kBuiltInLogonHost;
+    HallHosts hosts;
     bool skinUsesImage = false;
     std::uint32_t skinColor = 0;
     std::uint32_t skinImage = 0;

@@ -108,13 +108,21 @@ TEST_F(LauncherSettingsTest, SkinKindColourAndPicture) {
     EXPECT_EQ(settings_.skinImage, 0u);
 }
 
-TEST_F(LauncherSettingsTest, TheOperatorMayNameAnotherLogonHost) {
-    folder_.Write("Gatevane.ini", "[Hosts]\r\nLogonHost=127.0.0.5\r\n");
+TEST_F(LauncherSettingsTest, TheOperatorMayNameOtherHostsAndAnUnusableOneKeepsTheBuiltIn) {
+    folder_.Write("Gatevane.ini",
+                  "[Hosts]\r\nLogonHost=127.0.0.5\r\nUpdateHost=127.0.0.1:8080\r\n"
+                  "ForumHost=bbs.staging.example\r\nWebHost=evil.example/x?\r\n");
     settings_.LoadHostOverrides();
     EXPECT_EQ(settings_.defaultLogonHost, "127.0.0.5");
+    EXPECT_EQ(settings_.hosts.update, "127.0.0.1:8080");
+    EXPECT_EQ(settings_.hosts.forum, "bbs.staging.example");
+    EXPECT_EQ(settings_.hosts.web, HallHosts{}.web);
+    EXPECT_EQ(settings_.hosts.pay, HallHosts{}.pay);
+
     folder_.Write("Gatevane.ini", "[Hosts]\r\nLogonHost=\r\n");
     settings_.LoadHostOverrides();
     EXPECT_EQ(settings_.defaultLogonHost, kBuiltInLogonHost);
+    EXPECT_EQ(settings_.hosts.update, HallHosts{}.update);
 }
 
 }  // namespace

@@ -34,14 +34,19 @@ bool LaunchProcess(const char* path) {
 bool LaunchProcess(const char* path, const std::string& arguments) {
     std::string commandLine =
         arguments.empty() ? std::string() : "\"" + std::string(path) + "\" " + arguments;
+    if (StartProgram(path, commandLine)) return true;
+    char message[kPathCapacity + 64];
+    std::snprintf(message, sizeof message, "创建宿主进程失败!(%s)", path);
+    ShowPlainMessageBox(message);
+    return false;
+}
+
+bool StartProgram(const char* path, std::string commandLine) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     if (!::CreateProcessA(path, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                           &startup, &process)) {
-        char message[kPathCapacity + 64];
-        std::snprintf(message, sizeof message, "创建宿主进程失败!(%s)", path);
-        ShowPlainMessageBox(message);
         return false;
     }
     UniqueKernelHandle thread(process.hThread);

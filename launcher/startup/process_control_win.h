@@ -16,4 +16,8 @@ bool LaunchProcess(const char* path);
 // The same with `arguments` after the program's quoted path on its command line.
 bool LaunchProcess(const char* path, const std::string& arguments);
 
+// Starts the program at `path` with exactly `commandLine` (the program's name is not put in front)
+// and does not wait for it; false, with nothing shown, when it cannot start.
+bool StartProgram(const char* path, std::string commandLine);
+
 }  // namespace gatevane

@@ -3,7 +3,8 @@
 //   or a running lobby brought to the front)
 //   -> a verified launcher left in UpdateDownLoad swapped in by a copy of this one (which is all a
 //   process running as QuarnelOld.exe does) -> Winsock 1.1
-//   -> QuarnelOld.exe removed -> settings -> the command line decides the update check.
+//   -> QuarnelOld.exe removed -> settings -> the command line decides the update check
+//   -> the login window, whose message loop runs until the launcher ends.
 // Every early end returns 0 after closing what was opened; the mutex handle is closed, never
 // released, so the system releases it when the process ends.
 #include "launcher/startup/startup_win.h"
@@ -17,6 +18,7 @@
 #include "base/com_startup_win.h"
 #include "base/unique_handle_win.h"
 #include "launcher/common/plain_message_box_win.h"
+#include "launcher/login/login_window_win.h"
 #include "launcher/startup/launcher_settings_win.h"
 #include "launcher/startup/launcher_swap_win.h"
 #include "launcher/startup/process_control_win.h"
@@ -52,11 +54,11 @@ bool StartWinsock() {
     return ::WSAStartup(MAKEWORD(1, 1), &data) == 0;
 }
 
-void ReportStartupDone() {
-    char report[160];
+// For the operator's debugger: what start-up decided.
+void TraceStartupDone() {
+    char report[128];
     std::snprintf(report, sizeof report,
-                  "Quarnel: start-up done (update check %s, server line %d); this build has no "
-                  "login window yet, so the launcher ends here.\n",
+                  "Quarnel: start-up done (update check %s, server line %d)\n",
                   theSettings.UpdateOnStart ? "on" : "off", theSettings.selectedLine);
     ::OutputDebugStringA(report);
 }
@@ -87,7 +89,9 @@ int RunStartup(HINSTANCE module, const char* commandLine) {
     theSettings.LoadSettings();
     theSettings.UpdateOnStart = UpdateCheckWanted(arguments);
 
-    ReportStartupDone();
+    TraceStartupDone();
+    if (!OpenLoginWindow()) return 0;
+    CPaintManagerUI::MessageLoop();
     return 0;
 }
 

@@ -18,6 +18,7 @@ constexpr char kWindowClass[] = "GatevaneDownloadManager";
 constexpr int kManagerControlId = 300;
 // The progress display is refreshed at most this often, but always at the end of a file.
 constexpr DWORD kRefreshInterval = 24;
+constexpr UINT_PTR kRefreshTimer = 1;
 // The to-do list of the largest update list is about 13 MB.
 constexpr std::size_t kMaxToDoFileSize = 32 * 1024 * 1024;
 constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
@@ -92,10 +93,15 @@ LRESULT CALLBACK DownloadManager::WindowProcedure(HWND window, UINT message, WPA
         self->OnProgress(wParam == 1);
         return 0;
     }
+    if (message == WM_TIMER && wParam == kRefreshTimer && self) {
+        self->OnProgress(true);
+        return 0;
+    }
     return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
 void DownloadManager::OnFileResult(std::unique_ptr<FileResult> result) {
+    ::KillTimer(window_.get(), kRefreshTimer);  // the file's last progress came with its end
     if (plan_.Stopped() || plan_.Begin() == DownloadPlan::Step::kDone) return;
     const std::string name = plan_.Current().name;
     // Only a verified launcher ever stands where start-up looks for one.
@@ -129,9 +135,15 @@ void DownloadManager::StopUpdate(const std::string& message) {
     InstallCollected();
 }
 
+// At most one refresh per interval; the bytes that came last before a pause (a server that stalls)
+// are shown once the interval has passed, so the bar never stands behind what arrived.
 void DownloadManager::OnProgress(bool fileComplete) {
     const DWORD now = ::GetTickCount();
-    if (!fileComplete && now - lastRefresh_ < kRefreshInterval) return;
+    if (!fileComplete && now - lastRefresh_ < kRefreshInterval) {
+        ::SetTimer(window_.get(), kRefreshTimer, kRefreshInterval, nullptr);
+        return;
+    }
+    ::KillTimer(window_.get(), kRefreshTimer);
     lastRefresh_ = now;
     owner_->ShowUpdateProgress(Progress());
 }

@@ -32,7 +32,8 @@ lifetime ends.
 Besides the files:
   /relative-redirect/X   302 with "Location: /X"
   /absolute-redirect/X   302 with "Location: http://ADDR:PORT/X"
-(the query, if any, is kept).
+(the query, if any, is kept), and
+  /slow/X                X at 256 KiB/s, as over a slow line.
 
 Exit status: 0 clean exit, 1 nginx could not start or ended by itself (its error log is printed),
 2 wrong arguments.
@@ -184,6 +185,10 @@ http {
         }
         location /absolute-redirect/ {
             rewrite ^/absolute-redirect(/.*)\$ http://$host:$port\$1 redirect;
+        }
+        location /slow/ {
+            limit_rate 256k;
+            rewrite ^/slow(/.*)\$ \$1 break;
         }
     }
 }

@@ -25,7 +25,8 @@ protected:
     StartupTest() { folder_.CopyBuilt("Quarnel.exe", "Quarnel.exe"); }
 
     TracedRun RunLauncher(const std::string& commandLine = "") {
-        TracedRun run = RunTraced(folder_.Path("Quarnel.exe"), commandLine, folder_.path());
+        TracedRun run = RunTraced(folder_.Path("Quarnel.exe"), commandLine, folder_.path(),
+                                  20000, "GameLogin");
         EXPECT_TRUE(run.started);
         EXPECT_FALSE(run.timedOut);
         EXPECT_EQ(run.exitCode, 0u);

@@ -127,11 +127,13 @@ bool WaitUntil(int milliseconds, const std::function<bool()>& condition) {
     }
 }
 
-UniqueKernelHandle StartProgram(const std::string& program, const std::string& folder) {
+UniqueKernelHandle StartProgram(const std::string& program, const std::string& folder,
+                                const std::string& arguments) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+    std::string commandLine = "\"" + program + "\" " + arguments;
+    if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                           folder.c_str(), &startup, &process)) {
         return {};
     }

@@ -50,9 +50,10 @@ private:
 // Polls `condition` every 20 ms for at most `milliseconds`; true as soon as it holds.
 bool WaitUntil(int milliseconds, const std::function<bool()>& condition);
 
-// Starts `program` (its path) in `folder` without waiting; the handle of the process, or an empty
-// one when it could not start.
-UniqueKernelHandle StartProgram(const std::string& program, const std::string& folder);
+// Starts `program` (its path) in `folder` with `arguments` after its name, without waiting; the
+// handle of the process, or an empty one when it could not start.
+UniqueKernelHandle StartProgram(const std::string& program, const std::string& folder,
+                                const std::string& arguments = "");
 
 // Whether the process has ended within `milliseconds`, and with which exit code.
 bool EndsWithin(const UniqueKernelHandle& process, int milliseconds,

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace gatevane::testing {
 namespace {
 
@@ -17,6 +19,20 @@ std::string ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info
     return text;
 }
 
+// Sends the close command to a visible window of `windowClass` that belongs to `processId`; true
+// when there was one.
+bool CloseWindowOf(DWORD processId, const char* windowClass) {
+    for (HWND window = ::FindWindowExA(nullptr, nullptr, windowClass, nullptr); window;
+         window = ::FindWindowExA(nullptr, window, windowClass, nullptr)) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner != processId || !::IsWindowVisible(window)) continue;
+        ::PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool TracedRun::Said(const std::string& part) const {
@@ -27,7 +43,7 @@ bool TracedRun::Said(const std::string& part) const {
 }
 
 TracedRun RunTraced(const std::string& program, const std::string& commandLine,
-                    const std::string& folder, int timeoutMilliseconds) {
+                    const std::string& folder, int timeoutMilliseconds, const char* closeClass) {
     TracedRun run;
     std::string line = "\"" + program + "\"" + (commandLine.empty() ? "" : " " + commandLine);
     STARTUPINFOA startup{};
@@ -42,13 +58,18 @@ TracedRun RunTraced(const std::string& program, const std::string& commandLine,
 
     const DWORD deadline = ::GetTickCount() + static_cast<DWORD>(timeoutMilliseconds);
     for (;;) {
-        DEBUG_EVENT event{};
-        DWORD left = deadline - ::GetTickCount();
-        if (static_cast<long>(left) <= 0 || !::WaitForDebugEvent(&event, left)) {
+        const long left = static_cast<long>(deadline - ::GetTickCount());
+        if (left <= 0) {
             run.timedOut = true;
             ::TerminateProcess(process.hProcess, 1);
             ::DebugActiveProcessStop(process.dwProcessId);
             break;
+        }
+        DEBUG_EVENT event{};
+        const DWORD slice = closeClass ? std::min(left, 100L) : left;
+        if (!::WaitForDebugEvent(&event, slice)) {
+            if (closeClass && CloseWindowOf(process.dwProcessId, closeClass)) closeClass = nullptr;
+            continue;
         }
         DWORD continueStatus = DBG_CONTINUE;
         switch (event.dwDebugEventCode) {

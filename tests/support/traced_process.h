@@ -16,8 +16,11 @@ struct TracedRun {
     bool Said(const std::string& part) const;
 };
 
-// `commandLine` is passed as the program receives it after its name (may be empty).
+// `commandLine` is passed as the program receives it after its name (may be empty). A program
+// that opens a window of class `closeClass` (if given) is asked to close it, as a person would
+// with the window's close command, once it shows.
 TracedRun RunTraced(const std::string& program, const std::string& commandLine,
-                    const std::string& folder, int timeoutMilliseconds = 20000);
+                    const std::string& folder, int timeoutMilliseconds = 20000,
+                    const char* closeClass = nullptr);
 
 }  // namespace gatevane::testing

@@ -34,7 +34,15 @@ bool WritePng(HBITMAP bitmap, const std::string& path) {
 
 bool SaveWindowPicture(HWND window, const std::string& pngPath, std::string& error) {
     RECT rc;
-    if (!::GetWindowRect(window, &rc) || ::IsRectEmpty(&rc)) {
+    if (!::GetWindowRect(window, &rc)) {
+        error = "the window has no area";
+        return false;
+    }
+    return SaveScreenPicture(rc, pngPath, error);
+}
+
+bool SaveScreenPicture(const RECT& rc, const std::string& pngPath, std::string& error) {
+    if (::IsRectEmpty(&rc)) {
         error = "the window has no area";
         return false;
     }

@@ -1,0 +1,119 @@
+// Drives a window of another process through its accessibility interface, step by step, for the
+// demo: it waits for states, types, clicks and takes screen pictures as a person watching would.
+//
+// usage: WindowDriver STEP...   (steps run in order; the first that fails ends with status 1)
+//   --window CLASS         the window the next steps act on (waits for it to show)
+//   --gone CLASS           waits until no window of CLASS shows
+//   --wait NAME=TEXT       waits until the control reads TEXT (its label, or its value)
+//   --set NAME=TEXT        replaces an edit box's text
+//   --click NAME           the control's default action
+//   --item N               clicks element N (from 0) of the open drop-down box
+//   --print NAME           prints "NAME: label | value"
+//   --shot FILE.png        the window on the screen, with its open drop-down box
+//   --pause MS
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "tests/support/ui_automation.h"
+#include "tools/skin_preview/window_capture_win.h"
+
+namespace {
+
+using gatevane::testing::UiControl;
+using gatevane::testing::UiWindow;
+
+constexpr DWORD kWait = 20000;
+constexpr char kDropBoxClass[] = "GatevaneComboDrop";
+
+bool Split(const std::string& text, std::string& name, std::string& value) {
+    const std::size_t equals = text.find('=');
+    if (equals == std::string::npos) return false;
+    name = text.substr(0, equals);
+    value = text.substr(equals + 1);
+    return true;
+}
+
+bool NoWindowOf(const char* windowClass) {
+    const DWORD deadline = ::GetTickCount() + kWait;
+    while (UiWindow::Find(windowClass, 0)) {
+        if (static_cast<long>(deadline - ::GetTickCount()) <= 0) return false;
+        ::Sleep(50);
+    }
+    return true;
+}
+
+RECT WithDropBox(HWND window) {
+    RECT area;
+    ::GetWindowRect(window, &area);
+    if (std::optional<UiWindow> drop = UiWindow::Find(kDropBoxClass, 0)) {
+        RECT box;
+        ::GetWindowRect(drop->handle(), &box);
+        ::UnionRect(&area, &area, &box);
+    }
+    return area;
+}
+
+bool ClickDropItem(int index) {
+    std::optional<UiWindow> drop = UiWindow::Find(kDropBoxClass, kWait);
+    if (!drop) return false;
+    int seen = 0;
+    for (const UiControl& control : drop->Controls()) {
+        if (control.role == ROLE_SYSTEM_LISTITEM && seen++ == index) {
+            return drop->Click(control.controlName.empty() ? control.name : control.controlName);
+        }
+    }
+    return false;
+}
+
+// One step; false (with a message on stderr) when it cannot be done.
+bool RunStep(const std::string& step, const std::string& argument, std::optional<UiWindow>& window) {
+    std::string name;
+    std::string value;
+    if (step == "--window") {
+        window = UiWindow::Find(argument.c_str(), kWait);
+        return window.has_value();
+    }
+    if (step == "--gone") return NoWindowOf(argument.c_str());
+    if (step == "--pause") {
+        ::Sleep(static_cast<DWORD>(std::atoi(argument.c_str())));
+        return true;
+    }
+    if (step == "--item") return ClickDropItem(std::atoi(argument.c_str()));
+    if (!window) return false;
+    if (step == "--wait" && Split(argument, name, value)) {
+        return window->WaitFor(
+            name, [&](const UiControl& c) { return c.name == value || c.value == value; }, kWait);
+    }
+    if (step == "--set" && Split(argument, name, value)) return window->SetText(name, value);
+    if (step == "--click") return window->Click(argument);
+    if (step == "--print") {
+        std::printf("  %s: %s | %s\n", argument.c_str(), window->Name(argument).c_str(),
+                    window->Text(argument).c_str());
+        return true;
+    }
+    if (step == "--shot") {
+        std::string error;
+        if (SaveScreenPicture(WithDropBox(window->handle()), argument, error)) return true;
+        std::fprintf(stderr, "WindowDriver: %s\n", error.c_str());
+        return false;
+    }
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::optional<UiWindow> window;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (!RunStep(argv[i], argv[i + 1], window)) {
+            std::fprintf(stderr, "WindowDriver: %s %s failed\n", argv[i], argv[i + 1]);
+            return 1;
+        }
+    }
+    return argc % 2 == 1 ? 0 : 2;
+}
