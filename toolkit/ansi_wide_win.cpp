@@ -2,13 +2,25 @@
 
 namespace ui {
 
-std::wstring WidenAnsi(std::string_view text) {
+namespace {
+
+std::wstring Widen(std::string_view text, UINT codePage, DWORD flags) {
     if (text.empty()) return {};
     int length = static_cast<int>(text.size());
-    int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    int size = ::MultiByteToWideChar(codePage, flags, text.data(), length, nullptr, 0);
     std::wstring wide(size > 0 ? size : 0, L'\0');
-    if (size > 0) ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), size);
+    if (size > 0) ::MultiByteToWideChar(codePage, flags, text.data(), length, wide.data(), size);
     return wide;
+}
+
+}  // namespace
+
+std::wstring WidenAnsi(std::string_view text) {
+    return Widen(text, CP_ACP, 0);
+}
+
+std::wstring WidenUtf8(std::string_view text) {
+    return Widen(text, CP_UTF8, MB_ERR_INVALID_CHARS);
 }
 
 std::string NarrowToAnsi(std::wstring_view text) {

@@ -10,6 +10,8 @@
 namespace ui {
 
 std::wstring WidenAnsi(std::string_view text);
+// Strict UTF-8: the empty text for bytes that are not UTF-8.
+std::wstring WidenUtf8(std::string_view text);
 std::string NarrowToAnsi(std::wstring_view text);
 
 }  // namespace ui

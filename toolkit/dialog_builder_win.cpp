@@ -4,11 +4,15 @@
 #include <wrl/client.h>
 #include <xmllite.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "base/unique_handle_win.h"
 #include "toolkit/ansi_wide_win.h"
 #include "toolkit/container_win.h"
 #include "toolkit/control_factory_win.h"
@@ -31,18 +35,71 @@ HRESULT CreateReader(ComPtr<IXmlReader>& reader) {
     return create(__uuidof(IXmlReader), reinterpret_cast<void**>(reader.GetAddressOf()), nullptr);
 }
 
-// Skin text given in code is in the ANSI code page; the reader gets it as UTF-16 with a mark.
-ComPtr<IStream> OpenSkin(const char* xml) {
-    ComPtr<IStream> stream;
-    if (xml[0] == '<') {
-        std::wstring wide = L'\xFEFF' + ui::WidenAnsi(xml);
-        stream.Attach(::SHCreateMemStream(reinterpret_cast<const BYTE*>(wide.data()),
-                                          static_cast<UINT>(wide.size() * sizeof(wchar_t))));
-    } else {
-        std::string path = CPaintManagerUI::GetResourcePath().str() + xml;
-        ::SHCreateStreamOnFileA(path.c_str(), STGM_READ | STGM_SHARE_DENY_WRITE, &stream);
+// The reader always gets plain ASCII: every other character as a character reference. Skin text
+// given in code is in the ANSI code page, skin files in UTF-8; the platform's reader has been seen
+// to garble a UTF-8 character that straddles its read buffer ("QQ登录" read as "QQ登" and three
+// stray characters) and to refuse large UTF-16 input, so no multi-byte text ever reaches it.
+ComPtr<IStream> AsciiStream(const std::wstring& text) {
+    std::string ascii;
+    ascii.reserve(text.size() + text.size() / 4);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        unsigned long c = text[i];
+        if (c < 0x80) {
+            ascii += static_cast<char>(c);
+            continue;
+        }
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        }
+        char reference[16];
+        std::snprintf(reference, sizeof reference, "&#x%lX;", c);
+        ascii += reference;
     }
+    ComPtr<IStream> stream;
+    stream.Attach(::SHCreateMemStream(reinterpret_cast<const BYTE*>(ascii.data()),
+                                      static_cast<UINT>(ascii.size())));
     return stream;
+}
+
+// The file's bytes, or nothing when it cannot be read or is beyond any skin's size.
+std::optional<std::string> ReadSkinFile(const std::string& path) {
+    constexpr DWORD kMaxSkinFile = 4 * 1024 * 1024;
+    gatevane::UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                  nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxSkinFile) {
+        return std::nullopt;
+    }
+    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() &&
+        !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
+        return std::nullopt;
+    }
+    bytes.resize(read);
+    return bytes;
+}
+
+// UTF-8 (with or without its mark) when the bytes are UTF-8, else the ANSI code page; the XML
+// declaration goes, since the text no longer has the encoding it names.
+std::wstring DecodeSkinFile(std::string_view bytes) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    std::wstring text = ui::WidenUtf8(bytes);
+    if (text.empty() && !bytes.empty()) text = ui::WidenAnsi(bytes);
+    if (text.compare(0, 5, L"<?xml") == 0) {
+        const std::size_t end = text.find(L"?>");
+        text.erase(0, end == std::wstring::npos ? text.size() : end + 2);
+        text.erase(0, std::min(text.size(), text.find_first_not_of(L" \t\r\n")));
+    }
+    return text;
+}
+
+ComPtr<IStream> OpenSkin(const char* xml) {
+    if (xml[0] == '<') return AsciiStream(ui::WidenAnsi(xml));
+    std::optional<std::string> bytes =
+        ReadSkinFile(CPaintManagerUI::GetResourcePath().str() + xml);
+    return bytes ? AsciiStream(DecodeSkinFile(*bytes)) : nullptr;
 }
 
 Attributes ReadAttributes(IXmlReader* reader) {

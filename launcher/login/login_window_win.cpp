@@ -100,6 +100,7 @@ void LoginWindow::InitWindow() {
 LRESULT LoginWindow::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
     if (inputContext_) ::ImmReleaseContext(window_, inputContext_);
     inputContext_ = nullptr;
+    theLoginWebHandler.Attach(nullptr);
     return WindowImplBase::OnDestroy(message, wParam, lParam, handled);
 }
 

@@ -9,6 +9,7 @@
 //                                Downloading --a file fails--> Stalled (until the next start)
 //   Started with /StartLogin:1: Ready at once, no check and no line probes.
 
+#include <windows.h>
 #include <imm.h>
 
 #include <memory>

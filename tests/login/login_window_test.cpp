@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "base/winsock_win.h"
 #include "launcher/update/md5.h"
 #include "launcher/update/scramble.h"
 #include "launcher/update/update_list.h"
@@ -111,7 +113,9 @@ protected:
 
     // The lobby's command line, unscrambled ("" when the lobby was not started with a logon).
     std::string LobbyLogon() const {
-        if (!folder_.Exists("Quarnel.run.cmdline")) return "<not started>";
+        if (!WaitUntil(5000, [&] { return folder_.Exists("Quarnel.run.cmdline"); })) {
+            return "<not started>";
+        }
         const std::string record = folder_.Read("Quarnel.run.cmdline");
         const std::string line = record.substr(15, record.find(']') - 15);  // "command line: ["
         if (line.empty()) return "";
@@ -154,13 +158,14 @@ TEST_F(LoginWindowTest, LogonWaitsForTheUpdateCheckWhateverItsEnd) {
     ASSERT_TRUE(LauncherEnds());
 
     // A server that takes the request and never answers: checking, with logon disabled.
-    SOCKET silent = ::socket(AF_INET, SOCK_STREAM, 0);
+    WinsockStartup winsock;
+    UniqueSocket silent(::socket(AF_INET, SOCK_STREAM, 0));
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = ::htons(8062);
     address.sin_addr.s_addr = ::inet_addr("127.0.0.62");
-    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ::listen(silent, 4);
+    ASSERT_EQ(::bind(silent.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::listen(silent.get(), 4);
     window = Start();
     EXPECT_TRUE(ShowsUpdateState(window, "正在检查更新..."));
     ::Sleep(500);
@@ -168,7 +173,6 @@ TEST_F(LoginWindowTest, LogonWaitsForTheUpdateCheckWhateverItsEnd) {
         EXPECT_FALSE(window.IsEnabled(button)) << button;
     }
     EXPECT_TRUE(window.IsEnabled("SavePassword"));
-    ::closesocket(silent);
 }
 
 // Three files, the second stalls half way; then a release fetched to its end starts the lobby
@@ -216,7 +220,7 @@ TEST_F(LoginWindowTest, TheFirstReachableLineIsTakenAndAClickReplacesIt) {
     UiWindow window = Start("/StartLogin:1");
     ::Sleep(1500);
     EXPECT_EQ(lines.Count("accept"), 0);
-    EXPECT_EQ(window.Name("UpdateState"), "");
+    EXPECT_FALSE(Contains(window.Name("UpdateState"), "更新"));
     EXPECT_TRUE(window.IsEnabled("Logon"));
     window.Click("CloseWindow");
     ASSERT_TRUE(LauncherEnds());

@@ -9,9 +9,12 @@
 //   --click NAME           the control's default action
 //   --item N               clicks element N (from 0) of the open drop-down box
 //   --print NAME           prints "NAME: label | value"
+//   --list -               prints every control: name in the skin, label, value
 //   --shot FILE.png        the window on the screen, with its open drop-down box
 //   --pause MS
 #include <windows.h>
+#include <objbase.h>
+#include <oleacc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -93,6 +96,13 @@ bool RunStep(const std::string& step, const std::string& argument, std::optional
     if (step == "--print") {
         std::printf("  %s: %s | %s\n", argument.c_str(), window->Name(argument).c_str(),
                     window->Text(argument).c_str());
+        return true;
+    }
+    if (step == "--list") {
+        for (const UiControl& control : window->Controls()) {
+            std::printf("  %-16s %-24s %s\n", control.controlName.c_str(), control.name.c_str(),
+                        control.value.c_str());
+        }
         return true;
     }
     if (step == "--shot") {
