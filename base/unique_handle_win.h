@@ -54,6 +54,12 @@ struct ModuleTraits {
     static void Close(Type module) { ::FreeLibrary(module); }
 };
 
+struct RegistryKeyTraits {
+    using Type = HKEY;
+    static Type Empty() { return nullptr; }
+    static void Close(Type key) { ::RegCloseKey(key); }
+};
+
 struct WindowTraits {
     using Type = HWND;
     static Type Empty() { return nullptr; }
@@ -80,6 +86,8 @@ using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 // LoadLibrary.
 using UniqueModule = UniqueHandle<ModuleTraits>;
+// RegOpenKeyEx and RegCreateKeyEx.
+using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
 // CreateWindowEx.
 using UniqueWindow = UniqueHandle<WindowTraits>;
 using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
