@@ -90,7 +90,10 @@ void CComboDropWindow::Detach() {
     RequestClose();
 }
 
+// The elements' notifications are their list's; the box's own first paint is nobody's business
+// (passed on, it would tell the list's window that it had just been shown).
 void CComboDropWindow::Notify(TNotifyUI& msg) {
+    if (msg.sType == DUI_MSGTYPE_WINDOWINIT) return;
     if (combo_ && combo_->GetManager()) {
         combo_->GetManager()->SendNotify(msg.pSender, msg.sType, msg.wParam, msg.lParam);
     }

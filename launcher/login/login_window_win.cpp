@@ -204,7 +204,7 @@ void LoginWindow::OnLineReachable(int index) {
 void LoginWindow::Notify(TNotifyUI& msg) {
     const CDuiString name = msg.pSender ? msg.pSender->GetName() : CDuiString();
     if (msg.sType == DUI_MSGTYPE_WINDOWINIT) {
-        OnFirstShow();
+        if (msg.pSender == paintManager_.GetRoot()) OnFirstShow();
     } else if (msg.sType == DUI_MSGTYPE_CLICK) {
         OnClick(name);
     } else if (msg.sType == DUI_MSGTYPE_ITEMSELECT && name == "Account") {

@@ -193,6 +193,11 @@ bool UiWindow::Click(const std::string& controlName) const {
     });
 }
 
+bool UiWindow::ClickChild(long childId) const {
+    ComPtr<IAccessible> accessible = AccessibleOf(window_);
+    return accessible && accessible->accDoDefaultAction(ChildId(childId)) == S_OK;
+}
+
 bool UiWindow::SetText(const std::string& controlName, const std::string& text) const {
     OwnedBstr wide(text);
     if (!wide.get()) return false;

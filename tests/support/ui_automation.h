@@ -38,6 +38,8 @@ public:
     // Asks for the control's default action (click, select or focus); the window runs it later,
     // from its message queue. False if the control is missing or refuses.
     bool Click(const std::string& controlName) const;
+    // The same for a child without a name in the skin (an element of a list), by its child id.
+    bool ClickChild(long childId) const;
     // Replaces an edit box's text.
     bool SetText(const std::string& controlName, const std::string& text) const;
     // Asks for the keyboard focus; it moves later, from the window's message queue.

@@ -7,6 +7,8 @@
 //   --wait NAME=TEXT       waits until the control reads TEXT (its label, or its value)
 //   --set NAME=TEXT        replaces an edit box's text
 //   --click NAME           the control's default action
+//   --front -              makes the window the active one, as a click on it would
+//   --press NAME           a mouse click near the control's right edge (a drop-down's arrow)
 //   --item N               clicks element N (from 0) of the open drop-down box
 //   --print NAME           prints "NAME: label | value"
 //   --list -               prints every control: name in the skin, label, value
@@ -60,6 +62,19 @@ RECT WithDropBox(HWND window) {
     return area;
 }
 
+// A real click: the pointer moves there and the button goes down and up, as the mouse would do.
+bool PressNearRightEdge(const UiWindow& window, const std::string& name) {
+    std::optional<UiControl> control = window.Control(name);
+    if (!control) return false;
+    ::SetCursorPos(control->screen.right - 12, (control->screen.top + control->screen.bottom) / 2);
+    ::Sleep(100);
+    INPUT clicks[2] = {};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    return ::SendInput(2, clicks, sizeof(INPUT)) == 2;
+}
+
 bool ClickDropItem(int index) {
     std::optional<UiWindow> drop = UiWindow::Find(kDropBoxClass, kWait);
     if (!drop) return false;
@@ -93,6 +108,8 @@ bool RunStep(const std::string& step, const std::string& argument, std::optional
     }
     if (step == "--set" && Split(argument, name, value)) return window->SetText(name, value);
     if (step == "--click") return window->Click(argument);
+    if (step == "--press") return PressNearRightEdge(*window, argument);
+    if (step == "--front") return ::SetForegroundWindow(window->handle()) != FALSE;
     if (step == "--print") {
         std::printf("  %s: %s | %s\n", argument.c_str(), window->Name(argument).c_str(),
                     window->Text(argument).c_str());
