@@ -25,6 +25,17 @@ check "63 characters round trip" "$longest" "$("$tool" --decode "$("$tool" "$lon
 "$tool" "" >/dev/null 2>&1; check "empty refused" 1 $?
 "$tool" --decode 0123 >/dev/null 2>&1; check "short entry refused" 1 $?
 "$tool" --decode "zz${entry:2}" >/dev/null 2>&1; check "non-hex entry refused" 1 $?
+# A lobby command line is longer than any address: only --decode-logon reads it.
+logon="/Type:1 /ServerID:7 /Account:$(printf 'a%.0s' $(seq 40)) /PassWord:secret /RemPassword:1"
+scrambled=$(python3 -c '
+import sys
+text = sys.argv[1].encode()
+keys = [len(text), 17, 200, 3, 99]
+units = -(-len(text) // 5) * 5
+print("".join("%02x%02x" % (keys[i % 5], keys[i % 5] ^ (text[i] if i < len(text) else 0))
+              for i in range(units)))' "$logon")
+check "a lobby command line decodes" "$logon" "$("$tool" --decode-logon "$scrambled")"
+"$tool" --decode "$scrambled" >/dev/null 2>&1; check "but is no server address" 1 $?
 "$tool" >/dev/null 2>&1; check "no argument is a usage error" 2 $?
 "$tool" --frobnicate x >/dev/null 2>&1; check "unknown option is a usage error" 2 $?
 "$tool" --help | grep -q "usage: scramble"; check "--help prints usage" 0 $?

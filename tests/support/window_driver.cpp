@@ -4,12 +4,12 @@
 // usage: WindowDriver STEP...   (steps run in order; the first that fails ends with status 1)
 //   --window CLASS         the window the next steps act on (waits for it to show)
 //   --gone CLASS           waits until no window of CLASS shows
-//   --wait NAME=TEXT       waits until the control reads TEXT (its label, or its value)
+//   --wait NAME=TEXT       waits until the control's label or value holds TEXT
 //   --set NAME=TEXT        replaces an edit box's text
 //   --click NAME           the control's default action
 //   --front -              makes the window the active one, as a click on it would
 //   --press NAME           a mouse click near the control's right edge (a drop-down's arrow)
-//   --item N               clicks element N (from 0) of the open drop-down box
+//   --item N               picks element N (from 0) of the window's drop-down list
 //   --print NAME           prints "NAME: label | value"
 //   --list -               prints every control: name in the skin, label, value
 //   --shot FILE.png        the window on the screen, with its open drop-down box
@@ -75,13 +75,11 @@ bool PressNearRightEdge(const UiWindow& window, const std::string& name) {
     return ::SendInput(2, clicks, sizeof(INPUT)) == 2;
 }
 
-bool ClickDropItem(int index) {
-    std::optional<UiWindow> drop = UiWindow::Find(kDropBoxClass, kWait);
-    if (!drop) return false;
+bool PickListElement(const UiWindow& window, int index) {
     int seen = 0;
-    for (const UiControl& control : drop->Controls()) {
+    for (const UiControl& control : window.Controls()) {
         if (control.role == ROLE_SYSTEM_LISTITEM && seen++ == index) {
-            return drop->Click(control.controlName.empty() ? control.name : control.controlName);
+            return window.ClickChild(control.childId);
         }
     }
     return false;
@@ -100,11 +98,16 @@ bool RunStep(const std::string& step, const std::string& argument, std::optional
         ::Sleep(static_cast<DWORD>(std::atoi(argument.c_str())));
         return true;
     }
-    if (step == "--item") return ClickDropItem(std::atoi(argument.c_str()));
     if (!window) return false;
+    if (step == "--item") return PickListElement(*window, std::atoi(argument.c_str()));
     if (step == "--wait" && Split(argument, name, value)) {
         return window->WaitFor(
-            name, [&](const UiControl& c) { return c.name == value || c.value == value; }, kWait);
+            name,
+            [&](const UiControl& c) {
+                return c.name.find(value) != std::string::npos ||
+                       c.value.find(value) != std::string::npos;
+            },
+            kWait);
     }
     if (step == "--set" && Split(argument, name, value)) return window->SetText(name, value);
     if (step == "--click") return window->Click(argument);

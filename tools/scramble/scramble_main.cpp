@@ -1,5 +1,6 @@
 // scramble: the operator's tool for the server entries of ServerInfo.ini ("logon0" .. "logon8").
-// It prints the scrambled form of a server address, or the address an entry holds.
+// It prints the scrambled form of a server address, or the address an entry holds; and, for support,
+// the logon a lobby command line carries.
 
 #include <cstdio>
 #include <cstring>
@@ -19,6 +20,7 @@ enum ExitCode { kDone = 0, kRefused = 1, kUsage = 2 };
 const char kUsageText[] =
     "usage: scramble ADDRESS          print the ServerInfo.ini entry for a server address\n"
     "       scramble --decode ENTRY   print the server address a scrambled entry holds\n"
+    "       scramble --decode-logon TEXT  print the logon a lobby command line carries\n"
     "       scramble --help\n"
     "\n"
     "ADDRESS is a host name or dotted address of 1 to 63 characters (letters, digits, '.', '-',\n"
@@ -55,8 +57,9 @@ int Scramble(std::string_view address) {
     return kDone;
 }
 
-int Decode(std::string_view entry) {
-    char address[kMaxAddressLength + 1];
+// `limit`: the longest plain text taken (a server address, or a lobby command line).
+int Decode(std::string_view entry, std::size_t limit) {
+    char address[gatevane::kMaxScrambledTextLength + 1];
     std::uint16_t length = gatevane::UnscrambleText(entry, address, sizeof address);
     if (length == 0) {
         std::fprintf(stderr,
@@ -65,7 +68,7 @@ int Decode(std::string_view entry) {
                      static_cast<int>(entry.size()), entry.data());
         return kRefused;
     }
-    if (length > kMaxAddressLength) {
+    if (length > limit) {
         std::fprintf(stderr,
                      "scramble: the entry holds %u characters; the launcher takes server addresses "
                      "of at most %zu\n",
@@ -84,7 +87,10 @@ int main(int argc, char** argv) {
         std::fputs(kUsageText, stdout);
         return kDone;
     }
-    if (argc == 3 && std::strcmp(argv[1], "--decode") == 0) return Decode(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--decode") == 0) return Decode(argv[2], kMaxAddressLength);
+    if (argc == 3 && std::strcmp(argv[1], "--decode-logon") == 0) {
+        return Decode(argv[2], gatevane::kMaxScrambledTextLength);
+    }
     if (argc == 2 && argv[1][0] != '-') return Scramble(argv[1]);
     std::fputs(kUsageText, stderr);
     return kUsage;
