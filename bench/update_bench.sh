@@ -58,41 +58,9 @@ if [ ! -f "$big" ] || [ "$(stat -c %s "$big")" -ne $((256 * mib)) ]; then
     head -c $((256 * mib)) /dev/urandom >"$big"
 fi
 
-# 2,000 files, 1 GiB in all: one of 64 MiB (the 64 MiB update serves it too), the others spread
-# log-uniformly from a few hundred bytes to a few MiB over 20 folders.
-set_dir=$work/update-set
-set_list=$work/update-set.md5
-set_complete() {
-    [ -f "$set_list" ] && [ "$(wc -l <"$set_list")" -eq 2000 ] || return 1
-    local count_and_bytes
-    count_and_bytes=$(find "$set_dir" -type f -printf '%s\n' |
-        awk '{ n++; s += $1 } END { print n, s }')
-    [ "$count_and_bytes" = "2000 $((1024 * mib))" ]
-}
-if ! set_complete; then
-    echo "making the 1 GiB file set (once)"
-    rm -rf "$set_dir" "$set_list"
-    mkdir -p "$set_dir"
-    awk -v n=1999 -v total=$((960 * mib)) -v mib=$mib 'BEGIN {
-        srand(20240615)
-        lo = log(256); hi = log(8 * mib)
-        for (i = 0; i < n; i++) { s[i] = exp(lo + rand() * (hi - lo)); sum += s[i] }
-        left = total
-        for (i = 0; i < n; i++) {
-            size = i == n - 1 ? left : int(s[i] * total / sum)
-            left -= size
-            printf "%d Res/Part%02d/file%04d.dat\n", size, i % 20, i
-        }
-        printf "%d GameRes.pak\n", 64 * mib
-    }' >"$work/update-set.sizes"
-    while read -r size name; do
-        [[ $name != */* ]] || mkdir -p "$set_dir/${name%/*}"
-        head -c "$size" /dev/urandom >"$set_dir/$name"
-    done <"$work/update-set.sizes"
-    (cd "$set_dir" && cut -d' ' -f2 "$work/update-set.sizes" | xargs md5sum) >"$set_list.tmp"
-    mv "$set_list.tmp" "$set_list"
-    rm -f "$work/update-set.sizes"
-fi
+# The 1 GiB program folder of 2,000 files (bench/file_set.sh).
+source bench/file_set.sh
+make_file_set "$work"
 
 # What nginx serves: big.bin and big0..3.bin are the 256 MiB file, mid.bin is the 64 MiB one.
 www=$work/update-www

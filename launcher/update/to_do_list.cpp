@@ -1,7 +1,10 @@
 #include "launcher/update/to_do_list.h"
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <unordered_map>
+#include <vector>
 
 #include "launcher/common/ansi_text.h"
 #include "launcher/update/entry_names.h"
@@ -67,12 +70,25 @@ bool IsLowerChecksum(std::string_view text) {
 }  // namespace
 
 ToDoList StaleEntries(const UpdateList& list,
-                      const std::function<std::string(const std::string& name)>& localChecksum) {
-    ToDoList toDo{list.address, {}};
-    for (const UpdateListEntry& entry : list.entries) {
-        if (localChecksum(entry.name) != entry.checksum) {
-            toDo.entries.push_back({entry.name, entry.checksum});
+                      const std::function<std::string(const std::string& name)>& localChecksum,
+                      unsigned workers) {
+    const std::size_t count = list.entries.size();
+    std::vector<char> stale(count, 0);
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i; (i = next.fetch_add(1)) < count;) {
+            const UpdateListEntry& entry = list.entries[i];
+            stale[i] = localChecksum(entry.name) != entry.checksum;
         }
+    };
+    std::vector<std::thread> helpers;
+    for (unsigned i = 1; i < workers && i < count; ++i) helpers.emplace_back(work);
+    work();
+    for (std::thread& helper : helpers) helper.join();
+
+    ToDoList toDo{list.address, {}};
+    for (std::size_t i = 0; i < count; ++i) {
+        if (stale[i]) toDo.entries.push_back({list.entries[i].name, list.entries[i].checksum});
     }
     return toDo;
 }

@@ -34,9 +34,12 @@ struct ToDoList {
 
 // The to-do list of an update list: its entries, in list order, whose file in the program folder
 // differs. `localChecksum(name)` gives the checksum of the program folder's file of an entry, or
-// the empty text when it cannot be read, which matches no MD5 of the list.
+// the empty text when it cannot be read, which matches no MD5 of the list. It is asked once per
+// entry, on up to `workers` threads at once (this one among them), so it must be safe to call
+// concurrently when `workers` is above 1.
 ToDoList StaleEntries(const UpdateList& list,
-                      const std::function<std::string(const std::string& name)>& localChecksum);
+                      const std::function<std::string(const std::string& name)>& localChecksum,
+                      unsigned workers = 1);
 
 // The file's text for `list`, lines ending in "\r\n".
 std::string FormatToDoFile(const ToDoList& list);

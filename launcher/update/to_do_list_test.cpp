@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <mutex>
+#include <set>
 
 namespace gatevane {
 namespace {
@@ -44,19 +46,32 @@ TEST(ToDoList, EntriesThatCouldNotBeWrittenSafelyOrVerifiedAreLeftOut) {
     EXPECT_TRUE(ParseToDoFile("[UPDATEFILELIST]\r\nUPDATEFILECOUNT=-3\r\n").entries.empty());
 }
 
-TEST(ToDoList, OnlyEntriesWhoseFileDiffersAreToDoInListOrder) {
+TEST(ToDoList, OnlyEntriesWhoseFileDiffersAreToDoInListOrderOnAnyNumberOfThreads) {
     const std::string kOther(32, 'e');
-    const UpdateList list{"http://h/f/",
-                          {{"same", kSum}, {"differs", kSum}, {"missing", kSum}, {"also", kOther}}};
-    const ToDoList toDo = StaleEntries(list, [&](const std::string& name) -> std::string {
-        if (name == "missing") return "";
-        return name == "differs" ? kOther : kSum;
-    });
-    EXPECT_EQ(toDo.address, "http://h/f/");
-    ASSERT_EQ(toDo.entries.size(), 3u);
-    EXPECT_EQ(toDo.entries[0].name, "differs");
-    EXPECT_EQ(toDo.entries[1].name, "missing");
-    EXPECT_EQ(toDo.entries[2].checksum, kOther);
+    UpdateList list{"http://h/f/", {{"same", kSum}, {"differs", kSum}, {"missing", kSum}}};
+    for (int i = 0; i < 500; ++i) list.entries.push_back({"f" + std::to_string(i), kSum});
+    list.entries.push_back({"also", kOther});
+    for (unsigned workers : {1u, 4u}) {
+        std::mutex asked;
+        std::multiset<std::string> names;
+        const ToDoList toDo = StaleEntries(
+            list,
+            [&](const std::string& name) -> std::string {
+                std::lock_guard<std::mutex> lock(asked);
+                names.insert(name);
+                if (name == "missing") return "";
+                return name == "differs" || name == "f250" ? kOther : kSum;
+            },
+            workers);
+        EXPECT_EQ(toDo.address, "http://h/f/");
+        ASSERT_EQ(toDo.entries.size(), 4u) << workers;
+        EXPECT_EQ(toDo.entries[0].name, "differs");
+        EXPECT_EQ(toDo.entries[1].name, "missing");
+        EXPECT_EQ(toDo.entries[2].name, "f250");
+        EXPECT_EQ(toDo.entries[3].checksum, kOther);
+        EXPECT_EQ(names.size(), list.entries.size()) << "each file is read once";
+        EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), names.size());
+    }
 }
 
 TEST(ToDoList, TheLargestListIsWrittenAndReadInLinearTime) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <thread>
 #include <utility>
 
 #include "base/unique_handle_win.h"
@@ -18,6 +19,8 @@ namespace gatevane {
 namespace {
 
 constexpr char kToDoFile[] = "\\LobbyUpdate.log";
+// Files checksummed at once: beyond a few, the disk is the limit, not the processors.
+constexpr unsigned kMaxWorkers = 4;
 constexpr char kToDoDraft[] = "\\LobbyUpdate.log.new";
 
 // Writes the whole to-do file at once, through a draft moved over the old file, so a crash never
@@ -170,9 +173,12 @@ bool UpdateListLoader::CompareWithProgramFolder() {
         return false;
     }
     // A folder that is up to date leaves the to-do file as it is.
-    const ToDoList toDo = StaleEntries(*result.list, [this](const std::string& name) {
-        return FileMd5Hex(FolderPath("/" + name).c_str());
-    });
+    // Checksumming the whole folder is the check's long part: it runs on every processor.
+    const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxWorkers);
+    const ToDoList toDo = StaleEntries(
+        *result.list,
+        [this](const std::string& name) { return FileMd5Hex(FolderPath("/" + name).c_str()); },
+        workers);
     if (toDo.entries.empty()) return false;
     if (!WriteToDoFile(FolderPath(kToDoFile), FolderPath(kToDoDraft), FormatToDoFile(toDo))) {
         // Without its to-do list the update cannot run: better none this time.
