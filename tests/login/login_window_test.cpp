@@ -247,6 +247,14 @@ TEST_F(LoginWindowTest, TheFirstReachableLineIsTakenAndAClickReplacesIt) {
 TEST_F(LoginWindowTest, ATypedLogonReachesTheLobbyOrTellsWhyNot) {
     UiWindow window = Start("/StartLogin:1");
     window.SetText("LogonAccount", "player");
+    window.SetText("PassWord", "secret");
+    window.Focus("PassWord");
+    window.PressKey(VK_RETURN);  // neither key logs on or closes
+    window.PressKey(VK_ESCAPE);
+    EXPECT_FALSE(LauncherEnds(500));
+    EXPECT_FALSE(folder_.Exists("Quarnel.run.cmdline"));
+
+    window.SetText("PassWord", "");
     window.Click("Logon");
     std::optional<UiWindow> box = UiWindow::Find("UIMessageBox", 5000);
     ASSERT_TRUE(box);
@@ -274,6 +282,89 @@ TEST_F(LoginWindowTest, ATypedLogonReachesTheLobbyOrTellsWhyNot) {
                                 " /PassWord:" + std::string(32, 'p') + " /RemPassword:1");
 }
 
+// Opens the hall's web addresses as the browser would: the test prefix sends "http" to a recorder
+// (the lobby host stand-in under another name, which writes down its command line) for the life
+// of the object.
+class LinkRecorder {
+public:
+    explicit LinkRecorder(const TestFolder& folder) : folder_(folder) {
+        folder.CopyBuilt("Quarnel.run", "LinkRecorder.exe");
+        char old[1024] = {};
+        DWORD size = sizeof old;
+        if (::RegGetValueA(HKEY_LOCAL_MACHINE, kCommandKey, nullptr, RRF_RT_REG_SZ, nullptr, old,
+                           &size) == ERROR_SUCCESS) {
+            previous_ = old;
+        }
+        Set("\"" + folder.Path("LinkRecorder.exe") + "\" \"%1\"");
+    }
+    ~LinkRecorder() { Set(previous_); }
+
+    // The addresses opened so far, in order.
+    std::vector<std::string> Opened() const {
+        std::vector<std::string> addresses;
+        if (!folder_.Exists("LinkRecorder.exe.cmdline")) return addresses;
+        const std::string record = folder_.Read("LinkRecorder.exe.cmdline");
+        for (std::size_t at = 0; (at = record.find("arguments: [", at)) != std::string::npos;) {
+            at += 12;
+            std::string argument = record.substr(at, record.find(']', at) - at);
+            if (argument.size() >= 2 && argument.front() == '"') argument = argument.substr(1, argument.size() - 2);
+            addresses.push_back(argument);
+        }
+        return addresses;
+    }
+
+private:
+    static constexpr char kCommandKey[] = "Software\\Classes\\http\\shell\\open\\command";
+    void Set(const std::string& command) {
+        ::RegSetKeyValueA(HKEY_LOCAL_MACHINE, kCommandKey, nullptr, REG_SZ, command.c_str(),
+                          static_cast<DWORD>(command.size() + 1));
+    }
+    const TestFolder& folder_;
+    std::string previous_;
+};
+
+// The web links open the hall's sites in the browser; the QQ and WeChat pages open inside the
+// window, once each, and the close button goes back before it closes.
+TEST_F(LoginWindowTest, LinksAndLogonPagesGoToTheHallsSites) {
+    LinkRecorder browser(folder_);
+    UiWindow window = Start("/StartLogin:1");
+    const std::string site = std::string("http://") + kNobody;
+    const std::vector<std::pair<const char*, std::string>> links = {
+        {"GetPassword", site + "/Account/FindPassword"},
+        {"WebIndex", site},
+        {"RegisterTop", site},
+        {"Pay", site},
+        {"QQOnline", site + "/index/help.htm"}};
+    for (std::size_t i = 0; i < links.size(); ++i) {
+        window.Click(links[i].first);
+        ASSERT_TRUE(WaitUntil(10000, [&] { return browser.Opened().size() == i + 1; }))
+            << links[i].first;
+        EXPECT_EQ(browser.Opened()[i], links[i].second) << links[i].first;
+    }
+
+    auto page = [&](const char* value) {
+        return window.WaitFor("LogonRegister", [&](const UiControl& c) { return c.value == value; },
+                              5000);
+    };
+    window.Click("QQLogon");
+    ASSERT_TRUE(page("1"));
+    EXPECT_EQ(window.Text("LogonWeb"),
+              site + "/connect.php?mod=login&op=init&referer=forum.php&statfrom=login_simple");
+    window.Click("QQLogon");
+    window.Click("CloseWindow");
+    ASSERT_TRUE(page("0"));
+    window.Click("WXLogon");
+    ASSERT_TRUE(page("2"));
+    EXPECT_EQ(window.Text("WXLogonWeb"), site + "/WeiXin/Login");
+    EXPECT_EQ(window.Text("web"), site + "/ad/gamelogin");
+    window.Click("CloseWindow");
+    ASSERT_TRUE(page("0"));
+    EXPECT_FALSE(LauncherEnds(300));
+    window.Click("CloseWindow");
+    EXPECT_TRUE(LauncherEnds());
+    EXPECT_FALSE(folder_.Exists("Quarnel.run.cmdline"));
+}
+
 void WriteUser(const char* id, const char* account, const std::string& password, DWORD face,
                DWORD gameId) {
     const std::string path = std::string(kUsersKey) + "\\" + id;
@@ -285,15 +376,23 @@ void WriteUser(const char* id, const char* account, const std::string& password,
     ::RegSetKeyValueA(HKEY_CURRENT_USER, path.c_str(), "GameID", REG_DWORD, &gameId, sizeof gameId);
 }
 
-// A real click: the pointer goes there, the button goes down and up.
+void SendButton(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    ::SendInput(1, &input, sizeof input);
+}
+
+void ReleaseButton() {
+    SendButton(MOUSEEVENTF_LEFTUP);
+}
+
+// A real click: the pointer goes there, the button goes down (and up, unless `release` is false).
 void ClickAt(int x, int y, bool release = true) {
     ::SetCursorPos(x, y);
     ::Sleep(150);
-    INPUT clicks[2] = {};
-    clicks[0].type = clicks[1].type = INPUT_MOUSE;
-    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    ::SendInput(release ? 2 : 1, clicks, sizeof(INPUT));
+    SendButton(MOUSEEVENTF_LEFTDOWN);
+    if (release) ReleaseButton();
 }
 
 // The entries of the account list, named by what they show; while the list is open their places
@@ -360,7 +459,7 @@ TEST_F(LoginWindowTest, RememberedAccountsFillTheFormAndCanBeDeleted) {
         ::RegCloseKey(key);
         return false;
     })) << "the press deletes the entry, before the release";
-    ClickAt(0, 0);  // the release, away from everything
+    ReleaseButton();
     EXPECT_TRUE(showsAccount("alice")) << "the last user is picked again";
     EXPECT_EQ(ListItems(window).size(), 2u);
 
