@@ -9,9 +9,11 @@
 #include <string>
 
 #include "base/unique_handle_win.h"
+#include "launcher/login/lobby_hand_off_win.h"
 #include "launcher/login/message_box_window_win.h"
 #include "launcher/startup/apply_skin_background_win.h"
 #include "launcher/startup/launcher_settings_win.h"
+#include "launcher/startup/lobby_command_line.h"
 #include "tests/support/native_server.h"
 #include "tests/support/ui_automation.h"
 #include "toolkit/control_win.h"
@@ -234,6 +236,30 @@ TEST_F(MessageBoxTest, ApplySkinBackgroundSetsPictureOrColourOnTheControl) {
     EXPECT_EQ(control.GetBkColor(), 0xFF102030u);
 
     ApplySkinBackground(nullptr);  // a skin without the control
+}
+
+}  // namespace
+}  // namespace gatevane
+
+namespace gatevane {
+namespace {
+
+// A logon the lobby's command line cannot carry (a very long OpenID) is refused in the window's
+// box; nothing is started and the launcher's loop goes on.
+TEST_F(MessageBoxTest, ALogonTooLongForTheLobbyIsRefusedWithAMessage) {
+    const std::string record = testing::BuildFolder() + "\\Quarnel.run.cmdline";
+    ::DeleteFileA(record.c_str());
+    OwnerWindow owner;
+    WhileShown driver([](UiWindow& box) {
+        EXPECT_EQ(box.Text("content"), "登录信息过长,无法启动游戏大厅,请换用其他方式登录!");
+        box.Click("button1");
+    });
+    HandOffLogon(owner, QqLogonCommandLine(0, std::string(240, 'q')));
+    EXPECT_TRUE(driver.ran());
+    MSG quit;
+    EXPECT_FALSE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+    testing::PumpMessagesUntil(500, [] { return false; });
+    EXPECT_EQ(::GetFileAttributesA(record.c_str()), INVALID_FILE_ATTRIBUTES) << "no lobby";
 }
 
 }  // namespace
