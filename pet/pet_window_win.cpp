@@ -1,5 +1,7 @@
 #include "pet/pet_window_win.h"
 
+#include <windowsx.h>
+
 #include <string>
 
 #include "pet/click_rule.h"
@@ -35,6 +37,13 @@ ScreenPoint CursorPosition() {
     POINT point{};
     ::GetCursorPos(&point);
     return {point.x, point.y};
+}
+
+// Where the cursor was when the message being handled arrived: a press's own place, however late
+// the pet gets to handle it (a busy machine must not turn a drag into a click).
+ScreenPoint MessagePosition() {
+    const DWORD at = ::GetMessagePos();
+    return {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
 }
 
 FlashHost* HostOf(HWND window) {
@@ -95,7 +104,7 @@ void WatchTick() {
 // then the button-up is handed to the window itself, which decides whether it was a click.
 void OnLeftButtonDown(HWND window) {
     ::ReleaseCapture();
-    State().clickStart = CursorPosition();
+    State().clickStart = MessagePosition();
     ::SendMessageA(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
     ::SendMessageA(window, WM_LBUTTONUP, 0, 0);
 }

@@ -98,8 +98,7 @@ void LoginWindow::InitWindow() {
 }
 
 LRESULT LoginWindow::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
-    if (inputContext_) ::ImmReleaseContext(window_, inputContext_);
-    inputContext_ = nullptr;
+    inputMethod_.Release();
     theLoginWebHandler.Attach(nullptr);
     return WindowImplBase::OnDestroy(message, wParam, lParam, handled);
 }
@@ -217,7 +216,7 @@ void LoginWindow::Notify(TNotifyUI& msg) {
 void LoginWindow::OnFirstShow() {
     ::SetActiveWindow(window_);
     ::BringWindowToTop(window_);
-    if (!inputContext_) inputContext_ = ::ImmGetContext(window_);
+    inputMethod_.Take(window_);
     ::SetForegroundWindow(window_);
     LoadAccounts();
 }
@@ -266,13 +265,8 @@ void LoginWindow::CloseOrGoBack() {
 
 // No input method composes while the password has the focus.
 void LoginWindow::OnFocusChanged(const CDuiString& name) {
-    const bool password = name == "PassWord";
-    ::ImmAssociateContext(window_, password ? nullptr : inputContext_);
-    if (auto* edit = Find<CEditUI>(name.str().c_str())) {
-        if (HWND native = edit->GetNativeWindow()) {
-            ::ImmAssociateContext(native, password ? nullptr : inputContext_);
-        }
-    }
+    auto* edit = Find<CEditUI>(name.str().c_str());
+    inputMethod_.Allow(name != "PassWord", edit ? edit->GetNativeWindow() : nullptr);
 }
 
 void LoginWindow::ShowWebLogonPage(int page, const char* control, const std::string& url) {

@@ -9,15 +9,13 @@
 //                                Downloading --a file fails--> Stalled (until the next start)
 //   Started with /StartLogin:1: Ready at once, no check and no line probes.
 
-#include <windows.h>
-#include <imm.h>
-
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "launcher/login/account_store_win.h"
 #include "launcher/login/accounts_item_win.h"
+#include "launcher/login/input_method_win.h"
 #include "launcher/login/line_probe_win.h"
 #include "launcher/login/login_external_win.h"
 #include "launcher/update/download_manager_win.h"
@@ -84,7 +82,7 @@ private:
     std::vector<AccountRecord> accounts_;
     std::unique_ptr<DownloadManager> downloadManager_;
     std::unique_ptr<UpdateListLoader> updateListLoader_;
-    HIMC inputContext_ = nullptr;
+    InputMethodSwitch inputMethod_;
     LoginExternal external_{*this};
 };
 
