@@ -77,11 +77,6 @@ Log ControlNames(const std::vector<UiControl>& controls) {
     return names;
 }
 
-std::string Rect(const RECT& rc) {
-    return std::to_string(rc.left) + "," + std::to_string(rc.top) + "," + std::to_string(rc.right) +
-           "," + std::to_string(rc.bottom);
-}
-
 class AccessibilityTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -343,19 +338,6 @@ TEST_F(AccessibilityTest, ObjectOutlivingItsWindowAnswersErrors) {
     LONG left, top, width, height;
     EXPECT_TRUE(FAILED(accessible_->accLocation(&left, &top, &width, &height, Child(1))));
     EXPECT_TRUE(UiWindow(gone).Controls().empty());
-}
-
-// The automation client waits for a control or a window only as long as it is told.
-TEST_F(AccessibilityTest, WaitForAndFindDispatchUntilTrueOrTheirTimeIsUp) {
-    auto checked = [](const UiControl& control) { return control.state & STATE_SYSTEM_CHECKED; };
-    ASSERT_TRUE(ui().Click("LineB"));
-    EXPECT_TRUE(ui().WaitFor("LineB", checked, 2000)) << "the click runs while it waits";
-    DWORD start = ::GetTickCount();
-    EXPECT_FALSE(ui().WaitFor("LineA", checked, 300));
-    EXPECT_FALSE(UiWindow::Find("GatevaneNoSuchWindow", 300));
-    EXPECT_GE(::GetTickCount() - start, 600u);
-    ::ShowWindow(hwnd(), SW_HIDE);
-    EXPECT_FALSE(UiWindow::Find("GatevaneSkinTest", 100)) << "only a visible window is found";
 }
 
 TEST_F(AccessibilityTest, ComboElementsAreChosenByTheirDefaultActionAndLocatedWhereDrawn) {
