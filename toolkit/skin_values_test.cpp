@@ -23,22 +23,42 @@ namespace {
 // too big for an int: a width of "3000000000" wrapping to a negative size would fold a control
 // inside out.
 TEST(SkinNumbers, ListsStopAtTheFirstFaultAndSaturate) {
-    const std::pair<const char*, Box> boxes[] = {
-        {"1,2,3,4", {1, 2, 3, 4}}, {" 1 , 2 ,3,  4 ", {1, 2, 3, 4}}, {"-5,-6,+7,8", {-5, -6, 7, 8}},
-        {"4", {4, 0, 0, 0}}, {"4,5", {4, 5, 0, 0}}, {"", {}}, {"1,2,3,4,5,6", {1, 2, 3, 4}},
-        {"1,2,x,4", {1, 2, 0, 0}}, {"1;2;3;4", {1, 0, 0, 0}}, {"1,,3,4", {1, 0, 0, 0}},
-        {"abc", {}}, {"-,2,3,4", {}}, {"1 2 3 4", {1, 0, 0, 0}},
-        {"0,0,4294967296,10", {0, 0, INT_MAX, 10}}};
+    const std::pair<const char*, Box> boxes[] = {{"1,2,3,4", {1, 2, 3, 4}},
+                                                 {" 1 , 2 ,3,  4 ", {1, 2, 3, 4}},
+                                                 {"-5,-6,+7,8", {-5, -6, 7, 8}},
+                                                 {"4", {4, 0, 0, 0}},
+                                                 {"4,5", {4, 5, 0, 0}},
+                                                 {"", {}},
+                                                 {"1,2,3,4,5,6", {1, 2, 3, 4}},
+                                                 {"1,2,x,4", {1, 2, 0, 0}},
+                                                 {"1;2;3;4", {1, 0, 0, 0}},
+                                                 {"1,,3,4", {1, 0, 0, 0}},
+                                                 {"abc", {}},
+                                                 {"-,2,3,4", {}},
+                                                 {"1 2 3 4", {1, 0, 0, 0}},
+                                                 {"0,0,4294967296,10", {0, 0, INT_MAX, 10}}};
     for (const auto& [text, box] : boxes) EXPECT_EQ(ParseBox(text), box) << text;
     const std::pair<const char*, Extent> extents[] = {
-        {"400,300", {400, 300}}, {" 6 , 6 ", {6, 6}}, {"400", {400, 0}},
-        {"400,300,200", {400, 300}}, {"w,h", {}}, {"", {}}, {"5000000000,1", {INT_MAX, 1}}};
+        {"400,300", {400, 300}},       {" 6 , 6 ", {6, 6}}, {"400", {400, 0}},
+        {"400,300,200", {400, 300}},   {"w,h", {}},         {"", {}},
+        {"5000000000,1", {INT_MAX, 1}}};
     for (const auto& [text, extent] : extents) EXPECT_EQ(ParseExtent(text), extent) << text;
-    const std::pair<const char*, int> ints[] = {
-        {"42", 42}, {"  42  ", 42}, {"-7", -7}, {"+7", 7}, {"12px", 12}, {"0", 0}, {"", 0},
-        {"px12", 0}, {"-", 0}, {"--5", 0}, {"2147483647", INT_MAX}, {"2147483648", INT_MAX},
-        {"3000000000", INT_MAX}, {"99999999999999999999", INT_MAX}, {"-2147483648", INT_MIN},
-        {"-99999999999", INT_MIN}};
+    const std::pair<const char*, int> ints[] = {{"42", 42},
+                                                {"  42  ", 42},
+                                                {"-7", -7},
+                                                {"+7", 7},
+                                                {"12px", 12},
+                                                {"0", 0},
+                                                {"", 0},
+                                                {"px12", 0},
+                                                {"-", 0},
+                                                {"--5", 0},
+                                                {"2147483647", INT_MAX},
+                                                {"2147483648", INT_MAX},
+                                                {"3000000000", INT_MAX},
+                                                {"99999999999999999999", INT_MAX},
+                                                {"-2147483648", INT_MIN},
+                                                {"-99999999999", INT_MIN}};
     for (const auto& [text, value] : ints) EXPECT_EQ(ParseInt(text), value) << text;
 }
 
@@ -54,9 +74,9 @@ TEST(SkinBooleans, TrueInAnyCaseOrOneIsTrueEverythingElseFalse) {
 
 TEST(SkinColors, LongFormKeepsAlphaShortFormIsOpaque) {
     const std::pair<const char*, std::uint32_t> colors[] = {
-        {"#FF112233", 0xFF112233u}, {"#80112233", 0x80112233u}, {"#00000000", 0x00000000u},
-        {"#112233", 0xFF112233u},   {"#000000", 0xFF000000u},   {"#ffaa00cc", 0xFFAA00CCu},
-        {"#AbCdEf", 0xFFABCDEFu},   {"0x80112233", 0x80112233u}, {"0X112233", 0xFF112233u},
+        {"#FF112233", 0xFF112233u},     {"#80112233", 0x80112233u},  {"#00000000", 0x00000000u},
+        {"#112233", 0xFF112233u},       {"#000000", 0xFF000000u},    {"#ffaa00cc", 0xFFAA00CCu},
+        {"#AbCdEf", 0xFFABCDEFu},       {"0x80112233", 0x80112233u}, {"0X112233", 0xFF112233u},
         {"  #FF333333  ", 0xFF333333u}, {"#FFFFFFFF", 0xFFFFFFFFu}};
     for (const auto& [text, color] : colors) EXPECT_EQ(ParseColor(text), color) << text;
 }

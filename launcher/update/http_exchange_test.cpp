@@ -127,13 +127,22 @@ TEST(ResponseHeader, HeaderMustEndWithinItsBuffer) {
 // The status is the number after the first space, digits up to the first other character; zero
 // when there is none there or it is absurd.
 TEST(ResponseHeader, StatusIsTheNumberAfterTheFirstSpace) {
-    const std::pair<std::string, int> cases[] = {
-        {"HTTP/1.1 206 Partial Content\r\n\r\n", 206}, {"HTTP/1.1 404 Not Found\r\n", 404},
-        {"HTTP/1.0 302\r\nLocation: /a\r\n\r\n", 302}, {"HTTP/1.1 200", 200},
-        {"HTTP/1.1 0200 OK", 200}, {"HTTP/1.1 20x OK", 20}, {"HTTP/1.1 999 Odd", 999},
-        {"HTTP/1.1  200 OK", 0}, {"HTTP/1.1\r\n\r\n", 0}, {"", 0}, {"HTTP/1.1 OK 200", 0},
-        {"HTTP/1.1 -200 OK", 0}, {"HTTP/1.1\r\n\r\nX 200", 0}, {"HTTP/1.1 99999999999 x", 0},
-        {"HTTP/1.1 1000 x", 0}, {"HTTP/1.1 " + std::string(5000, '9'), 0}};
+    const std::pair<std::string, int> cases[] = {{"HTTP/1.1 206 Partial Content\r\n\r\n", 206},
+                                                 {"HTTP/1.1 404 Not Found\r\n", 404},
+                                                 {"HTTP/1.0 302\r\nLocation: /a\r\n\r\n", 302},
+                                                 {"HTTP/1.1 200", 200},
+                                                 {"HTTP/1.1 0200 OK", 200},
+                                                 {"HTTP/1.1 20x OK", 20},
+                                                 {"HTTP/1.1 999 Odd", 999},
+                                                 {"HTTP/1.1  200 OK", 0},
+                                                 {"HTTP/1.1\r\n\r\n", 0},
+                                                 {"", 0},
+                                                 {"HTTP/1.1 OK 200", 0},
+                                                 {"HTTP/1.1 -200 OK", 0},
+                                                 {"HTTP/1.1\r\n\r\nX 200", 0},
+                                                 {"HTTP/1.1 99999999999 x", 0},
+                                                 {"HTTP/1.1 1000 x", 0},
+                                                 {"HTTP/1.1 " + std::string(5000, '9'), 0}};
     for (const auto& [header, status] : cases) EXPECT_EQ(StatusCode(header), status) << header;
 }
 
@@ -142,13 +151,16 @@ TEST(ResponseHeader, StatusIsTheNumberAfterTheFirstSpace) {
 TEST(ResponseHeader, ContentLengthComesFromItsLastFieldInAnyCaseAndSpacing) {
     const std::string ok = "HTTP/1.1 200 OK\r\n";
     const std::pair<std::string, std::optional<std::uint32_t>> lengths[] = {
-        {kOkHeader, 5120u}, {ok + "content-length: 5\r\n\r\n", 5u},
-        {ok + "CONTENT-LENGTH:5\r\n\r\n", 5u}, {ok + "Content-Length: \t 5\r\n\r\n", 5u},
+        {kOkHeader, 5120u},
+        {ok + "content-length: 5\r\n\r\n", 5u},
+        {ok + "CONTENT-LENGTH:5\r\n\r\n", 5u},
+        {ok + "Content-Length: \t 5\r\n\r\n", 5u},
         {ok + "Content-Length : 5\r\n\r\n", std::nullopt},
         {ok + "Content-LengthX5\r\n\r\n", std::nullopt},
         {ok + "X-Content-Length: 5\r\n\r\n", std::nullopt},
         {ok + "X: a\nContent-Length: 5\r\n\r\n", std::nullopt},  // a bare "\n" starts no line
-        {ok + "\r\n", std::nullopt}, {ok + "\r\nContent-Length: 5\r\n", std::nullopt},  // body
+        {ok + "\r\n", std::nullopt},
+        {ok + "\r\nContent-Length: 5\r\n", std::nullopt},  // body
         {ok + "Content-Length: 7", 7u},  // the last line of a header without its blank line
         {ok + "Content-Length: 5\r\nContent-Length: 9\r\n\r\n", 9u},
         {ok + "Content-Length: 9\r\nContent-Length: 0\r\n\r\n", 0u},
@@ -156,10 +168,10 @@ TEST(ResponseHeader, ContentLengthComesFromItsLastFieldInAnyCaseAndSpacing) {
         {ok + "Content-Length: 0012 \t\r\n\r\n", 12u}};
     for (const auto& [header, length] : lengths) EXPECT_EQ(ContentLength(header), length) << header;
     EXPECT_EQ(ReadContentLength(ok + "\r\n").kind, ContentLengthField::kAbsent);
-    for (const char* value : {"x", "4294967296", "99999999999999999999999", "-1", "+5", "12abc",
-                              "1 2", "", "0x10"}) {
-        const ContentLengthField field = ReadContentLength(
-            ok + "Content-Length: 9\r\nContent-Length: " + value + "\r\n\r\n");
+    for (const char* value :
+         {"x", "4294967296", "99999999999999999999999", "-1", "+5", "12abc", "1 2", "", "0x10"}) {
+        const ContentLengthField field =
+            ReadContentLength(ok + "Content-Length: 9\r\nContent-Length: " + value + "\r\n\r\n");
         EXPECT_EQ(field.kind, ContentLengthField::kMalformed) << value;
         EXPECT_EQ(field.value, 0u) << value;
     }
@@ -254,10 +266,9 @@ TEST(DecideResponse, BodiesAndFailuresByStatus) {
         {kOkHeader, 0, kBody, 200, false, true, 5120, false, ""},
         // A resumed request answered with the whole file starts the file again.
         {kOkHeader, 4096, kBody, 200, false, true, 5120, false, ""},
-        {"HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n", 0, kBody, 200, false, false, 0, false,
-         ""},
-        {"HTTP/1.1 200 OK\r\nContent-Length: 99999999999\r\n\r\n", 0, kFail, 200, false, false,
-         0, false, "200 with a malformed Content-Length"},
+        {"HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n", 0, kBody, 200, false, false, 0, false, ""},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 99999999999\r\n\r\n", 0, kFail, 200, false, false, 0,
+         false, "200 with a malformed Content-Length"},
         {PartialHeader("bytes 4096-9999/10000", "5904"), 4096, kBody, 206, true, true, 5904, false,
          ""},
         // Without Content-Length the range gives the length.
@@ -317,9 +328,8 @@ TEST(DecideResponse, PartialContentThatDoesNotFitTheResumeRestartsFromZero) {
 TEST(DecideResponse, RedirectsStayOnTheConnectionOnlyWhenItsBodyCanBeReadOff) {
     for (int status : {301, 302, 303}) {
         const std::string head = "HTTP/1.1 " + std::to_string(status) + " Moved\r\n";
-        ResponseAction action =
-            DecideResponse(head + "Content-Length: 2000\r\nLocation: /u/v2/list.txt\r\n\r\n", 0,
-                           0, kOrigin);
+        ResponseAction action = DecideResponse(
+            head + "Content-Length: 2000\r\nLocation: /u/v2/list.txt\r\n\r\n", 0, 0, kOrigin);
         EXPECT_EQ(action.kind, ResponseAction::kRedirectSameConnection) << status;
         EXPECT_EQ(action.status, status);
         EXPECT_EQ(action.target, "/u/v2/list.txt");
@@ -342,7 +352,8 @@ TEST(DecideResponse, RedirectsStayOnTheConnectionOnlyWhenItsBodyCanBeReadOff) {
     for (const char* header :
          {"HTTP/1.1 302 Found\r\nLocation: /b\r\n\r\n",
           "HTTP/1.1 302 Found\r\nConnection: close\r\nContent-Length: 0\r\nLocation: /b\r\n\r\n",
-          "HTTP/1.1 302 Found\r\nconnection: Keep-Alive, Close\r\nContent-Length: 0\r\nLocation: /b\r\n\r\n",
+          "HTTP/1.1 302 Found\r\nconnection: Keep-Alive, Close\r\nContent-Length: 0\r\nLocation: "
+          "/b\r\n\r\n",
           "HTTP/1.0 302 Found\r\nContent-Length: 0\r\nLocation: /b\r\n\r\n",
           "HTTP/1.1 302 Found\r\nTransfer-Encoding: chunked\r\nLocation: /b\r\n\r\n"}) {
         const ResponseAction action = DecideResponse(header, 0, 0, kOrigin);
@@ -363,7 +374,8 @@ TEST(DecideResponse, RedirectsStayOnTheConnectionOnlyWhenItsBodyCanBeReadOff) {
 }
 
 TEST(DecideResponse, TenRedirectsInARowAreTheLimit) {
-    const std::string header = "HTTP/1.1 302 Found\r\nContent-Length: 0\r\nLocation: /again\r\n\r\n";
+    const std::string header =
+        "HTTP/1.1 302 Found\r\nContent-Length: 0\r\nLocation: /again\r\n\r\n";
     EXPECT_EQ(DecideResponse(header, 0, kMaxRedirects - 1, kOrigin).kind,
               ResponseAction::kRedirectSameConnection);
     const ResponseAction action = DecideResponse(header, 0, kMaxRedirects, kOrigin);
@@ -372,7 +384,6 @@ TEST(DecideResponse, TenRedirectsInARowAreTheLimit) {
     EXPECT_EQ(DecideResponse(header, 0, 1000, kOrigin).kind, ResponseAction::kFail);
     EXPECT_EQ(kMaxRedirects, 10);
 }
-
 
 }  // namespace
 }  // namespace gatevane

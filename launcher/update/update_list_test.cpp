@@ -116,7 +116,8 @@ TEST(ReadUpdateTable, ReadsEachPartWhereTheSizeBeforeItSays) {
         {trailing, {"http://a/", {{"kept", kSumA}}}},
         // An empty list needs no plain address: no file is fetched from it.
         {Header(10, 0, "http:/"), {"http:/", {}}},
-        {Table(Header(14, 2, "http://a/"), {Record(60, kSumA, "a/x.dat"), Record(60, kSumB, "b/x.dat")}),
+        {Table(Header(14, 2, "http://a/"),
+               {Record(60, kSumA, "a/x.dat"), Record(60, kSumB, "b/x.dat")}),
          {"http://a/", {{"a/x.dat", kSumA}, {"b/x.dat", kSumB}}}},
     };
     for (const auto& [table, expected] : cases) {
@@ -179,9 +180,9 @@ TEST(ReadUpdateTable, RefusesWithItsReason) {
          "'quarnel.dll' names a file listed before it"},
     };
     for (const char* address : {"", "x", "ftp://h/f/", "http://h/x\\..\\..\\Windows"}) {
-        cases.push_back({Table(Header(kMaxListHeaderSize, 1, address), {Record(40, kSumA, "a")}),
-                         std::string("the base address '") + address +
-                             "' is not a plain http address"});
+        cases.push_back(
+            {Table(Header(kMaxListHeaderSize, 1, address), {Record(40, kSumA, "a")}),
+             std::string("the base address '") + address + "' is not a plain http address"});
     }
     EXPECT_EQ(ReadUpdateTable(nullptr, 0).reason,
               "update list: 0 bytes are too short for the header");
@@ -236,7 +237,8 @@ TEST(UpdateListBuilder, RefusesWhatTheLauncherCouldNotReadAsGiven) {
     refused({std::string("http://a\0b/", 11), {}});
     refused({"http://a/", {{std::string(kRecordNameField, 'n'), kSumA}}});
     refused({"x", {{"ok", kSumA}}});
-    for (const char* name : {"", "../x", "a//b", "C:x", "\\\\server\\share\\x", "/abs", "NUL", "OK"}) {
+    for (const char* name :
+         {"", "../x", "a//b", "C:x", "\\\\server\\share\\x", "/abs", "NUL", "OK"}) {
         refused({"http://a/", {{"ok", kSumA}, {name, kSumA}}});
     }
     for (const std::string& checksum :

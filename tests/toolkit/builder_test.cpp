@@ -62,7 +62,6 @@ public:
     }
 };
 
-
 // Paints the window, then checks where each control lies: "name=left,top,right,bottom".
 void ExpectPlaces(ShownSkin& window, std::initializer_list<std::string> places) {
     PaintNow(window);
@@ -78,7 +77,6 @@ const auto Chosen = [](CControlUI* control) {
     auto* option = static_cast<COptionUI*>(control->GetInterface("Option"));
     return option && option->IsSelected();
 };
-
 
 // A skin built without a window, as a preview tool builds one; the manager owns the tree.
 class BuiltSkin {
@@ -175,7 +173,8 @@ TEST(BuilderSkin, TheSkinGivesTheWindowItsFontsClassDefaultsAndTree) {
     EXPECT_EQ(Lineage(window.Get("plain")),
               "ButtonUI:plain < VerticalLayoutUI:column < HorizontalLayoutUI:row < "
               "VerticalLayoutUI:root");
-    EXPECT_EQ(Lineage(window.Get("label")), "LabelUI:label < ContainerUI:box < VerticalLayoutUI:root");
+    EXPECT_EQ(Lineage(window.Get("label")),
+              "LabelUI:label < ContainerUI:box < VerticalLayoutUI:root");
 }
 
 TEST(BuilderSkin, WhatTheSkinDoesNotGiveHasItsDefault) {
@@ -208,7 +207,6 @@ public:
     }
     Log asked;
 };
-
 
 TEST(BuilderErrors, MalformedOrMissingSkinsGiveNullAndSayWhy) {
     CDialogBuilder builder;
