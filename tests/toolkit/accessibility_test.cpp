@@ -340,6 +340,19 @@ TEST_F(AccessibilityTest, ObjectOutlivingItsWindowAnswersErrors) {
     EXPECT_TRUE(UiWindow(gone).Controls().empty());
 }
 
+// The automation client waits for a control or a window only as long as it is told.
+TEST_F(AccessibilityTest, WaitForAndFindDispatchUntilTrueOrTheirTimeIsUp) {
+    auto checked = [](const UiControl& control) { return control.state & STATE_SYSTEM_CHECKED; };
+    ASSERT_TRUE(ui().Click("LineB"));
+    EXPECT_TRUE(ui().WaitFor("LineB", checked, 2000)) << "the click runs while it waits";
+    DWORD start = ::GetTickCount();
+    EXPECT_FALSE(ui().WaitFor("LineA", checked, 300));
+    EXPECT_FALSE(UiWindow::Find("GatevaneNoSuchWindow", 300));
+    EXPECT_GE(::GetTickCount() - start, 600u);
+    ::ShowWindow(hwnd(), SW_HIDE);
+    EXPECT_FALSE(UiWindow::Find("GatevaneSkinTest", 100)) << "only a visible window is found";
+}
+
 TEST_F(AccessibilityTest, ComboElementsAreChosenByTheirDefaultActionAndLocatedWhereDrawn) {
     std::vector<UiControl> controls = ui().Controls();
     ASSERT_EQ(kTreeOrder.size(), controls.size());
