@@ -14,26 +14,16 @@
 #include <string>
 
 #include "pet/pet_window_win.h"
+#include "tests/support/native_server.h"
 #include "tests/support/test_folder.h"
 
 namespace ostrelpet {
 namespace {
 
+using gatevane::testing::PumpMessagesUntil;
+
 constexpr char kClassKey[] = "Software\\Classes\\CLSID\\{D27CDB6E-AE6D-11CF-96B8-444553540000}";
 constexpr char kOwnerTitle[] = "FlashHostTestOwner";
-
-bool PumpUntil(int milliseconds, const std::function<bool()>& condition) {
-    const DWORD end = ::GetTickCount() + static_cast<DWORD>(milliseconds);
-    for (;;) {
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message != WM_QUIT) ::DispatchMessageA(&message);
-        }
-        if (condition()) return true;
-        if (static_cast<LONG>(::GetTickCount() - end) >= 0) return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
 
 class FlashHostTest : public ::testing::Test {
 protected:
@@ -89,7 +79,7 @@ protected:
     std::unique_ptr<FlashHost> host_;
 };
 
-TEST_F(FlashHostTest, FramesCarryPremultipliedAlphaForEitherPlayerVersion) {
+TEST_F(FlashHostTest, FramesCarryPremultipliedAlphaToWhereTheWindowIsForEitherPlayerVersion) {
     for (DWORD version : {10u, 8u}) {
         SCOPED_TRACE(version);
         SetPlayer(version, "");
@@ -97,7 +87,8 @@ TEST_F(FlashHostTest, FramesCarryPremultipliedAlphaForEitherPlayerVersion) {
         EXPECT_EQ(host_->twoPassAlpha(), version == 8);
         EXPECT_EQ(host_->flashVersion() >> 16, static_cast<long>(version));
         EXPECT_FALSE(::IsWindowVisible(owner_));
-        ASSERT_TRUE(PumpUntil(3000, [&] { return host_->frame() && AlphaAt(82, 95) == 255; }));
+        ASSERT_TRUE(
+            PumpMessagesUntil(3000, [&] { return host_->frame() && AlphaAt(82, 95) == 255; }));
 
         const FrameBuffer& frame = host_->frame();
         ASSERT_EQ(frame.width(), 165);
@@ -116,26 +107,21 @@ TEST_F(FlashHostTest, FramesCarryPremultipliedAlphaForEitherPlayerVersion) {
         // The creature's shadow covers 35 %: 89 of 255, both ways of finding alpha.
         EXPECT_NEAR(AlphaAt(82, 150), 89, 2);
         EXPECT_EQ(host_->lastAlphaPassTicks() > 0, version == 8);
+
+        // The frame goes to the window's own place: a moved pet stays where it was put.
+        RECT before{};
+        ::GetWindowRect(host_->window(), &before);
+        ::SetWindowPos(host_->window(), nullptr, before.left - 50, before.top + 30, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        PumpMessagesUntil(400, [] { return false; });  // several frames
+        RECT after{};
+        ::GetWindowRect(host_->window(), &after);
+        EXPECT_EQ(after.left, before.left - 50);
+        EXPECT_EQ(after.top, before.top + 30);
+        EXPECT_EQ(AlphaAt(82, 95), 255);
         host_.reset();
         EXPECT_FALSE(PlayerAlive()) << "the host let the player go";
     }
-}
-
-// The frame goes to the window's own place: a moved pet stays where it was put.
-TEST_F(FlashHostTest, AMovedWindowIsDrawnWhereItNowIs) {
-    SetPlayer(8, "");
-    ASSERT_TRUE(Create());
-    ASSERT_TRUE(PumpUntil(3000, [&] { return static_cast<bool>(host_->frame()); }));
-    RECT before{};
-    ::GetWindowRect(host_->window(), &before);
-    ::SetWindowPos(host_->window(), nullptr, before.left - 50, before.top + 30, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    PumpUntil(400, [] { return false; });  // several frames
-    RECT after{};
-    ::GetWindowRect(host_->window(), &after);
-    EXPECT_EQ(after.left, before.left - 50);
-    EXPECT_EQ(after.top, before.top + 30);
-    EXPECT_EQ(AlphaAt(82, 95), 255);
 }
 
 TEST_F(FlashHostTest, AnswersTheControlsQuestionsAsOneObject) {

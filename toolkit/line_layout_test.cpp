@@ -28,37 +28,49 @@ LineItem Stretched(int before = 0, int after = 0) {
     return LineItem{kStretch, before, after};
 }
 
-TEST(LineLayout, NoChildrenGiveNoSpans) {
-    EXPECT_TRUE(ArrangeLine(0, 100, {}, 0).empty());
-    EXPECT_TRUE(ArrangeLine(10, 0, {}, 8).empty());
-}
-
-TEST(LineLayout, FixedChildrenKeepTheirSizeAndStackFromTheStart) {
-    std::vector<LineSpan> spans = ArrangeLine(10, 200, {Fixed(30), Fixed(50), Fixed(5)}, 4);
-    EXPECT_EQ(spans, (std::vector<LineSpan>{{10, 40}, {44, 94}, {98, 103}}));
-}
-
-TEST(LineLayout, StretchedChildrenShareWhatTheFixedOnesLeave) {
-    // 100 - 30 fixed - 2 gaps of 5 = 60 for two stretched children.
-    std::vector<LineSpan> spans = ArrangeLine(0, 100, {Stretched(), Fixed(30), Stretched()}, 5);
-    EXPECT_EQ(spans, (std::vector<LineSpan>{{0, 30}, {35, 65}, {70, 100}}));
-
-    // One stretched child alone fills the line.
-    EXPECT_EQ(ArrangeLine(7, 93, {Stretched()}, 12), (std::vector<LineSpan>{{7, 100}}));
-}
-
-TEST(LineLayout, MarginsSitOutsideTheChildAndCountAgainstTheFreeSpace) {
-    // 120 - (4+6) - (10+0) - 20 fixed - 2 gaps of 3 = 74 for the two stretched children.
-    std::vector<LineSpan> spans =
-        ArrangeLine(0, 120, {Stretched(4, 6), Fixed(20, 10, 0), Stretched()}, 3);
-    EXPECT_EQ(spans, (std::vector<LineSpan>{{4, 41}, {60, 80}, {83, 120}}));
-}
-
-TEST(LineLayout, RemaindersGoToTheFirstStretchedChildrenSoTheLineIsFilled) {
-    EXPECT_EQ(ArrangeLine(0, 10, {Stretched(), Stretched(), Stretched()}, 0),
-              (std::vector<LineSpan>{{0, 4}, {4, 7}, {7, 10}}));
-    EXPECT_EQ(ArrangeLine(0, 11, {Stretched(), Fixed(1), Stretched(), Stretched()}, 0),
-              (std::vector<LineSpan>{{0, 4}, {4, 5}, {5, 8}, {8, 11}}));
+// Fixed children keep their size and stack from the start; stretched ones share what the fixed
+// ones, margins (outside the child) and gaps leave, remainders going to the first; without room
+// they get nothing and no size is negative.
+TEST(LineLayout, SpansByExample) {
+    const struct {
+        int start, length;
+        std::vector<LineItem> items;
+        int gap;
+        std::vector<LineSpan> spans;
+    } cases[] = {
+        {0, 100, {}, 0, {}},
+        {10, 0, {}, 8, {}},
+        {10, 200, {Fixed(30), Fixed(50), Fixed(5)}, 4, {{10, 40}, {44, 94}, {98, 103}}},
+        // 100 - 30 fixed - 2 gaps of 5 = 60 for two stretched children.
+        {0, 100, {Stretched(), Fixed(30), Stretched()}, 5, {{0, 30}, {35, 65}, {70, 100}}},
+        {7, 93, {Stretched()}, 12, {{7, 100}}},
+        // 120 - (4+6) - (10+0) - 20 fixed - 2 gaps of 3 = 74 for the two stretched children.
+        {0,
+         120,
+         {Stretched(4, 6), Fixed(20, 10, 0), Stretched()},
+         3,
+         {{4, 41}, {60, 80}, {83, 120}}},
+        {0, 10, {Stretched(), Stretched(), Stretched()}, 0, {{0, 4}, {4, 7}, {7, 10}}},
+        {0,
+         11,
+         {Stretched(), Fixed(1), Stretched(), Stretched()},
+         0,
+         {{0, 4}, {4, 5}, {5, 8}, {8, 11}}},
+        // The fixed children alone need 130 of 100: they keep their size, the others collapse.
+        {0,
+         100,
+         {Stretched(), Fixed(80), Stretched(2, 2), Fixed(50)},
+         0,
+         {{0, 0}, {0, 80}, {82, 82}, {84, 134}}},
+        // Margins and gaps alone overflowing the line.
+        {0, 10, {Stretched(8, 8), Stretched(8, 8)}, 20, {{8, 8}, {44, 44}}},
+        // A negative length (a layout squeezed inside its inset).
+        {50, -30, {Stretched(), Stretched()}, 0, {{50, 50}, {50, 50}}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ArrangeLine(c.start, c.length, c.items, c.gap), c.spans)
+            << c.start << " " << c.length << " gap " << c.gap;
+    }
 }
 
 // Every mix of fixed and stretched children with margins and gaps, checked against what a skin
@@ -107,21 +119,6 @@ TEST(LineLayout, AnyMixFillsTheLineExactlyWhenThereIsRoom) {
             }
         }
     }
-}
-
-TEST(LineLayout, WithoutRoomStretchedChildrenGetNothingAndNoSizeIsNegative) {
-    // The fixed children alone need 130 of 100: they keep their size, the others collapse.
-    std::vector<LineSpan> spans =
-        ArrangeLine(0, 100, {Stretched(), Fixed(80), Stretched(2, 2), Fixed(50)}, 0);
-    EXPECT_EQ(spans, (std::vector<LineSpan>{{0, 0}, {0, 80}, {82, 82}, {84, 134}}));
-
-    // Margins and gaps alone overflowing the line.
-    spans = ArrangeLine(0, 10, {Stretched(8, 8), Stretched(8, 8)}, 20);
-    EXPECT_EQ(spans, (std::vector<LineSpan>{{8, 8}, {44, 44}}));
-
-    // A negative length (a layout squeezed inside its inset).
-    spans = ArrangeLine(50, -30, {Stretched(), Stretched()}, 0);
-    EXPECT_EQ(spans, (std::vector<LineSpan>{{50, 50}, {50, 50}}));
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 #include <ostream>
+#include <utility>
 
 namespace ui {
 
@@ -17,59 +19,47 @@ void PrintTo(const Extent& extent, std::ostream* out) {
 
 namespace {
 
-TEST(SkinNumbers, BoxReadsFourNumbersAndFillsMissingOnesWithZero) {
-    EXPECT_EQ(ParseBox("1,2,3,4"), (Box{1, 2, 3, 4}));
-    EXPECT_EQ(ParseBox(" 1 , 2 ,3,  4 "), (Box{1, 2, 3, 4}));
-    EXPECT_EQ(ParseBox("-5,-6,+7,8"), (Box{-5, -6, 7, 8}));
-    EXPECT_EQ(ParseBox("4"), (Box{4, 0, 0, 0}));
-    EXPECT_EQ(ParseBox("4,5"), (Box{4, 5, 0, 0}));
-    EXPECT_EQ(ParseBox(""), (Box{}));
-    // Extra numbers are not part of a box.
-    EXPECT_EQ(ParseBox("1,2,3,4,5,6"), (Box{1, 2, 3, 4}));
-}
-
-TEST(SkinNumbers, GarbageEndsTheListAndLeavesTheRestZero) {
-    EXPECT_EQ(ParseBox("1,2,x,4"), (Box{1, 2, 0, 0}));
-    EXPECT_EQ(ParseBox("1;2;3;4"), (Box{1, 0, 0, 0}));
-    EXPECT_EQ(ParseBox("1,,3,4"), (Box{1, 0, 0, 0}));
-    EXPECT_EQ(ParseBox("abc"), (Box{}));
-    EXPECT_EQ(ParseBox("-,2,3,4"), (Box{}));
-    EXPECT_EQ(ParseBox("1 2 3 4"), (Box{1, 0, 0, 0}));
-}
-
-TEST(SkinNumbers, ExtentReadsTwoNumbers) {
-    EXPECT_EQ(ParseExtent("400,300"), (Extent{400, 300}));
-    EXPECT_EQ(ParseExtent(" 6 , 6 "), (Extent{6, 6}));
-    EXPECT_EQ(ParseExtent("400"), (Extent{400, 0}));
-    EXPECT_EQ(ParseExtent("400,300,200"), (Extent{400, 300}));
-    EXPECT_EQ(ParseExtent("w,h"), (Extent{}));
-    EXPECT_EQ(ParseExtent(""), (Extent{}));
-}
-
-TEST(SkinNumbers, IntReadsTheLeadingNumberOrZero) {
-    EXPECT_EQ(ParseInt("42"), 42);
-    EXPECT_EQ(ParseInt("  42  "), 42);
-    EXPECT_EQ(ParseInt("-7"), -7);
-    EXPECT_EQ(ParseInt("+7"), 7);
-    EXPECT_EQ(ParseInt("12px"), 12);
-    EXPECT_EQ(ParseInt("0"), 0);
-    EXPECT_EQ(ParseInt(""), 0);
-    EXPECT_EQ(ParseInt("px12"), 0);
-    EXPECT_EQ(ParseInt("-"), 0);
-    EXPECT_EQ(ParseInt("--5"), 0);
-    EXPECT_EQ(ParseInt("2147483647"), INT_MAX);
-}
-
-// A number too big for an int must not come out as a small or negative one: a width of
-// "3000000000" wrapping to a negative size would fold a control inside out.
-TEST(SkinNumbers, NumbersTooBigForAnIntSaturate) {
-    EXPECT_EQ(ParseInt("2147483648"), INT_MAX);
-    EXPECT_EQ(ParseInt("3000000000"), INT_MAX);
-    EXPECT_EQ(ParseInt("99999999999999999999"), INT_MAX);
-    EXPECT_EQ(ParseInt("-2147483648"), INT_MIN);
-    EXPECT_EQ(ParseInt("-99999999999"), INT_MIN);
-    EXPECT_EQ(ParseBox("0,0,4294967296,10"), (Box{0, 0, INT_MAX, 10}));
-    EXPECT_EQ(ParseExtent("5000000000,1"), (Extent{INT_MAX, 1}));
+// Lists of numbers fill what is missing with zero, stop at the first fault, and saturate a number
+// too big for an int: a width of "3000000000" wrapping to a negative size would fold a control
+// inside out.
+TEST(SkinNumbers, ListsStopAtTheFirstFaultAndSaturate) {
+    const std::pair<const char*, Box> boxes[] = {{"1,2,3,4", {1, 2, 3, 4}},
+                                                 {" 1 , 2 ,3,  4 ", {1, 2, 3, 4}},
+                                                 {"-5,-6,+7,8", {-5, -6, 7, 8}},
+                                                 {"4", {4, 0, 0, 0}},
+                                                 {"4,5", {4, 5, 0, 0}},
+                                                 {"", {}},
+                                                 {"1,2,3,4,5,6", {1, 2, 3, 4}},
+                                                 {"1,2,x,4", {1, 2, 0, 0}},
+                                                 {"1;2;3;4", {1, 0, 0, 0}},
+                                                 {"1,,3,4", {1, 0, 0, 0}},
+                                                 {"abc", {}},
+                                                 {"-,2,3,4", {}},
+                                                 {"1 2 3 4", {1, 0, 0, 0}},
+                                                 {"0,0,4294967296,10", {0, 0, INT_MAX, 10}}};
+    for (const auto& [text, box] : boxes) EXPECT_EQ(ParseBox(text), box) << text;
+    const std::pair<const char*, Extent> extents[] = {
+        {"400,300", {400, 300}},       {" 6 , 6 ", {6, 6}}, {"400", {400, 0}},
+        {"400,300,200", {400, 300}},   {"w,h", {}},         {"", {}},
+        {"5000000000,1", {INT_MAX, 1}}};
+    for (const auto& [text, extent] : extents) EXPECT_EQ(ParseExtent(text), extent) << text;
+    const std::pair<const char*, int> ints[] = {{"42", 42},
+                                                {"  42  ", 42},
+                                                {"-7", -7},
+                                                {"+7", 7},
+                                                {"12px", 12},
+                                                {"0", 0},
+                                                {"", 0},
+                                                {"px12", 0},
+                                                {"-", 0},
+                                                {"--5", 0},
+                                                {"2147483647", INT_MAX},
+                                                {"2147483648", INT_MAX},
+                                                {"3000000000", INT_MAX},
+                                                {"99999999999999999999", INT_MAX},
+                                                {"-2147483648", INT_MIN},
+                                                {"-99999999999", INT_MIN}};
+    for (const auto& [text, value] : ints) EXPECT_EQ(ParseInt(text), value) << text;
 }
 
 TEST(SkinBooleans, TrueInAnyCaseOrOneIsTrueEverythingElseFalse) {
@@ -83,17 +73,12 @@ TEST(SkinBooleans, TrueInAnyCaseOrOneIsTrueEverythingElseFalse) {
 }
 
 TEST(SkinColors, LongFormKeepsAlphaShortFormIsOpaque) {
-    EXPECT_EQ(ParseColor("#FF112233"), 0xFF112233u);
-    EXPECT_EQ(ParseColor("#80112233"), 0x80112233u);
-    EXPECT_EQ(ParseColor("#00000000"), 0x00000000u);
-    EXPECT_EQ(ParseColor("#112233"), 0xFF112233u);
-    EXPECT_EQ(ParseColor("#000000"), 0xFF000000u);
-    EXPECT_EQ(ParseColor("#ffaa00cc"), 0xFFAA00CCu);
-    EXPECT_EQ(ParseColor("#AbCdEf"), 0xFFABCDEFu);
-    EXPECT_EQ(ParseColor("0x80112233"), 0x80112233u);
-    EXPECT_EQ(ParseColor("0X112233"), 0xFF112233u);
-    EXPECT_EQ(ParseColor("  #FF333333  "), 0xFF333333u);
-    EXPECT_EQ(ParseColor("#FFFFFFFF"), 0xFFFFFFFFu);
+    const std::pair<const char*, std::uint32_t> colors[] = {
+        {"#FF112233", 0xFF112233u},     {"#80112233", 0x80112233u},  {"#00000000", 0x00000000u},
+        {"#112233", 0xFF112233u},       {"#000000", 0xFF000000u},    {"#ffaa00cc", 0xFFAA00CCu},
+        {"#AbCdEf", 0xFFABCDEFu},       {"0x80112233", 0x80112233u}, {"0X112233", 0xFF112233u},
+        {"  #FF333333  ", 0xFF333333u}, {"#FFFFFFFF", 0xFFFFFFFFu}};
+    for (const auto& [text, color] : colors) EXPECT_EQ(ParseColor(text), color) << text;
 }
 
 TEST(SkinColors, AnythingElseIsNoColor) {

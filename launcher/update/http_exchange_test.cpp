@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace gatevane {
 namespace {
@@ -19,7 +22,7 @@ std::string ExpectedRequest(const std::string& path, const std::string& host,
            range + kRequestEnd;
 }
 
-TEST(HttpRequest, WholeFileRequestIsExactlyTheLaunchersBytes) {
+TEST(HttpRequest, IsExactlyTheLaunchersBytesWithARangeOnlyWhenResuming) {
     EXPECT_EQ(BuildGetRequest("/update/UpdateList.txt", "up.example.com", 0),
               "GET /update/UpdateList.txt HTTP/1.1\r\n"
               "Host:up.example.com\r\n"
@@ -29,23 +32,11 @@ TEST(HttpRequest, WholeFileRequestIsExactlyTheLaunchersBytes) {
               "Cache-Control: no-cache\r\n"
               "Connection:Keep-Alive\r\n"
               "\r\n");
-}
-
-TEST(HttpRequest, ResumedRequestAsksForTheRestFromTheOffset) {
-    EXPECT_EQ(BuildGetRequest("/update/TesselRes/Skin/a.png", "10.0.0.7", 4096),
-              "GET /update/TesselRes/Skin/a.png HTTP/1.1\r\n"
-              "Host:10.0.0.7\r\n"
-              "Accept:*/*\r\n"
-              "User-Agent:Mozilla/4.0 (compatible; MSIE 6.00; Windows NT 5.1)\r\n"
-              "Range: bytes=4096-\r\n"
-              "Pragma: no-cache\r\n"
-              "Cache-Control: no-cache\r\n"
-              "Connection:Keep-Alive\r\n"
-              "\r\n");
     // The offset is unsigned: the largest one is not printed as a negative number.
-    EXPECT_EQ(BuildGetRequest("/f", "h", 4294967295u),
-              ExpectedRequest("/f", "h", "Range: bytes=4294967295-\r\n"));
-    EXPECT_EQ(BuildGetRequest("/f", "h", 1), ExpectedRequest("/f", "h", "Range: bytes=1-\r\n"));
+    for (std::uint32_t offset : {1u, 4096u, 4294967295u}) {
+        EXPECT_EQ(BuildGetRequest("/f", "h", offset),
+                  ExpectedRequest("/f", "h", "Range: bytes=" + std::to_string(offset) + "-\r\n"));
+    }
 }
 
 TEST(HttpRequest, PathKeepsItsQueryAndCacheBuster) {
@@ -133,103 +124,80 @@ TEST(ResponseHeader, HeaderMustEndWithinItsBuffer) {
     EXPECT_EQ(HeaderProgressOf(late.data(), kMaxResponseHeader - 1), HeaderProgress::kIncomplete);
 }
 
+// The status is the number after the first space, digits up to the first other character; zero
+// when there is none there or it is absurd.
 TEST(ResponseHeader, StatusIsTheNumberAfterTheFirstSpace) {
-    EXPECT_EQ(StatusCode("HTTP/1.1 206 Partial Content\r\n\r\n"), 206);
-    EXPECT_EQ(StatusCode("HTTP/1.1 404 Not Found\r\n"), 404);
-    EXPECT_EQ(StatusCode("HTTP/1.0 302\r\nLocation: /a\r\n\r\n"), 302);  // no reason phrase
-    EXPECT_EQ(StatusCode("HTTP/1.1 200"), 200);
-    EXPECT_EQ(StatusCode("HTTP/1.1 0200 OK"), 200);
-    EXPECT_EQ(StatusCode("HTTP/1.1 20x OK"), 20);  // digits up to the first other character
-    EXPECT_EQ(StatusCode("HTTP/1.1 999 Odd"), 999);
+    const std::pair<std::string, int> cases[] = {{"HTTP/1.1 206 Partial Content\r\n\r\n", 206},
+                                                 {"HTTP/1.1 404 Not Found\r\n", 404},
+                                                 {"HTTP/1.0 302\r\nLocation: /a\r\n\r\n", 302},
+                                                 {"HTTP/1.1 200", 200},
+                                                 {"HTTP/1.1 0200 OK", 200},
+                                                 {"HTTP/1.1 20x OK", 20},
+                                                 {"HTTP/1.1 999 Odd", 999},
+                                                 {"HTTP/1.1  200 OK", 0},
+                                                 {"HTTP/1.1\r\n\r\n", 0},
+                                                 {"", 0},
+                                                 {"HTTP/1.1 OK 200", 0},
+                                                 {"HTTP/1.1 -200 OK", 0},
+                                                 {"HTTP/1.1\r\n\r\nX 200", 0},
+                                                 {"HTTP/1.1 99999999999 x", 0},
+                                                 {"HTTP/1.1 1000 x", 0},
+                                                 {"HTTP/1.1 " + std::string(5000, '9'), 0}};
+    for (const auto& [header, status] : cases) EXPECT_EQ(StatusCode(header), status) << header;
 }
 
-TEST(ResponseHeader, StatusIsZeroWithoutANumberWhereItBelongs) {
-    EXPECT_EQ(StatusCode("HTTP/1.1  200 OK"), 0);  // the token after the first space is empty
-    EXPECT_EQ(StatusCode("HTTP/1.1\r\n\r\n"), 0);
-    EXPECT_EQ(StatusCode(""), 0);
-    EXPECT_EQ(StatusCode("HTTP/1.1 OK 200"), 0);
-    EXPECT_EQ(StatusCode("HTTP/1.1 -200 OK"), 0);
-    // The body is not searched for the first space.
-    EXPECT_EQ(StatusCode("HTTP/1.1\r\n\r\nX 200"), 0);
+// The field in any case and spacing, at the start of a header line; the last one wins, and a
+// value that is not unsigned 32-bit digits is malformed (never an earlier line's value).
+TEST(ResponseHeader, ContentLengthComesFromItsLastFieldInAnyCaseAndSpacing) {
+    const std::string ok = "HTTP/1.1 200 OK\r\n";
+    const std::pair<std::string, std::optional<std::uint32_t>> lengths[] = {
+        {kOkHeader, 5120u},
+        {ok + "content-length: 5\r\n\r\n", 5u},
+        {ok + "CONTENT-LENGTH:5\r\n\r\n", 5u},
+        {ok + "Content-Length: \t 5\r\n\r\n", 5u},
+        {ok + "Content-Length : 5\r\n\r\n", std::nullopt},
+        {ok + "Content-LengthX5\r\n\r\n", std::nullopt},
+        {ok + "X-Content-Length: 5\r\n\r\n", std::nullopt},
+        {ok + "X: a\nContent-Length: 5\r\n\r\n", std::nullopt},  // a bare "\n" starts no line
+        {ok + "\r\n", std::nullopt},
+        {ok + "\r\nContent-Length: 5\r\n", std::nullopt},  // body
+        {ok + "Content-Length: 7", 7u},  // the last line of a header without its blank line
+        {ok + "Content-Length: 5\r\nContent-Length: 9\r\n\r\n", 9u},
+        {ok + "Content-Length: 9\r\nContent-Length: 0\r\n\r\n", 0u},
+        {ok + "Content-Length: 4294967295\r\n\r\n", 4294967295u},
+        {ok + "Content-Length: 0012 \t\r\n\r\n", 12u}};
+    for (const auto& [header, length] : lengths) EXPECT_EQ(ContentLength(header), length) << header;
+    EXPECT_EQ(ReadContentLength(ok + "\r\n").kind, ContentLengthField::kAbsent);
+    for (const char* value :
+         {"x", "4294967296", "99999999999999999999999", "-1", "+5", "12abc", "1 2", "", "0x10"}) {
+        const ContentLengthField field =
+            ReadContentLength(ok + "Content-Length: 9\r\nContent-Length: " + value + "\r\n\r\n");
+        EXPECT_EQ(field.kind, ContentLengthField::kMalformed) << value;
+        EXPECT_EQ(field.value, 0u) << value;
+    }
 }
 
-TEST(ResponseHeader, AbsurdStatusNumbersAreNoStatus) {
-    EXPECT_EQ(StatusCode("HTTP/1.1 99999999999 x"), 0);
-    EXPECT_EQ(StatusCode("HTTP/1.1 1000 x"), 0);
-    EXPECT_EQ(StatusCode("HTTP/1.1 " + std::string(5000, '9')), 0);
-}
-
-TEST(ResponseHeader, ContentLengthComesFromItsFieldInAnyCaseAndSpacing) {
-    EXPECT_EQ(ContentLength(kOkHeader), 5120u);
-    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\ncontent-length: 5\r\n\r\n"), 5u);
-    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nCONTENT-LENGTH:5\r\n\r\n"), 5u);
-    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nContent-Length: \t 5\r\n\r\n"), 5u);
-    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nContent-Length : 5\r\n\r\n"), std::nullopt);
-    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nContent-LengthX5\r\n\r\n"), std::nullopt);
-    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nX-Content-Length: 5\r\n\r\n"), std::nullopt);
-    // A bare "\n" does not start a line.
-    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nX: a\nContent-Length: 5\r\n\r\n"), std::nullopt);
-    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\n\r\n"), std::nullopt);
-    EXPECT_EQ(ReadContentLength("HTTP/1.1 200 OK\r\n\r\n").kind, ContentLengthField::kAbsent);
-    // Body bytes are no header lines.
-    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\n\r\nContent-Length: 5\r\n"), std::nullopt);
-    // The last line of a header given without its blank line counts too.
-    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nContent-Length: 7"), 7u);
-}
-
-TEST(ResponseHeader, LastContentLengthWins) {
-    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nContent-Length: 5\r\nContent-Length: 9\r\n\r\n"),
-              9u);
-    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nContent-Length: 9\r\nContent-Length: 0\r\n\r\n"),
-              0u);
-    // A malformed last line leaves the length unknown rather than falling back to an earlier one.
-    const ContentLengthField field =
-        ReadContentLength("HTTP/1.1 200 OK\r\nContent-Length: 9\r\nContent-Length: x\r\n\r\n");
-    EXPECT_EQ(field.kind, ContentLengthField::kMalformed);
-    EXPECT_EQ(field.value, 0u);
-}
-
-TEST(ResponseHeader, ContentLengthValuesOutsideUnsigned32BitDigitsAreMalformed) {
-    const auto kind = [](const std::string& value) {
-        return ReadContentLength("HTTP/1.1 200 OK\r\nContent-Length: " + value + "\r\n\r\n").kind;
-    };
-    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nContent-Length: 4294967295\r\n\r\n"), 4294967295u);
-    EXPECT_EQ(ContentLength("HTTP/1.1 200 OK\r\nContent-Length: 0012 \t\r\n\r\n"), 12u);
-    EXPECT_EQ(kind("4294967296"), ContentLengthField::kMalformed);
-    EXPECT_EQ(kind("99999999999999999999999"), ContentLengthField::kMalformed);
-    EXPECT_EQ(kind("-1"), ContentLengthField::kMalformed);
-    EXPECT_EQ(kind("+5"), ContentLengthField::kMalformed);
-    EXPECT_EQ(kind("12abc"), ContentLengthField::kMalformed);
-    EXPECT_EQ(kind("1 2"), ContentLengthField::kMalformed);
-    EXPECT_EQ(kind(""), ContentLengthField::kMalformed);
-    EXPECT_EQ(kind("0x10"), ContentLengthField::kMalformed);
-    EXPECT_EQ(kind("5"), ContentLengthField::kValid);
-}
-
+// The text of the field itself, at the start of a line, in any case, up to the next carriage
+// return; refused when missing, empty, too long or holding control characters.
 TEST(ResponseHeader, LocationIsTheTextUpToTheNextCarriageReturn) {
-    EXPECT_EQ(Location("HTTP/1.1 302 Found\r\nLocation: /update/v2/list.txt\r\n\r\n"),
-              "/update/v2/list.txt");
-    EXPECT_EQ(Location("HTTP/1.1 301 Moved\r\nLocation: http://cdn.example.com/u/a.png\r\n\r\n"),
-              "http://cdn.example.com/u/a.png");
-    EXPECT_EQ(Location("HTTP/1.1 302 Found\r\nLocation: /a"), "/a");
-    // Only the field itself, at the start of a line, in any case.
-    EXPECT_EQ(Location("HTTP/1.1 302 Found\r\nContent-Location: /b\r\nLocation: /a\r\n\r\n"), "/a");
-    EXPECT_EQ(Location("HTTP/1.1 302 Found\r\nX-Note: Location: /b\r\nlocation:/a \r\n\r\n"), "/a");
-}
-
-TEST(ResponseHeader, LocationIsRefusedWhenMissingEmptyTooLongOrHoldingControls) {
-    EXPECT_EQ(Location("HTTP/1.1 302 Found\r\n\r\n"), std::nullopt);
-    EXPECT_EQ(Location("HTTP/1.1 302 Found\r\nContent-Location: /b\r\n\r\n"), std::nullopt);
-    EXPECT_EQ(Location("HTTP/1.1 302 Found\r\nLocation: \r\n\r\n"), std::nullopt);
-    EXPECT_EQ(Location("HTTP/1.1 302 Found\r\nLocation: /a\nX: b\r\n\r\n"), std::nullopt);
-    const char withZero[] = "HTTP/1.1 302 Found\r\nLocation: /a\0b\r\n\r\n";
-    EXPECT_EQ(Location(std::string(withZero, sizeof withZero - 1)), std::nullopt);
-    EXPECT_EQ(Location("HTTP/1.1 302 Found\r\n\r\nLocation: /in-the-body\r\n"), std::nullopt);
-
+    const std::string found = "HTTP/1.1 302 Found\r\n";
     const std::string longest = "/" + std::string(258, 'a');
-    ASSERT_EQ(longest.size(), 259u);
-    EXPECT_EQ(Location("HTTP/1.1 302 Found\r\nLocation: " + longest + "\r\n\r\n"), longest);
-    EXPECT_EQ(Location("HTTP/1.1 302 Found\r\nLocation: " + longest + "a\r\n\r\n"), std::nullopt);
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
+        {found + "Location: /update/v2/list.txt\r\n\r\n", "/update/v2/list.txt"},
+        {found + "Location: http://cdn.example.com/u/a.png\r\n\r\n",
+         "http://cdn.example.com/u/a.png"},
+        {found + "Location: /a", "/a"},
+        {found + "Content-Location: /b\r\nLocation: /a\r\n\r\n", "/a"},
+        {found + "X-Note: Location: /b\r\nlocation:/a \r\n\r\n", "/a"},
+        {found + "Location: " + longest + "\r\n\r\n", longest},
+        {found + "Location: " + longest + "a\r\n\r\n", std::nullopt},
+        {found + "\r\n", std::nullopt},
+        {found + "Content-Location: /b\r\n\r\n", std::nullopt},
+        {found + "Location: \r\n\r\n", std::nullopt},
+        {found + "Location: /a\nX: b\r\n\r\n", std::nullopt},
+        {found + std::string("Location: /a\0b\r\n\r\n", 18), std::nullopt},
+        {found + "\r\nLocation: /in-the-body\r\n", std::nullopt}};
+    for (const auto& [header, location] : cases) EXPECT_EQ(Location(header), location) << header;
 }
 
 const char kOrigin[] = "http://up.example.com:8080";
@@ -279,48 +247,55 @@ TEST(ResponseHeader, MalformedOrContradictoryContentRangeIsNoRange) {
     }
 }
 
-TEST(DecideResponse, OkIsTheWholeFileWithItsLength) {
-    ResponseAction action = DecideResponse(kOkHeader, 0, 0, kOrigin);
-    EXPECT_EQ(action.kind, ResponseAction::kBody);
-    EXPECT_EQ(action.status, 200);
-    EXPECT_FALSE(action.partial);
-    EXPECT_TRUE(action.lengthKnown);
-    EXPECT_EQ(action.length, 5120u);
-
-    // A resumed request answered with the whole file starts the file again.
-    action = DecideResponse(kOkHeader, 4096, 0, kOrigin);
-    EXPECT_EQ(action.kind, ResponseAction::kBody);
-    EXPECT_FALSE(action.partial);
-    EXPECT_EQ(action.length, 5120u);
-
-    action = DecideResponse("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n", 0, 3, kOrigin);
-    EXPECT_EQ(action.kind, ResponseAction::kBody);
-    EXPECT_FALSE(action.lengthKnown);
-    EXPECT_EQ(action.length, 0u);
-
-    action = DecideResponse("HTTP/1.1 200 OK\r\nContent-Length: 99999999999\r\n\r\n", 0, 0, kOrigin);
-    EXPECT_EQ(action.kind, ResponseAction::kFail);
-    EXPECT_FALSE(action.restartFromZero);
-    EXPECT_NE(action.reason.find("Content-Length"), std::string::npos);
-}
-
-TEST(DecideResponse, PartialContentExtendsTheFileOnlyForTheRequestedRange) {
-    ResponseAction action = DecideResponse(PartialHeader("bytes 4096-9999/10000", "5904"), 4096, 0, kOrigin);
-    EXPECT_EQ(action.kind, ResponseAction::kBody);
-    EXPECT_EQ(action.status, 206);
-    EXPECT_TRUE(action.partial);
-    EXPECT_TRUE(action.lengthKnown);
-    EXPECT_EQ(action.length, 5904u);
-
-    // Without Content-Length the range gives the length.
-    action = DecideResponse(PartialHeader("bytes 4096-9999/*"), 4096, 0, kOrigin);
-    EXPECT_EQ(action.kind, ResponseAction::kBody);
-    EXPECT_TRUE(action.partial);
-    EXPECT_EQ(action.length, 5904u);
-
-    action = DecideResponse(PartialHeader("bytes 1-4294967294/4294967295"), 1, 0, kOrigin);
-    EXPECT_EQ(action.kind, ResponseAction::kBody);
-    EXPECT_EQ(action.length, 4294967294u);
+// What each answer makes of the body: its length, whether it extends the partial file, and for a
+// failure whether that partial file must go.
+TEST(DecideResponse, BodiesAndFailuresByStatus) {
+    constexpr auto kBody = ResponseAction::kBody;
+    constexpr auto kFail = ResponseAction::kFail;
+    const struct {
+        std::string header;
+        std::uint32_t resumeOffset;
+        ResponseAction::Kind kind;
+        int status;
+        bool partial;
+        bool lengthKnown;
+        std::uint32_t length;
+        bool restartFromZero;
+        std::string reason;
+    } cases[] = {
+        {kOkHeader, 0, kBody, 200, false, true, 5120, false, ""},
+        // A resumed request answered with the whole file starts the file again.
+        {kOkHeader, 4096, kBody, 200, false, true, 5120, false, ""},
+        {"HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n", 0, kBody, 200, false, false, 0, false, ""},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 99999999999\r\n\r\n", 0, kFail, 200, false, false, 0,
+         false, "200 with a malformed Content-Length"},
+        {PartialHeader("bytes 4096-9999/10000", "5904"), 4096, kBody, 206, true, true, 5904, false,
+         ""},
+        // Without Content-Length the range gives the length.
+        {PartialHeader("bytes 4096-9999/*"), 4096, kBody, 206, true, true, 5904, false, ""},
+        {PartialHeader("bytes 1-4294967294/4294967295"), 1, kBody, 206, true, true, 4294967294u,
+         false, ""},
+        {"HTTP/1.1 404 Not Found\r\n\r\n", 0, kFail, 404, false, false, 0, false,
+         "HTTP status 404"},
+        {"HTTP/1.1 500 Internal Server Error\r\n\r\n", 4096, kFail, 500, false, false, 0, false,
+         "HTTP status 500"},
+        {"garbage\r\n\r\n", 0, kFail, 0, false, false, 0, false, "no HTTP status"},
+        // A range the server cannot satisfy means the partial file is no prefix of its file.
+        {"HTTP/1.1 416 Range Not Satisfiable\r\n\r\n", 4096, kFail, 416, false, false, 0, true,
+         "HTTP status 416"},
+        {"HTTP/1.1 416 x\r\n\r\n", 0, kFail, 416, false, false, 0, false, "HTTP status 416"},
+    };
+    for (const auto& c : cases) {
+        const ResponseAction action = DecideResponse(c.header, c.resumeOffset, 0, kOrigin);
+        SCOPED_TRACE(c.header);
+        EXPECT_EQ(action.kind, c.kind);
+        EXPECT_EQ(action.status, c.status);
+        EXPECT_EQ(action.partial, c.partial);
+        EXPECT_EQ(action.lengthKnown, c.lengthKnown);
+        EXPECT_EQ(action.length, c.length);
+        EXPECT_EQ(action.restartFromZero, c.restartFromZero);
+        EXPECT_EQ(action.reason, c.reason);
+    }
 }
 
 TEST(DecideResponse, PartialContentThatDoesNotFitTheResumeRestartsFromZero) {
@@ -353,9 +328,8 @@ TEST(DecideResponse, PartialContentThatDoesNotFitTheResumeRestartsFromZero) {
 TEST(DecideResponse, RedirectsStayOnTheConnectionOnlyWhenItsBodyCanBeReadOff) {
     for (int status : {301, 302, 303}) {
         const std::string head = "HTTP/1.1 " + std::to_string(status) + " Moved\r\n";
-        ResponseAction action =
-            DecideResponse(head + "Content-Length: 2000\r\nLocation: /u/v2/list.txt\r\n\r\n", 0,
-                           0, kOrigin);
+        ResponseAction action = DecideResponse(
+            head + "Content-Length: 2000\r\nLocation: /u/v2/list.txt\r\n\r\n", 0, 0, kOrigin);
         EXPECT_EQ(action.kind, ResponseAction::kRedirectSameConnection) << status;
         EXPECT_EQ(action.status, status);
         EXPECT_EQ(action.target, "/u/v2/list.txt");
@@ -378,7 +352,8 @@ TEST(DecideResponse, RedirectsStayOnTheConnectionOnlyWhenItsBodyCanBeReadOff) {
     for (const char* header :
          {"HTTP/1.1 302 Found\r\nLocation: /b\r\n\r\n",
           "HTTP/1.1 302 Found\r\nConnection: close\r\nContent-Length: 0\r\nLocation: /b\r\n\r\n",
-          "HTTP/1.1 302 Found\r\nconnection: Keep-Alive, Close\r\nContent-Length: 0\r\nLocation: /b\r\n\r\n",
+          "HTTP/1.1 302 Found\r\nconnection: Keep-Alive, Close\r\nContent-Length: 0\r\nLocation: "
+          "/b\r\n\r\n",
           "HTTP/1.0 302 Found\r\nContent-Length: 0\r\nLocation: /b\r\n\r\n",
           "HTTP/1.1 302 Found\r\nTransfer-Encoding: chunked\r\nLocation: /b\r\n\r\n"}) {
         const ResponseAction action = DecideResponse(header, 0, 0, kOrigin);
@@ -399,7 +374,8 @@ TEST(DecideResponse, RedirectsStayOnTheConnectionOnlyWhenItsBodyCanBeReadOff) {
 }
 
 TEST(DecideResponse, TenRedirectsInARowAreTheLimit) {
-    const std::string header = "HTTP/1.1 302 Found\r\nContent-Length: 0\r\nLocation: /again\r\n\r\n";
+    const std::string header =
+        "HTTP/1.1 302 Found\r\nContent-Length: 0\r\nLocation: /again\r\n\r\n";
     EXPECT_EQ(DecideResponse(header, 0, kMaxRedirects - 1, kOrigin).kind,
               ResponseAction::kRedirectSameConnection);
     const ResponseAction action = DecideResponse(header, 0, kMaxRedirects, kOrigin);
@@ -407,30 +383,6 @@ TEST(DecideResponse, TenRedirectsInARowAreTheLimit) {
     EXPECT_EQ(action.reason, "too many redirects");
     EXPECT_EQ(DecideResponse(header, 0, 1000, kOrigin).kind, ResponseAction::kFail);
     EXPECT_EQ(kMaxRedirects, 10);
-}
-
-TEST(DecideResponse, OtherAnswersFailNamingTheirStatus) {
-    ResponseAction action = DecideResponse("HTTP/1.1 404 Not Found\r\n\r\n", 0, 0, kOrigin);
-    EXPECT_EQ(action.kind, ResponseAction::kFail);
-    EXPECT_EQ(action.status, 404);
-    EXPECT_EQ(action.reason, "HTTP status 404");
-    EXPECT_FALSE(action.restartFromZero);
-
-    action = DecideResponse("HTTP/1.1 500 Internal Server Error\r\n\r\n", 4096, 0, kOrigin);
-    EXPECT_EQ(action.reason, "HTTP status 500");
-    EXPECT_FALSE(action.restartFromZero);
-
-    action = DecideResponse("garbage\r\n\r\n", 0, 0, kOrigin);
-    EXPECT_EQ(action.kind, ResponseAction::kFail);
-    EXPECT_EQ(action.status, 0);
-    EXPECT_EQ(action.reason, "no HTTP status");
-
-    // A range the server cannot satisfy means the partial file is no prefix of its file.
-    action = DecideResponse("HTTP/1.1 416 Range Not Satisfiable\r\n\r\n", 4096, 0, kOrigin);
-    EXPECT_EQ(action.kind, ResponseAction::kFail);
-    EXPECT_EQ(action.reason, "HTTP status 416");
-    EXPECT_TRUE(action.restartFromZero);
-    EXPECT_FALSE(DecideResponse("HTTP/1.1 416 x\r\n\r\n", 0, 0, kOrigin).restartFromZero);
 }
 
 }  // namespace

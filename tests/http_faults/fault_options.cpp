@@ -43,41 +43,23 @@ bool ParseListen(const std::string& text, Options& options, std::string& error) 
 }  // namespace
 
 bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        if (option == "--help" || option == "-h") {
-            options.help = true;
-            continue;
-        }
-        static const char* const kWithValue[] = {"--listen",    "--root",     "--ready-file",
-                                                 "--stop-file", "--lifetime", "--log"};
-        bool known = false;
-        for (const char* name : kWithValue) known = known || option == name;
-        if (!known) {
-            error = "unknown argument '" + option + "'";
-            return false;
-        }
-        if (i + 1 >= argc) {
-            error = option + " needs a value";
-            return false;
-        }
-        const std::string value = argv[++i];
-        if (option == "--listen") {
-            // One address only: absolute redirects name it, so it must be unambiguous.
-            if (!options.listenText.empty()) {
-                error = "--listen is given twice";
-                return false;
-            }
-            if (!ParseListen(value, options, error)) return false;
-        } else if (option == "--root") {
-            if (value.empty()) {
-                error = "--root wants a folder";
-                return false;
-            }
+    const auto take = [&options](const std::string& option, const std::string& value,
+                                 std::string& refusal) {
+        if (option == "--root") {
             options.root = value;
-        } else if (testserver::IsLifeOption(option)) {
-            if (!testserver::ParseLifeOption(option, value, options.life, error)) return false;
+            if (value.empty()) refusal = "--root wants a folder";
+            return !value.empty();
         }
+        // One address only: absolute redirects name it, so it must be unambiguous.
+        if (!options.listenText.empty()) {
+            refusal = "--listen is given twice";
+            return false;
+        }
+        return ParseListen(value, options, refusal);
+    };
+    if (!testserver::ParseCommandLine(argc, argv, {"--listen", "--root"}, options.life,
+                                      options.help, take, error)) {
+        return false;
     }
     if (options.help) return true;
     if (options.listenText.empty()) {

@@ -116,54 +116,35 @@ std::string EncodeHex(const std::string& bytes) {
 
 bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
     bool misbehaveGiven = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        if (option == "--help" || option == "-h") {
-            options.help = true;
-            continue;
-        }
-        static const char* const kWithValue[] = {
-            "--listen",          "--taken",     "--taken-hex", "--free-remark",
-            "--free-remark-hex", "--misbehave", "--stall",     "--ready-file",
-            "--stop-file",       "--lifetime",  "--log"};
-        bool known = false;
-        for (const char* name : kWithValue) known = known || option == name;
-        if (!known) {
-            error = "unknown argument '" + option + "'";
-            return false;
-        }
-        if (i + 1 >= argc) {
-            error = option + " needs a value";
-            return false;
-        }
-        const std::string value = argv[++i];
+    const auto take = [&](const std::string& option, const std::string& value,
+                          std::string& refusal) {
         if (option == "--listen") {
             Endpoint endpoint;
-            if (!ParseEndpoint(value, endpoint, error)) return false;
+            if (!ParseEndpoint(value, endpoint, refusal)) return false;
             options.listens.push_back(endpoint);
         } else if (option == "--taken") {
             std::string name, remark;
             SplitAtEquals(value, name, remark);
-            if (!AddTaken(options, name, remark, error)) return false;
+            if (!AddTaken(options, name, remark, refusal)) return false;
         } else if (option == "--taken-hex") {
             std::string nameHex, remarkHex, name, remark;
             SplitAtEquals(value, nameHex, remarkHex);
             if (!DecodeHex(nameHex, name) || !DecodeHex(remarkHex, remark)) {
-                error = "--taken-hex wants HEXBYTES[=REMARKHEX], not '" + value + "'";
+                refusal = "--taken-hex wants HEXBYTES[=REMARKHEX], not '" + value + "'";
                 return false;
             }
-            if (!AddTaken(options, name, remark, error)) return false;
+            if (!AddTaken(options, name, remark, refusal)) return false;
         } else if (option == "--free-remark") {
             options.freeRemark = value;
         } else if (option == "--free-remark-hex") {
             if (!DecodeHex(value, options.freeRemark)) {
-                error = "--free-remark-hex wants hex bytes, not '" + value + "'";
+                refusal = "--free-remark-hex wants hex bytes, not '" + value + "'";
                 return false;
             }
         } else if (option == "--misbehave") {
             if (misbehaveGiven || !ParseMisbehave(value, options.misbehave)) {
-                error = misbehaveGiven ? "--misbehave is given twice"
-                                       : "unknown --misbehave mode '" + value + "'";
+                refusal = misbehaveGiven ? "--misbehave is given twice"
+                                         : "unknown --misbehave mode '" + value + "'";
                 return false;
             }
             misbehaveGiven = true;
@@ -172,21 +153,26 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
             StalledListen stall;
             char* end = nullptr;
             if (equals == std::string::npos) {
-                error = "--stall wants ADDR[:PORT]=MS, not '" + value + "'";
+                refusal = "--stall wants ADDR[:PORT]=MS, not '" + value + "'";
                 return false;
             }
-            if (!ParseEndpoint(value.substr(0, equals), stall.endpoint, error)) return false;
+            if (!ParseEndpoint(value.substr(0, equals), stall.endpoint, refusal)) return false;
             const std::string ms = value.substr(equals + 1);
             errno = 0;
             stall.milliseconds = std::strtol(ms.c_str(), &end, 10);
             if (ms.empty() || *end != '\0' || errno != 0 || stall.milliseconds < 0) {
-                error = "--stall time '" + ms + "' is not a whole number of milliseconds";
+                refusal = "--stall time '" + ms + "' is not a whole number of milliseconds";
                 return false;
             }
             options.stalls.push_back(stall);
-        } else if (testserver::IsLifeOption(option)) {
-            if (!testserver::ParseLifeOption(option, value, options.life, error)) return false;
         }
+        return true;
+    };
+    if (!testserver::ParseCommandLine(argc, argv,
+                                      {"--listen", "--taken", "--taken-hex", "--free-remark",
+                                       "--free-remark-hex", "--misbehave", "--stall"},
+                                      options.life, options.help, take, error)) {
+        return false;
     }
     if (options.listens.empty() && options.stalls.empty()) {
         Endpoint endpoint;

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdarg>
@@ -30,6 +31,33 @@ bool ParseLifeOption(const std::string& option, const std::string& value, LifeOp
             options.lifetimeSeconds <= 0 || options.lifetimeSeconds > 86400) {
             error =
                 "--lifetime wants a number of seconds above 0 (at most 86400), not '" + value + "'";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ParseCommandLine(int argc, char** argv, std::initializer_list<const char*> serverOptions,
+                      LifeOptions& life, bool& help, const TakeOption& take, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--help" || option == "-h") {
+            help = true;
+            continue;
+        }
+        const bool lifeOption = IsLifeOption(option);
+        if (!lifeOption && std::none_of(serverOptions.begin(), serverOptions.end(),
+                                        [&option](const char* name) { return option == name; })) {
+            error = "unknown argument '" + option + "'";
+            return false;
+        }
+        if (i + 1 >= argc) {
+            error = option + " needs a value";
+            return false;
+        }
+        const std::string value = argv[++i];
+        if (!(lifeOption ? ParseLifeOption(option, value, life, error)
+                         : take(option, value, error))) {
             return false;
         }
     }

@@ -4,6 +4,8 @@
 // lifetime after which it ends by itself, and an event log flushed line by line.
 
 #include <cstdio>
+#include <functional>
+#include <initializer_list>
 #include <string>
 
 namespace testserver {
@@ -20,6 +22,16 @@ bool IsLifeOption(const std::string& option);
 // Takes one of them; false with `error` set when its value is not acceptable.
 bool ParseLifeOption(const std::string& option, const std::string& value, LifeOptions& options,
                      std::string& error);
+
+// Takes a server option's value; false with `error` set when it is not acceptable.
+using TakeOption =
+    std::function<bool(const std::string& option, const std::string& value, std::string& error)>;
+
+// Reads a server's command line: --help or -h sets `help`, the life options go into `life`, and
+// every other argument must be one of `serverOptions` followed by its value, handed to `take`.
+// False with `error` set at the first argument refused.
+bool ParseCommandLine(int argc, char** argv, std::initializer_list<const char*> serverOptions,
+                      LifeOptions& life, bool& help, const TakeOption& take, std::string& error);
 
 class ServerLife {
 public:

@@ -6,8 +6,6 @@
 #include <stdexcept>
 
 namespace gatevane::testing {
-namespace {
-
 // Wine shows the Linux file system as drive Z:.
 std::string UnixPath(const std::string& windowsPath) {
     std::string path = windowsPath.substr(2);
@@ -16,6 +14,8 @@ std::string UnixPath(const std::string& windowsPath) {
     }
     return path;
 }
+
+namespace {
 
 std::string ServerProgram(const char* variable) {
     const char* program = std::getenv(variable);

@@ -51,6 +51,9 @@ public:
         : NativeServer("GATEVANE_NGINX_SERVER", options) {}
 };
 
+// A folder of this machine as the native servers see it: "Z:\tmp\x" becomes "/tmp/x".
+std::string UnixPath(const std::string& windowsPath);
+
 // Pumps this thread's messages until `condition` holds or `milliseconds` have passed.
 bool PumpMessagesUntil(int milliseconds, const std::function<bool()>& condition);
 

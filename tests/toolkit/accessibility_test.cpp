@@ -77,11 +77,6 @@ Log ControlNames(const std::vector<UiControl>& controls) {
     return names;
 }
 
-std::string Rect(const RECT& rc) {
-    return std::to_string(rc.left) + "," + std::to_string(rc.top) + "," + std::to_string(rc.right) +
-           "," + std::to_string(rc.bottom);
-}
-
 class AccessibilityTest : public ::testing::Test {
 protected:
     void SetUp() override {

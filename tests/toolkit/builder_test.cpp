@@ -62,11 +62,6 @@ public:
     }
 };
 
-std::string Rect(const RECT& rc) {
-    return std::to_string(rc.left) + "," + std::to_string(rc.top) + "," + std::to_string(rc.right) +
-           "," + std::to_string(rc.bottom);
-}
-
 // Paints the window, then checks where each control lies: "name=left,top,right,bottom".
 void ExpectPlaces(ShownSkin& window, std::initializer_list<std::string> places) {
     PaintNow(window);
@@ -82,28 +77,6 @@ const auto Chosen = [](CControlUI* control) {
     auto* option = static_cast<COptionUI*>(control->GetInterface("Option"));
     return option && option->IsSelected();
 };
-
-POINT Centre(CControlUI* control) {
-    const RECT& rc = control->GetPos();
-    return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
-}
-
-// A left click as the system delivers it: the pointer moves to `down`, the button goes down
-// there, the pointer is dragged to `up` and the button comes up there.
-void Click(HWND window, POINT down, POINT up) {
-    POINT screen = down;
-    ::ClientToScreen(window, &screen);
-    ::SetCursorPos(screen.x, screen.y);
-    ::PostMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(down.x, down.y));
-    ::PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(down.x, down.y));
-    ::PostMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(up.x, up.y));
-    ::PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(up.x, up.y));
-    PumpFor(100);
-}
-
-void Click(HWND window, CControlUI* control) {
-    Click(window, Centre(control), Centre(control));
-}
 
 // A skin built without a window, as a preview tool builds one; the manager owns the tree.
 class BuiltSkin {
@@ -137,79 +110,12 @@ std::string WindowFacts(SkinTestWindow& window) {
            std::to_string(frame.bottom - frame.top);
 }
 
-TEST(BuilderWindow, SkinAttributesReachTheWindowAndMissingOnesGetTheirDefaults) {
-    ShownSkin given(R"(<Window size="320,240" caption="0,0,0,40" roundcorner="6,8">
-                         <VerticalLayout name="root"/></Window>)");
-    EXPECT_EQ(WindowFacts(given), "size 320x240 caption 0,0,0,40 corner 6,8 frame 320x240");
-    ExpectPlaces(given, {"root=0,0,320,240"});
-    // A skin that gives none of them, nor any font.
-    ShownSkin window(R"(<Window><VerticalLayout><Edit name="edit"/><Progress name="progress"/>
-        <TabLayout name="tabs"><Control/><Control/></TabLayout></VerticalLayout></Window>)");
-    // Without a size the window keeps the size it was created with.
-    EXPECT_EQ(WindowFacts(window), "size 0x0 caption 0,0,0,0 corner 0,0 frame 400x300");
-    EXPECT_EQ(window.Get<CEditUI>("edit")->GetMaxChar(), 255);
-    EXPECT_EQ(window.Get("progress")->AccessibleValue().str(), "0/100");
-    EXPECT_EQ(window.Get<CTabLayoutUI>("tabs")->GetCurSel(), 0);
-    // Text falls back to the system's font.
-    EXPECT_EQ(window.manager().GetFont(0), ::GetStockObject(DEFAULT_GUI_FONT));
-}
-
 // "20px w700 underline 微软雅黑": what a skin's font element decided.
 std::string FontText(HFONT font) {
     LOGFONTA info{};
     ::GetObjectA(font, sizeof(info), &info);
     return std::to_string(-info.lfHeight) + "px w" + std::to_string(info.lfWeight) +
            (info.lfUnderline ? " underline " : " ") + info.lfFaceName;
-}
-
-TEST(BuilderSkin, AFontDefinedAgainReplacesItsIdAndKeepsTheDefault) {
-    BuiltSkin skin(R"(<Window>
-        <Font id="1" name="宋体" size="12" default="true"/>
-        <Font id="2" name="宋体" size="14"/>
-        <Font id="1" name="宋体" size="20"/>
-        <VerticalLayout/></Window>)");
-    ASSERT_NE(skin.root(), nullptr) << skin.error();
-    CPaintManagerUI& manager = skin.manager();
-    EXPECT_EQ(FontText(manager.GetFont(1)), "20px w400 宋体");
-    EXPECT_EQ(manager.GetFont(7), manager.GetFont(1)) << "the default follows its id";
-}
-
-TEST(BuilderSkin, FontsAndClassDefaultsApplyAndTheControlsOwnAttributesWin) {
-    BuiltSkin skin(R"(<Window>
-        <Font id="0" name="微软雅黑" size="12"/>
-        <Font id="1" name="微软雅黑" size="20" bold="true" underline="true" default="true"/>
-        <Font id="2" name="宋体" size="14"/>
-        <Font id="3" name="微软雅黑"/>
-        <Default name="Button" value="bkcolor=&quot;#FF102030&quot; height=&quot;24&quot; tooltip=&quot;默认&quot; bkimage=&quot;file='b.png' source='0,0,8,3'&quot;"/>
-        <Default name="Label" value="width=&quot;77&quot;"/>
-        <VerticalLayout>
-          <Button name="plain"/><Button name="own" bkcolor="#FF405060" height="30" tooltip="自己的"/>
-          <Label name="label"/><Label name="wide" width="90"/>
-        </VerticalLayout></Window>)");
-    ASSERT_NE(skin.root(), nullptr) << skin.error();
-    CPaintManagerUI& manager = skin.manager();
-    EXPECT_EQ(FontText(manager.GetFont(1)), "20px w700 underline 微软雅黑");
-    EXPECT_EQ(FontText(manager.GetFont(2)), "14px w400 宋体");
-    EXPECT_EQ(FontText(manager.GetFont(3)), "12px w400 微软雅黑") << "a font without a size";
-    // The font marked default serves every id the skin does not define.
-    EXPECT_EQ(manager.GetFont(7), manager.GetFont(1));
-    EXPECT_EQ(manager.GetFont(-1), manager.GetFont(1));
-    EXPECT_NE(manager.GetFont(0), manager.GetFont(1));
-    // Class defaults, as background colour / fixed size / tooltip / background image.
-    auto looks = [&](const char* name) {
-        CControlUI* c = skin.Find(name);
-        if (!c) return std::string("no such control");
-        char color[12];
-        std::snprintf(color, sizeof(color), "%08lX", c->GetBkColor());
-        return std::string(color) + "/" + std::to_string(c->GetFixedWidth()) + "x" +
-               std::to_string(c->GetFixedHeight()) + "/" + c->GetToolTip().str() + "/" +
-               c->GetBkImage().str();
-    };
-    EXPECT_EQ(looks("plain"), "FF102030/0x24/默认/file='b.png' source='0,0,8,3'");
-    EXPECT_EQ(looks("own"), "FF405060/0x30/自己的/file='b.png' source='0,0,8,3'");
-    // Defaults belong to their class only.
-    EXPECT_EQ(looks("label"), "00000000/77x0//");
-    EXPECT_EQ(looks("wide"), "00000000/90x0//");
 }
 
 // The control and its ancestors, as "ButtonUI:deep < VerticalLayoutUI:column < ...".
@@ -222,20 +128,65 @@ std::string Lineage(CControlUI* control) {
     return line;
 }
 
-TEST(BuilderSkin, NestedLayoutsBecomeTheSameTree) {
-    ShownSkin window(R"(<Window size="300,200"><VerticalLayout name="root">
-        <HorizontalLayout name="row">
-          <VerticalLayout name="column"><Button name="deep"/></VerticalLayout>
-          <Label name="beside"/>
-        </HorizontalLayout>
-        <Container name="box"><Control name="inner"/></Container>
-      </VerticalLayout></Window>)");
-    EXPECT_EQ(Lineage(window.Get("deep")),
-              "ButtonUI:deep < VerticalLayoutUI:column < HorizontalLayoutUI:row < "
+// The window's size, caption band and corners, its fonts (a font defined again replaces its id and
+// keeps the default), class defaults under the controls' own attributes, and the nested tree.
+TEST(BuilderSkin, TheSkinGivesTheWindowItsFontsClassDefaultsAndTree) {
+    ShownSkin window(R"(<Window size="320,240" caption="0,0,0,40" roundcorner="6,8">
+        <Font id="0" name="微软雅黑" size="12"/>
+        <Font id="1" name="宋体" size="12" default="true"/>
+        <Font id="2" name="宋体" size="14"/>
+        <Font id="3" name="微软雅黑"/>
+        <Font id="1" name="微软雅黑" size="20" bold="true" underline="true"/>
+        <Default name="Button" value="bkcolor=&quot;#FF102030&quot; height=&quot;24&quot; tooltip=&quot;默认&quot; bkimage=&quot;file='b.png' source='0,0,8,3'&quot;"/>
+        <Default name="Label" value="width=&quot;77&quot;"/>
+        <VerticalLayout name="root">
+          <HorizontalLayout name="row" height="40">
+            <VerticalLayout name="column"><Button name="plain"/></VerticalLayout>
+            <Button name="own" bkcolor="#FF405060" height="30" tooltip="自己的"/>
+          </HorizontalLayout>
+          <Container name="box"><Label name="label"/><Label name="wide" width="90"/></Container>
+        </VerticalLayout></Window>)");
+    EXPECT_EQ(WindowFacts(window), "size 320x240 caption 0,0,0,40 corner 6,8 frame 320x240");
+    ExpectPlaces(window, {"root=0,0,320,240"});
+    CPaintManagerUI& manager = window.manager();
+    EXPECT_EQ(FontText(manager.GetFont(1)), "20px w700 underline 微软雅黑");
+    EXPECT_EQ(FontText(manager.GetFont(2)), "14px w400 宋体");
+    EXPECT_EQ(FontText(manager.GetFont(3)), "12px w400 微软雅黑") << "a font without a size";
+    // The font marked default serves every id the skin does not define.
+    EXPECT_EQ(manager.GetFont(7), manager.GetFont(1));
+    EXPECT_EQ(manager.GetFont(-1), manager.GetFont(1));
+    EXPECT_NE(manager.GetFont(0), manager.GetFont(1));
+    // Class defaults, as background colour / fixed size / tooltip / background image.
+    auto looks = [&](const char* name) {
+        CControlUI* c = window.Get(name);
+        char color[12];
+        std::snprintf(color, sizeof(color), "%08lX", c->GetBkColor());
+        return std::string(color) + "/" + std::to_string(c->GetFixedWidth()) + "x" +
+               std::to_string(c->GetFixedHeight()) + "/" + c->GetToolTip().str() + "/" +
+               c->GetBkImage().str();
+    };
+    EXPECT_EQ(looks("plain"), "FF102030/0x24/默认/file='b.png' source='0,0,8,3'");
+    EXPECT_EQ(looks("own"), "FF405060/0x30/自己的/file='b.png' source='0,0,8,3'");
+    // Defaults belong to their class only.
+    EXPECT_EQ(looks("label"), "00000000/77x0//");
+    EXPECT_EQ(looks("wide"), "00000000/90x0//");
+    EXPECT_EQ(Lineage(window.Get("plain")),
+              "ButtonUI:plain < VerticalLayoutUI:column < HorizontalLayoutUI:row < "
               "VerticalLayoutUI:root");
-    EXPECT_EQ(Lineage(window.Get("inner")),
-              "ControlUI:inner < ContainerUI:box < VerticalLayoutUI:root");
-    EXPECT_STREQ(window.Get("beside")->GetClass(), "LabelUI");
+    EXPECT_EQ(Lineage(window.Get("label")),
+              "LabelUI:label < ContainerUI:box < VerticalLayoutUI:root");
+}
+
+TEST(BuilderSkin, WhatTheSkinDoesNotGiveHasItsDefault) {
+    ShownSkin window(R"(<Window><VerticalLayout><Edit name="edit"/><Progress name="progress"/>
+        <TabLayout name="tabs"><Control/><Control/></TabLayout></VerticalLayout></Window>)");
+    // Without a size the window keeps the size it was created with.
+    EXPECT_EQ(WindowFacts(window), "size 0x0 caption 0,0,0,0 corner 0,0 frame 400x300");
+    EXPECT_EQ(window.Get<CEditUI>("edit")->GetMaxChar(), 255);
+    EXPECT_EQ(window.Get("progress")->AccessibleValue().str(), "0/100");
+    EXPECT_EQ(window.Get<CTabLayoutUI>("tabs")->GetCurSel(), 0);
+    // Text falls back to the system's font.
+    EXPECT_EQ(window.manager().GetFont(0), ::GetStockObject(DEFAULT_GUI_FONT));
 }
 
 // A control class the toolkit does not know, made by the window's callback.
@@ -257,26 +208,6 @@ public:
     Log asked;
 };
 
-TEST(BuilderSkin, TheCallbackMakesClassesTheToolkitDoesNotKnow) {
-    RecordingCallback callback;
-    BuiltSkin skin(R"(<Window><Default name="Recording" value="height=&quot;33&quot;"/>
-        <VerticalLayout>
-          <Recording name="custom" width="40"><Button name="child"/></Recording>
-          <Gadget><Button name="inside"/></Gadget>
-        </VerticalLayout></Window>)",
-                   &callback);
-    ASSERT_NE(skin.root(), nullptr) << skin.error();
-    auto* custom = static_cast<RecordingContainer*>(skin.Find("custom"));
-    ASSERT_TRUE(custom && skin.Find("child"));
-    // Class defaults first, then the element's own attributes in order.
-    EXPECT_EQ(custom->seen, (Log{"height=33", "name=custom", "width=40"}));
-    EXPECT_EQ(skin.Find("child")->GetParent(), custom);
-    // Only classes the toolkit does not know are asked for; one the callback refuses is skipped.
-    EXPECT_EQ(callback.asked, (Log{"Recording", "Gadget"}));
-    EXPECT_EQ(skin.Find("inside"), nullptr);
-    EXPECT_TRUE(skin.reported("Gadget")) << skin.error();
-}
-
 TEST(BuilderErrors, MalformedOrMissingSkinsGiveNullAndSayWhy) {
     CDialogBuilder builder;
     // Broken XML, no root control, no text at all, no such file.
@@ -296,20 +227,32 @@ TEST(BuilderErrors, MalformedOrMissingSkinsGiveNullAndSayWhy) {
     delete fine;
 }
 
-TEST(BuilderErrors, UnknownClassesAndChildrenOfNonContainersAreSkippedAndReported) {
-    BuiltSkin skin(R"(<Window><VerticalLayout name="root">
+// Classes the toolkit does not know are made by the window's callback, or skipped with all they
+// hold and reported, as are children of non-containers and a second root; what follows a skipped
+// element is still built, in its place.
+TEST(BuilderErrors, UnknownClassesGoToTheCallbackAndWhatNoOneMakesIsSkippedAndReported) {
+    RecordingCallback callback;
+    BuiltSkin skin(R"(<Window><Default name="Recording" value="height=&quot;33&quot;"/>
+      <VerticalLayout name="root">
+        <Recording name="custom" width="40"><Button name="child"/></Recording>
         <Gadget name="gadget"><Button name="inside"/><Gizmo><Label name="deeper"/></Gizmo></Gadget>
         <Button name="button"><Label name="refused"><Control name="below"/></Label></Button>
         <Label name="after"/><Widget/>
       </VerticalLayout>
-      <Button name="second_root"/></Window>)");
+      <Button name="second_root"/></Window>)",
+                   &callback);
     ASSERT_NE(skin.root(), nullptr) << skin.error();
+    auto* custom = static_cast<RecordingContainer*>(skin.Find("custom"));
+    ASSERT_TRUE(custom && skin.Find("child"));
+    // Class defaults first, then the element's own attributes in order.
+    EXPECT_EQ(custom->seen, (Log{"height=33", "name=custom", "width=40"}));
+    EXPECT_EQ(skin.Find("child")->GetParent(), custom);
+    EXPECT_EQ(callback.asked, (Log{"Recording", "Gadget", "Widget"}));
     EXPECT_EQ(skin.root()->GetName().str(), "root");
     for (const char* skipped : {"gadget", "inside", "deeper", "refused", "below", "second_root"}) {
         EXPECT_EQ(skin.Find(skipped), nullptr) << skipped;
     }
-    // What follows a skipped element is still built, in its place.
-    EXPECT_EQ(skin.root()->GetChildCount(), 2);
+    EXPECT_EQ(skin.root()->GetChildCount(), 3);
     ASSERT_NE(skin.Find("after"), nullptr);
     EXPECT_EQ(skin.Find("after")->GetParent(), skin.root());
     EXPECT_EQ(skin.Find("button")->GetChildCount(), 0);
@@ -379,7 +322,7 @@ TEST(LayoutAfterPaint, TabLayoutShowsOnePageAndSelectItemSwitches) {
     const auto pages = {"b0", "b1", "b2", "e2"};
     ExpectPlaces(window, {"b1=0,0,200,100"});
     EXPECT_EQ(window.Which(pages, Shown), "b1");
-    Click(window, POINT{50, 50}, POINT{50, 50});
+    ClickAt(window, POINT{50, 50});
     EXPECT_EQ(window.Clicks(), (Log{"click:b1"}));
     EXPECT_TRUE(tabs->SelectItem(2));
     EXPECT_FALSE(tabs->SelectItem(3));
@@ -391,7 +334,7 @@ TEST(LayoutAfterPaint, TabLayoutShowsOnePageAndSelectItemSwitches) {
     PaintNow(window);
     EXPECT_EQ(window.Which(pages, Shown), "b0");
     EXPECT_FALSE(nativeEditShown()) << "a hidden page's edit box shows";
-    Click(window, POINT{50, 50}, POINT{50, 50});
+    ClickAt(window, POINT{50, 50});
     EXPECT_EQ(window.Clicks(), (Log{"click:b1", "click:b0"}));
 }
 
@@ -436,7 +379,7 @@ TEST(Buttons, OnlyAWholeClickOnAnEnabledShownButtonRaisesClick) {
     CControlUI* ok = window.Get("ok");
     CControlUI* cancel = window.Get("cancel");
     Click(window, ok);
-    Click(window, Centre(ok), Centre(cancel));  // moved away before the release
+    ClickAt(window, Centre(ok), Centre(cancel));  // moved away before the release
     Click(window, window.Get("off"));
     cancel->SetEnabled(false);
     Click(window, cancel);
@@ -454,7 +397,7 @@ TEST(Buttons, OnlyAWholeClickOnAnEnabledShownButtonRaisesClick) {
     ::PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
     PumpFor(50);
     PaintNow(window);
-    Click(window, at, at);
+    ClickAt(window, at);
     for (const std::string& click : window.Clicks()) {
         EXPECT_TRUE(click != "click:cancel" && click != "click:gone") << click;
     }
@@ -501,7 +444,7 @@ constexpr const char* kEditSkin = R"(<Window size="300,100"><VerticalLayout>
     <Edit name="short" maxchar="5"/><Edit name="fixed" readonly="true" text="fixed"/>
   </VerticalLayout></Window>)";
 
-TEST(EditBox, TextRoundTripsInTheSystemCodePageAndPasswordsStayHidden) {
+TEST(EditBox, TextRoundTripsInTheSystemCodePagePasswordsStayHiddenAndLimitsHold) {
     ShownSkin window(kEditSkin);
     auto* account = window.Get<CEditUI>("account");
     EXPECT_EQ(account->GetText().str(), "登录名");
@@ -523,10 +466,7 @@ TEST(EditBox, TextRoundTripsInTheSystemCodePageAndPasswordsStayHidden) {
     EXPECT_FALSE(masked());
     password->SetPasswordMode(true);
     EXPECT_TRUE(masked());
-}
 
-TEST(EditBox, MaxCharLimitsTypingAndReadOnlyRefusesIt) {
-    ShownSkin window(kEditSkin);
     auto* limited = window.Get<CEditUI>("short");
     Click(window, limited);
     ASSERT_NE(limited->GetNativeWindow(), nullptr) << "made for the focus";
@@ -672,7 +612,7 @@ TEST(DelayedFree, ControlsRemovedByTheirOwnClickAreFreedAfterItAndOthersAtOnce) 
     EXPECT_EQ(window.manager().GetFocus(), nullptr) << "the pressed button had the focus";
     // The window goes on working where the removed controls were.
     PaintNow(window);
-    Click(window, POINT{150, 30}, POINT{150, 30});
+    ClickAt(window, POINT{150, 30});
     Click(window, window.Get("other"));
     EXPECT_EQ(window.Clicks(), (Log{"click:remove", "click:other"}));
     // Removed outside any dispatch, a control is freed at once and takes the focus with it.
@@ -726,22 +666,13 @@ bool EscapeCloses(bool keepOpen, bool inEditBox) {
     return !::IsWindow(window.GetHWND());
 }
 
-TEST(ImplBase, EscapeClosesUnlessTheWindowKeepsIt) {
+// Escape closes the window unless it keeps it; the caption band drags except over buttons and
+// inputs; a skin that cannot be loaded makes Create fail.
+TEST(ImplBase, EscapeClosesTheCaptionDragsAndABadSkinFailsCreate) {
     EXPECT_TRUE(EscapeCloses(false, false));
     EXPECT_TRUE(EscapeCloses(false, true)) << "typed into an edit box";
     EXPECT_FALSE(EscapeCloses(true, false));
-}
 
-TEST(ImplBase, ASkinThatCannotBeLoadedMakesCreateFail) {
-    for (const char* skin : {"no_such_window_skin.xml", "<Window><VerticalLayout></Window>",
-                             "<Window size=\"10,10\"/>"}) {
-        ProbeWindow window(skin);
-        EXPECT_EQ(window.Open(), nullptr) << skin;
-        EXPECT_EQ(window.GetHWND(), nullptr) << skin;
-    }
-}
-
-TEST(ImplBase, TheCaptionBandDragsExceptOverButtonsAndInputs) {
     ProbeWindow window(kImplSkin);
     ASSERT_NE(window.Open(), nullptr);
     PaintNow(window);
@@ -756,6 +687,13 @@ TEST(ImplBase, TheCaptionBandDragsExceptOverButtonsAndInputs) {
     // box its typing.
     EXPECT_EQ(hitTest("tab"), HTCLIENT);
     EXPECT_EQ(hitTest("edit"), HTCLIENT);
+
+    for (const char* skin : {"no_such_window_skin.xml", "<Window><VerticalLayout></Window>",
+                             "<Window size=\"10,10\"/>"}) {
+        ProbeWindow broken(skin);
+        EXPECT_EQ(broken.Open(), nullptr) << skin;
+        EXPECT_EQ(broken.GetHWND(), nullptr) << skin;
+    }
 }
 
 }  // namespace

@@ -78,29 +78,6 @@ private:
     std::function<void()> onPress_;
 };
 
-POINT Centre(const RECT& rc) {
-    return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
-}
-
-// The pointer goes there too, so the window's mouse tracking sees it inside.
-void MoveTo(HWND window, POINT client) {
-    POINT screen = client;
-    ::ClientToScreen(window, &screen);
-    ::SetCursorPos(screen.x, screen.y);
-    ::PostMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
-}
-
-// `meanwhile` runs once the press is handled, before the release.
-void ClickAt(HWND window, POINT client, const std::function<void()>& meanwhile = nullptr) {
-    MoveTo(window, client);
-    ::PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(client.x, client.y));
-    if (meanwhile) {
-        PumpFor(100);
-        meanwhile();
-    }
-    ::PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(client.x, client.y));
-}
-
 // The drop box window of this thread, or null.
 HWND DropBox() {
     HWND box = nullptr;
@@ -302,7 +279,8 @@ TEST_F(ComboTest, TheBoxClosesOnEscapeLostActivationAPressOnTheComboHidingOrDefa
         // A click on the combo activates its window, which closes the box before the release.
         {"press on the combo",
          [this] {
-             ClickAt(*window_, Centre(combo_->GetPos()), [this] { ::SetActiveWindow(*window_); });
+             const POINT at = Centre(combo_->GetPos());
+             ClickAt(*window_, at, at, [this] { ::SetActiveWindow(*window_); });
          }},
         {"combo hidden", [this] { combo_->SetVisible(false); }},
         {"default action", [this] { window_->manager().PostDefaultAction(combo_); }},

@@ -49,3 +49,35 @@ void PaintNow(HWND window) {
     ::InvalidateRect(window, nullptr, FALSE);
     ::UpdateWindow(window);
 }
+
+POINT Centre(const RECT& rc) {
+    return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+POINT Centre(CControlUI* control) {
+    return Centre(control->GetPos());
+}
+
+std::string Rect(const RECT& rc) {
+    return std::to_string(rc.left) + "," + std::to_string(rc.top) + "," + std::to_string(rc.right) +
+           "," + std::to_string(rc.bottom);
+}
+
+void MoveTo(HWND window, POINT client) {
+    POINT screen = client;
+    ::ClientToScreen(window, &screen);
+    ::SetCursorPos(screen.x, screen.y);
+    ::PostMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
+}
+
+void ClickAt(HWND window, POINT down, POINT up, const std::function<void()>& meanwhile) {
+    MoveTo(window, down);
+    ::PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(down.x, down.y));
+    if (meanwhile) {
+        PumpFor(100);
+        meanwhile();
+    }
+    ::PostMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(up.x, up.y));
+    ::PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(up.x, up.y));
+    PumpFor(100);
+}

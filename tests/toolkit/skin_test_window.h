@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/control_win.h"
 #include "toolkit/paint_manager_win.h"
 #include "toolkit/window_wnd_win.h"
 
@@ -47,3 +48,22 @@ private:
 void PumpFor(DWORD ms, const std::function<bool()>& done = nullptr);
 // Makes the window paint now (layout, first-paint notification).
 void PaintNow(HWND window);
+
+// The middle of a rectangle, and of a control's place.
+POINT Centre(const RECT& rc);
+POINT Centre(CControlUI* control);
+// "left,top,right,bottom"
+std::string Rect(const RECT& rc);
+// The pointer moves to `client`; the cursor goes there too, so the window's mouse tracking sees it
+// inside.
+void MoveTo(HWND window, POINT client);
+// A left click as the system delivers it: the pointer moves to `down`, the button goes down there
+// (`meanwhile` runs once the press is handled), the pointer is dragged to `up` and the button comes
+// up there; then the messages are processed for 100 ms.
+void ClickAt(HWND window, POINT down, POINT up, const std::function<void()>& meanwhile = nullptr);
+inline void ClickAt(HWND window, POINT at) {
+    ClickAt(window, at, at);
+}
+inline void Click(HWND window, CControlUI* control) {
+    ClickAt(window, Centre(control));
+}

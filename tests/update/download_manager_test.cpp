@@ -19,6 +19,7 @@ namespace {
 using testing::HttpFaultServer;
 using testing::PumpMessagesUntil;
 using testing::TestFolder;
+using testing::UnixPath;
 
 constexpr char kServer[] = "127.0.0.32:8032";
 constexpr char kServerRoot[] = "http://127.0.0.32:8032/";
@@ -81,22 +82,16 @@ protected:
         PumpMessagesUntil(300, [] { return false; });  // nothing more should happen
     }
 
-    std::string RootPath() const {
-        std::string path = root_.path().substr(2);
-        for (char& c : path) c = c == '\\' ? '/' : c;
-        return path;
-    }
-
     TestFolder program_;
     TestFolder root_;
     testing::CurrentDirectory inProgram_{program_.path()};
-    HttpFaultServer server_{{"--listen", kServer, "--root", RootPath()}};
+    HttpFaultServer server_{{"--listen", kServer, "--root", UnixPath(root_.path())}};
     RecordingOwner owner_;
 };
 
 // As operators publish an update: files on a real web server, the launcher as Quarnel.dll.
 TEST_F(DownloadManagerTest, FetchesVerifiesAndInstallsFilesInNestedFolders) {
-    testing::NginxServer nginx({"--listen", "127.0.0.33:8033", "--root", RootPath()});
+    testing::NginxServer nginx({"--listen", "127.0.0.33:8033", "--root", UnixPath(root_.path())});
     const std::vector<File> files = {
         {"Lobby.dll", "files/Lobby.dll", Content("lobby", 300000), ""},
         {"TesselRes/Skin/Login/bg.png", "files/TesselRes/Skin/Login/bg.png", Content("bg", 5000),

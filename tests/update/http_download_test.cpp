@@ -14,6 +14,7 @@ namespace {
 
 using testing::HttpFaultServer;
 using testing::PumpMessagesUntil;
+using testing::UnixPath;
 
 constexpr char kServer[] = "127.0.0.30:8030";
 constexpr char kBaseUrl[] = "http://127.0.0.30:8030";
@@ -77,12 +78,6 @@ protected:
         const std::string url = kBaseUrl + path;
         started_ = client_.Download(url.c_str(), &sink_, resumeOffset);
         EXPECT_TRUE(PumpMessagesUntil(10000, [&] { return sink_.Ended(); })) << path;
-    }
-
-    static std::string UnixPath(const std::string& windowsPath) {
-        std::string path = windowsPath.substr(2);
-        for (char& c : path) c = c == '\\' ? '/' : c;
-        return path;
     }
 
     testing::TestFolder root_;

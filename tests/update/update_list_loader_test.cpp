@@ -27,6 +27,7 @@ namespace {
 using testing::HttpFaultServer;
 using testing::NginxServer;
 using testing::PumpMessagesUntil;
+using testing::UnixPath;
 
 constexpr char kNginx[] = "127.0.0.40:8040";
 constexpr char kNginxUrl[] = "http://127.0.0.40:8040";
@@ -104,12 +105,6 @@ protected:
 
     std::vector<std::string> NginxOptions() const {
         return {"--listen", kNginx, "--root", UnixPath(server_.path())};
-    }
-
-    static std::string UnixPath(const std::string& windowsPath) {
-        std::string path = windowsPath.substr(2);
-        for (char& c : path) c = c == '\\' ? '/' : c;
-        return path;
     }
 
     void Publish(const std::string& name, const std::string& bytes) {
