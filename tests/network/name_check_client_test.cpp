@@ -11,12 +11,14 @@
 #include <vector>
 
 #include "launcher/update/scramble.h"
+#include "tests/hex_text.h"
 #include "tests/support/native_server.h"
 #include "tests/support/test_folder.h"
 
 namespace gatevane {
 namespace {
 
+using testing::EncodeHex;
 using testing::LogonServer;
 using testing::PumpMessagesUntil;
 
@@ -49,17 +51,6 @@ public:
     }
 };
 
-// The stand-in takes GBK names and remarks as hexadecimal bytes.
-std::string Hex(const std::string& bytes) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char c : bytes) {
-        hex.push_back(kDigits[c >> 4]);
-        hex.push_back(kDigits[c & 15]);
-    }
-    return hex;
-}
-
 class NameCheckClientTest : public ::testing::Test {
 protected:
     // ServerInfo.ini whose selected line is `host` ("" = an empty entry).
@@ -86,8 +77,8 @@ TEST_F(NameCheckClientTest, EachCheckSendsOneRequestAndShowsTheAnswerForItsKind)
     const std::string taken = "玩家01";
     const std::string remark = "该昵称已被使用";
     SelectLine(kLineHost);
-    LogonServer server({"--listen", kLineHost, "--taken-hex", Hex(taken) + "=" + Hex(remark),
-                        "--free-remark", "ok"});
+    LogonServer server({"--listen", kLineHost, "--taken-hex",
+                        EncodeHex(taken) + "=" + EncodeHex(remark), "--free-remark", "ok"});
 
     ASSERT_TRUE(client_.RequestNameCheck(NameCheckClient::kAccount, "free01"));
     ASSERT_TRUE(WaitForAnswers(1));
@@ -96,7 +87,7 @@ TEST_F(NameCheckClientTest, EachCheckSendsOneRequestAndShowsTheAnswerForItsKind)
     EXPECT_EQ(form_.shown, (std::vector<Shown>{{1, true, "ok"}, {2, false, remark}}));
 
     // A longer name is asked about in 31 bytes at most, cut between characters.
-    std::string longName = "n";
+    std::string longName = "nn";
     for (int i = 0; i < 16; ++i) longName += "名";
     ASSERT_TRUE(client_.RequestNameCheck(NameCheckClient::kNickname, longName));
     ASSERT_TRUE(WaitForAnswers(3));
@@ -107,8 +98,8 @@ TEST_F(NameCheckClientTest, EachCheckSendsOneRequestAndShowsTheAnswerForItsKind)
     EXPECT_EQ(server.Count("frame conn="), 3) << server.Log();
     EXPECT_EQ(server.Count("main=1 sub=4 size=32"), 1);
     EXPECT_EQ(server.Count("main=1 sub=5 size=32"), 1 + 1);
-    EXPECT_EQ(server.Count("name=" + Hex("free01") + " "), 1);
-    EXPECT_EQ(server.Count("name=" + Hex(longName.substr(0, 31)) + " "), 1) << server.Log();
+    EXPECT_EQ(server.Count("name=" + EncodeHex("free01") + " "), 1);
+    EXPECT_EQ(server.Count("name=" + EncodeHex(longName.substr(0, 30)) + " "), 1) << server.Log();
 }
 
 // A reply that is no answer of the expected size is refused at once; one of another command, or
