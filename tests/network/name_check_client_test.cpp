@@ -141,7 +141,8 @@ TEST_F(NameCheckClientTest, OnlyTheLatestQuestionIsAnswered) {
     EXPECT_EQ(form_.shown, (std::vector<Shown>{{2, true, ""}}));
 }
 
-TEST_F(NameCheckClientTest, AnEmptySelectedLineAsksTheBuiltInLogonHost) {
+// An empty selected line asks the built-in host; a malformed one unscrambles to no host at all.
+TEST_F(NameCheckClientTest, TheTargetIsTheSelectedLineOrTheBuiltInLogonHost) {
     SelectLine("");
     settings_.defaultLogonHost = kDefaultHost;
     LogonServer server({"--listen", kDefaultHost, "--free-remark", "ok"});
@@ -149,6 +150,13 @@ TEST_F(NameCheckClientTest, AnEmptySelectedLineAsksTheBuiltInLogonHost) {
     ASSERT_TRUE(WaitForAnswers(1));
     EXPECT_EQ(form_.shown, (std::vector<Shown>{{1, true, "ok"}}));
     EXPECT_FALSE(client_.RequestNameCheck(3, "player01")) << "no such check";
+
+    folder_.Write("ServerInfo.ini", "[logon]\r\nselected=0\r\nlogon0=0badc0de\r\n");
+    settings_.LoadServerList();
+    EXPECT_FALSE(client_.RequestNameCheck(NameCheckClient::kAccount, "player01"));
+    PumpMessagesUntil(300, [] { return false; });
+    EXPECT_EQ(server.Count("accept conn="), 1);
+    EXPECT_EQ(form_.shown.size(), 1u);
 }
 
 }  // namespace
