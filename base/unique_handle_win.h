@@ -3,6 +3,7 @@
 // copying one does not compile.
 
 #include <windows.h>
+#include <oleauto.h>
 
 #include <utility>
 
@@ -74,6 +75,12 @@ struct GdiObjectTraits {
     static void Close(Type object) { ::DeleteObject(object); }
 };
 
+struct BstrTraits {
+    using Type = BSTR;
+    static Type Empty() { return nullptr; }
+    static void Close(Type text) { ::SysFreeString(text); }
+};
+
 struct MemoryDcTraits {
     using Type = HDC;
     static Type Empty() { return nullptr; }
@@ -96,6 +103,8 @@ using UniquePen = UniqueHandle<GdiObjectTraits<HPEN>>;
 using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 // CreateCompatibleDC.
 using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
+// SysAllocString and its kin.
+using UniqueBstr = UniqueHandle<BstrTraits>;
 
 // GetDC's device context, given back to the window it came from.
 class WindowDc {

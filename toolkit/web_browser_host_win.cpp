@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <new>
 
+#include "base/unique_handle_win.h"
 #include "toolkit/ansi_wide_win.h"
 #include "toolkit/web_browser_event_handler_win.h"
 
@@ -30,11 +31,6 @@ constexpr VARTYPE kBoolRef = VT_BYREF | VT_BOOL;
 
 // Answers the browser when nothing is attached, so both paths give the same defaults.
 CWebBrowserEventHandler defaultAnswers;
-
-struct BstrFree {
-    void operator()(BSTR text) const { ::SysFreeString(text); }
-};
-using UniqueBstr = std::unique_ptr<OLECHAR, BstrFree>;
 
 // Every face answers IUnknown through the host: one identity and one count for the whole site.
 template <typename Interface>

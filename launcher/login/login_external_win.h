@@ -4,15 +4,13 @@
 // external.RequestLogin(openId) or external.RequestWXLogin(openId), and the window hands the
 // logon to the lobby.
 //
-// The object is part of the window and lives exactly as long as it: the count that AddRef and
-// Release keep for the browser never frees anything. Whatever a page passes is checked before it
-// is used: a wrong number of arguments, or an argument that is not a text, is refused with an
-// error the page's script sees, and nothing happens.
-
-#include <windows.h>
-#include <oaidl.h>
+// The object is part of the window and lives exactly as long as it (ScriptExternal). Whatever a
+// page passes is checked before it is used: a wrong number of arguments, or an argument that is
+// not a text, is refused with an error the page's script sees, and nothing happens.
 
 #include <string>
+
+#include "launcher/common/script_external_win.h"
 
 namespace gatevane {
 
@@ -27,14 +25,9 @@ protected:
     ~OpenIdLogonTarget() = default;
 };
 
-// COM objects end through Release, never through a delete of an interface pointer, so the
-// platform's interfaces have no virtual destructor to warn about.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-
 // The pages' window.external on the login window: IDispatch with "RequestLogin" (DISPID 100)
 // and "RequestWXLogin" (200). Part of the window object; Release never frees it.
-class LoginExternal final : public IDispatch {
+class LoginExternal final : public ScriptExternal {
 public:
     static constexpr DISPID kRequestLogin = 100;
     static constexpr DISPID kRequestWxLogin = 200;
@@ -42,17 +35,7 @@ public:
     static constexpr int kWeChatLogonType = 3;
 
     explicit LoginExternal(OpenIdLogonTarget& target) : target_(target) {}
-    LoginExternal(const LoginExternal&) = delete;
-    LoginExternal& operator=(const LoginExternal&) = delete;
 
-    // IUnknown and IDispatch only.
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-
-    // No type information: scripts find the methods by name.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
     // Looks only at the first name, exactly as written (case counts). Answers S_OK also for a
     // name it does not know, and then writes no identifier.
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
@@ -66,9 +49,6 @@ public:
 
 private:
     OpenIdLogonTarget& target_;
-    LONG references_ = 0;
 };
-
-#pragma GCC diagnostic pop
 
 }  // namespace gatevane

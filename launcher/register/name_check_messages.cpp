@@ -1,6 +1,5 @@
 #include "launcher/register/name_check_messages.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "launcher/common/ansi_text.h"
@@ -9,7 +8,7 @@ namespace gatevane {
 
 std::array<std::uint8_t, kNameCheckRequestSize> EncodeNameCheckRequest(std::string_view name) {
     std::array<std::uint8_t, kNameCheckRequestSize> body{};
-    std::memcpy(body.data(), name.data(), std::min(name.size(), kNameCheckRequestSize - 1));
+    CopyAnsiText(name, reinterpret_cast<char*>(body.data()), body.size());
     return body;
 }
 
@@ -32,8 +31,13 @@ std::optional<NameCheckReply> DecodeNameCheckReply(const std::uint8_t* body, std
     reply.kind = std::uint32_t(body[0]) | std::uint32_t(body[1]) << 8 |
                  std::uint32_t(body[2]) << 16 | std::uint32_t(body[3]) << 24;
     reply.acceptable = body[4] != 0;
-    const char* remark = reinterpret_cast<const char*>(&body[5]);
-    reply.remark.assign(remark, strnlen(remark, kRemarkCapacity));
+    // A server that fills the whole field leaves no terminator; what it holds is taken in whole
+    // characters.
+    const char* field = reinterpret_cast<const char*>(&body[5]);
+    char remark[kRemarkCapacity + 1];
+    const std::size_t length =
+        CopyAnsiText(std::string_view(field, strnlen(field, kRemarkCapacity)), remark, sizeof remark);
+    reply.remark.assign(remark, length);
     return reply;
 }
 

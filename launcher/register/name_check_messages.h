@@ -25,6 +25,7 @@ constexpr std::size_t kRemarkCapacity = 131;
 
 enum class NameKind : std::uint32_t { kAccount = 1, kNickname = 2 };
 
+// The name cut to 31 bytes, never inside a double-byte character.
 std::array<std::uint8_t, kNameCheckRequestSize> EncodeNameCheckRequest(std::string_view name);
 // The name a request asks about (up to its first zero byte, at most 31 bytes).
 std::string DecodeNameCheckRequest(const std::uint8_t* body);
@@ -37,7 +38,8 @@ struct NameCheckReply {
 // The remark is cut to 130 bytes, without splitting a double-byte character.
 std::array<std::uint8_t, kNameCheckReplySize> EncodeNameCheckReply(const NameCheckReply& reply);
 // The reply in a body of exactly 136 bytes; nothing for any other size. A remark without its
-// terminator is read up to the end of its field.
+// terminator is read up to the end of its field, without the half of a double-byte character
+// that the field's end may cut.
 std::optional<NameCheckReply> DecodeNameCheckReply(const std::uint8_t* body, std::size_t size);
 
 }  // namespace gatevane

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace gatevane {
 namespace {
 
@@ -14,6 +16,10 @@ TEST(NameCheckRequest, HoldsTheNameZeroTerminatedInThirtyTwoBytes) {
     auto longest = EncodeNameCheckRequest(std::string(40, 'n'));
     EXPECT_EQ(longest[31], 0);
     EXPECT_EQ(DecodeNameCheckRequest(longest.data()), std::string(31, 'n'));
+
+    std::string wide = "nn";
+    for (int i = 0; i < 16; ++i) wide += "名";  // byte 30 starts a character that 31 bytes cut
+    EXPECT_EQ(DecodeNameCheckRequest(EncodeNameCheckRequest(wide).data()), wide.substr(0, 30));
 }
 
 TEST(NameCheckReply, RoundTripsAndIsLaidOutAsTheServerSendsIt) {
@@ -41,6 +47,14 @@ TEST(NameCheckReply, RefusesOtherSizesAndReadsAnUnterminatedRemarkToItsEnd) {
     ASSERT_TRUE(reply.has_value());
     EXPECT_TRUE(reply->acceptable);
     EXPECT_EQ(reply->remark, std::string(131, 'r'));
+
+    // 65 characters and the lead byte of a 66th fill the field: the half character is dropped.
+    std::string cut;
+    for (int i = 0; i < 66; ++i) cut += "名";
+    std::copy(cut.begin(), cut.begin() + kRemarkCapacity, body.begin() + 5);
+    reply = DecodeNameCheckReply(body.data(), body.size());
+    ASSERT_TRUE(reply.has_value());
+    EXPECT_EQ(reply->remark, cut.substr(0, 130));
 }
 
 TEST(NameCheckReply, ARemarkTooLongIsCutWithoutSplittingACharacter) {

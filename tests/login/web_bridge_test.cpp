@@ -1,6 +1,7 @@
-// The QQ and WeChat pages' bridge into the login window: its external object called exactly as a
+// The web pages' bridge into the launcher's windows: the login window's external object (QQ and
+// WeChat pages) and the registration window's (phone-registration page), called exactly as a
 // page's script calls window.external, through the platform's JScript engine, and the browser
-// handler that hands the object out.
+// handler that hands the objects out.
 #include <windows.h>
 #include <wrl/client.h>
 
@@ -12,6 +13,7 @@
 
 #include "launcher/login/login_external_win.h"
 #include "launcher/login/web_external_handler_win.h"
+#include "launcher/register/register_external_win.h"
 #include "tests/support/script_runner.h"
 
 namespace gatevane {
@@ -71,6 +73,55 @@ TEST_F(LoginExternalTest, WrongArgumentsAndOtherNamesLeaveTheWindowAlone) {
         EXPECT_EQ(outcome.error, error) << script << ": " << outcome.message.c_str();
     }
     EXPECT_TRUE(target_.logons.empty());
+}
+
+using Registrations = std::vector<std::pair<std::string, std::string>>;
+
+// The registration window as its page reaches it: every registration it was told of, in order.
+class RecordingRegistrationTarget final : public PhoneRegistrationTarget {
+public:
+    Registrations registrations;
+    void OnPhoneRegistration(const std::string& account, const std::string& password) override {
+        registrations.emplace_back(account, password);
+    }
+};
+
+class RegisterExternalTest : public ::testing::Test {
+protected:
+    testing::ScriptOutcome Run(const wchar_t* script) {
+        return testing::RunJScript(&external_, script);
+    }
+
+    RecordingRegistrationTarget target_;
+    RegisterExternal external_{target_};
+};
+
+// The page passes the account first and the password second; both reach the window in the
+// system's code page.
+TEST_F(RegisterExternalTest, ThePageHandsOverTheAccountAndThePasswordInThatOrder) {
+    testing::ScriptOutcome outcome = Run(L"external.RequestLogin('玩家01', 'secret-1')");
+    EXPECT_EQ(outcome.error, S_OK) << outcome.message.c_str();
+    EXPECT_EQ(target_.registrations, (Registrations{{"玩家01", "secret-1"}}));
+}
+
+// Anything else is refused with an error the page's script sees (an empty account or password
+// quietly) and the window is never told; a name spelled otherwise is no method of the object.
+TEST_F(RegisterExternalTest, WrongArgumentsAndOtherNamesLeaveTheWindowAlone) {
+    const std::pair<const wchar_t*, HRESULT> cases[] = {
+        {L"external.RequestLogin('player01')", E_INVALIDARG},
+        {L"external.RequestLogin()", E_INVALIDARG},
+        {L"external.RequestLogin('a', 'b', 'c')", E_INVALIDARG},
+        {L"external.RequestLogin('', 'secret-1')", S_OK},
+        {L"external.RequestLogin('player01', '')", S_OK},
+        {L"external.RequestLogin(42, 'secret-1')", DISP_E_TYPEMISMATCH},
+        {L"external.RequestLogin('player01', null)", DISP_E_TYPEMISMATCH},
+        {L"external.requestlogin('player01', 'secret-1')", E_NOTIMPL},
+    };
+    for (const auto& [script, error] : cases) {
+        testing::ScriptOutcome outcome = Run(script);
+        EXPECT_EQ(outcome.error, error) << script << ": " << outcome.message.c_str();
+    }
+    EXPECT_TRUE(target_.registrations.empty());
 }
 
 // The browser asks the handler for the page's external object: none until the window attaches

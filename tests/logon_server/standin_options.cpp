@@ -104,16 +104,6 @@ bool DecodeHex(const std::string& hex, std::string& bytes) {
     return true;
 }
 
-std::string EncodeHex(const std::string& bytes) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char c : bytes) {
-        hex.push_back(kDigits[c >> 4]);
-        hex.push_back(kDigits[c & 15]);
-    }
-    return hex;
-}
-
 bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
     bool misbehaveGiven = false;
     const auto take = [&](const std::string& option, const std::string& value,

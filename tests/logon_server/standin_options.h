@@ -44,7 +44,4 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error);
 // "ab", "41", "c0ee" -> bytes; false unless the text is an even number of hex digits.
 bool DecodeHex(const std::string& hex, std::string& bytes);
 
-// Lower-case hex of `bytes`, for the log.
-std::string EncodeHex(const std::string& bytes);
-
 }  // namespace standin

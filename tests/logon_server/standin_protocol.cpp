@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "launcher/register/name_check_messages.h"
+#include "tests/hex_text.h"
 #include "tests/logon_server/standin_options.h"
 #include "tests/logon_server/standin_server.h"
 
@@ -72,7 +73,7 @@ void Server::HandleNameCheck(Connection& connection, TcpCommand command,
     reply.acceptable = available;
     reply.remark = available ? options_.freeRemark : taken->second;
     life_.Log("name-check conn=%d kind=%u name=%s available=%d", connection.id, reply.kind,
-              EncodeHex(name).c_str(), available ? 1 : 0);
+              gatevane::testing::EncodeHex(name).c_str(), available ? 1 : 0);
     const auto replyBody = gatevane::EncodeNameCheckReply(reply);
     const TcpCommand replyCommand{gatevane::kNameCheckMainCommand,
                                   gatevane::kAccountCheckSubCommand};

@@ -1,0 +1,163 @@
+// The registration form's name checks against the logon server stand-in on 127.0.0.91 to .93, with
+// the form stood in for by an owner that records what it is shown.
+#include "launcher/register/name_check_client_win.h"
+
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "launcher/update/scramble.h"
+#include "tests/hex_text.h"
+#include "tests/support/native_server.h"
+#include "tests/support/test_folder.h"
+
+namespace gatevane {
+namespace {
+
+using testing::EncodeHex;
+using testing::LogonServer;
+using testing::PumpMessagesUntil;
+
+constexpr char kLineHost[] = "127.0.0.91";
+constexpr char kOtherLineHost[] = "127.0.0.92";
+constexpr char kDefaultHost[] = "127.0.0.93";
+constexpr DWORD kShortLimitMs = 1500;
+
+struct Shown {
+    int kind;
+    bool free;
+    std::string remark;
+    bool operator==(const Shown& other) const {
+        return kind == other.kind && free == other.free && remark == other.remark;
+    }
+    friend void PrintTo(const Shown& shown, std::ostream* out) {
+        *out << "{kind " << shown.kind << ", free " << shown.free << ", remark of "
+             << shown.remark.size() << " bytes}";
+    }
+};
+
+class RecordingForm final : public NameCheckOwner {
+public:
+    std::vector<Shown> shown;
+    void ShowAccountCheck(bool free, const std::string& remark) override {
+        shown.push_back({1, free, remark});
+    }
+    void ShowNicknameCheck(bool free, const std::string& remark) override {
+        shown.push_back({2, free, remark});
+    }
+};
+
+class NameCheckClientTest : public ::testing::Test {
+protected:
+    // ServerInfo.ini whose selected line is `host` ("" = an empty entry).
+    void SelectLine(const std::string& host) {
+        char entry[300] = "";
+        if (!host.empty()) ScrambleText(host, entry, sizeof entry);
+        folder_.Write("ServerInfo.ini",
+                      std::string("[logon]\r\nselected=0\r\nlogon0=") + entry + "\r\n");
+        settings_.LoadServerList();
+    }
+
+    bool WaitForAnswers(std::size_t count) {
+        return PumpMessagesUntil(8000, [&] { return form_.shown.size() >= count; });
+    }
+
+    testing::TestFolder folder_;
+    testing::CurrentDirectory inFolder_{folder_.path()};
+    LauncherSettings settings_;
+    RecordingForm form_;
+    NameCheckClient client_{&form_, settings_};
+};
+
+TEST_F(NameCheckClientTest, EachCheckSendsOneRequestAndShowsTheAnswerForItsKind) {
+    const std::string taken = "玩家01";
+    const std::string remark = "该昵称已被使用";
+    SelectLine(kLineHost);
+    LogonServer server({"--listen", kLineHost, "--taken-hex",
+                        EncodeHex(taken) + "=" + EncodeHex(remark), "--free-remark", "ok"});
+
+    ASSERT_TRUE(client_.RequestNameCheck(NameCheckClient::kAccount, "free01"));
+    ASSERT_TRUE(WaitForAnswers(1));
+    ASSERT_TRUE(client_.RequestNameCheck(NameCheckClient::kNickname, taken));
+    ASSERT_TRUE(WaitForAnswers(2));
+    EXPECT_EQ(form_.shown, (std::vector<Shown>{{1, true, "ok"}, {2, false, remark}}));
+
+    // A longer name is asked about in 31 bytes at most, cut between characters.
+    std::string longName = "nn";
+    for (int i = 0; i < 16; ++i) longName += "名";
+    ASSERT_TRUE(client_.RequestNameCheck(NameCheckClient::kNickname, longName));
+    ASSERT_TRUE(WaitForAnswers(3));
+
+    EXPECT_TRUE(PumpMessagesUntil(3000, [&] { return server.Count("close conn=") == 3; }))
+        << "each check closes its connection once answered\n" << server.Log();
+    EXPECT_EQ(server.Count("accept conn="), 3);
+    EXPECT_EQ(server.Count("frame conn="), 3) << server.Log();
+    EXPECT_EQ(server.Count("main=1 sub=4 size=32"), 1);
+    EXPECT_EQ(server.Count("main=1 sub=5 size=32"), 1 + 1);
+    EXPECT_EQ(server.Count("name=" + EncodeHex("free01") + " "), 1);
+    EXPECT_EQ(server.Count("name=" + EncodeHex(longName.substr(0, 30)) + " "), 1) << server.Log();
+}
+
+// A reply that is no answer of the expected size is refused at once; one of another command, or
+// none at all, is given up at the time limit. The form is shown nothing, and no connection stays.
+TEST_F(NameCheckClientTest, NoProperAnswerShowsNothingAndTheConnectionIsClosed) {
+    SelectLine(kLineHost);
+    client_.SetAnswerTimeLimit(kShortLimitMs);
+    const std::pair<const char*, bool> cases[] = {
+        {"wrong-size", false}, {"other-command", true}, {"silent", true}};
+    for (const auto& [misbehave, givenUpAtTheLimit] : cases) {
+        LogonServer server({"--listen", kLineHost, "--misbehave", misbehave});
+        const ULONGLONG start = ::GetTickCount64();
+        ASSERT_TRUE(client_.RequestNameCheck(NameCheckClient::kAccount, "player01")) << misbehave;
+        EXPECT_TRUE(PumpMessagesUntil(kShortLimitMs + 3000,
+                                      [&] { return server.Count("close conn=") == 1; }))
+            << misbehave << "\n" << server.Log();
+        const ULONGLONG elapsed = ::GetTickCount64() - start;
+        EXPECT_EQ(elapsed >= kShortLimitMs - 100, givenUpAtTheLimit) << misbehave << " " << elapsed;
+        EXPECT_EQ(server.Count("frame conn=1 main=1 sub=4 size=32"), 1) << misbehave;
+    }
+    EXPECT_TRUE(form_.shown.empty());
+}
+
+// A question asked while the first waits for its answer: the first connection is closed and only
+// the second question is answered.
+TEST_F(NameCheckClientTest, OnlyTheLatestQuestionIsAnswered) {
+    SelectLine(kLineHost);
+    LogonServer silent({"--listen", kLineHost, "--misbehave", "silent"});
+    LogonServer answering({"--listen", kOtherLineHost});
+    ASSERT_TRUE(client_.RequestNameCheck(NameCheckClient::kAccount, "player01"));
+    ASSERT_TRUE(PumpMessagesUntil(5000, [&] { return silent.Count("silent conn=") == 1; }));
+
+    SelectLine(kOtherLineHost);
+    ASSERT_TRUE(client_.RequestNameCheck(NameCheckClient::kNickname, "nick01"));
+    ASSERT_TRUE(WaitForAnswers(1));
+    EXPECT_TRUE(PumpMessagesUntil(3000, [&] { return silent.Count("close conn=") == 1; }))
+        << silent.Log();
+    PumpMessagesUntil(300, [] { return false; });
+    EXPECT_EQ(form_.shown, (std::vector<Shown>{{2, true, ""}}));
+}
+
+// An empty selected line asks the built-in host; a malformed one unscrambles to no host at all.
+TEST_F(NameCheckClientTest, TheTargetIsTheSelectedLineOrTheBuiltInLogonHost) {
+    SelectLine("");
+    settings_.defaultLogonHost = kDefaultHost;
+    LogonServer server({"--listen", kDefaultHost, "--free-remark", "ok"});
+    ASSERT_TRUE(client_.RequestNameCheck(NameCheckClient::kAccount, "player01"));
+    ASSERT_TRUE(WaitForAnswers(1));
+    EXPECT_EQ(form_.shown, (std::vector<Shown>{{1, true, "ok"}}));
+    EXPECT_FALSE(client_.RequestNameCheck(3, "player01")) << "no such check";
+
+    folder_.Write("ServerInfo.ini", "[logon]\r\nselected=0\r\nlogon0=0badc0de\r\n");
+    settings_.LoadServerList();
+    EXPECT_FALSE(client_.RequestNameCheck(NameCheckClient::kAccount, "player01"));
+    PumpMessagesUntil(300, [] { return false; });
+    EXPECT_EQ(server.Count("accept conn="), 1);
+    EXPECT_EQ(form_.shown.size(), 1u);
+}
+
+}  // namespace
+}  // namespace gatevane
