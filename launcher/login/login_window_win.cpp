@@ -12,6 +12,7 @@
 #include "launcher/login/lobby_hand_off_win.h"
 #include "launcher/login/message_box_window_win.h"
 #include "launcher/login/web_external_handler_win.h"
+#include "launcher/register/register_window_win.h"
 #include "launcher/startup/apply_skin_background_win.h"
 #include "launcher/startup/launcher_settings_win.h"
 #include "launcher/startup/lobby_command_line.h"
@@ -226,6 +227,8 @@ void LoginWindow::OnClick(const CDuiString& name) {
         CloseOrGoBack();
     } else if (name == "MinWindow") {
         ::SendMessageA(window_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    } else if (name == "Register") {
+        OpenRegisterWindow(*this);
     } else if (name == "Logon") {
         DoLogon();
     } else if (name == "GetPassword") {

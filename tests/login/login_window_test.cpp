@@ -323,11 +323,19 @@ private:
     std::string previous_;
 };
 
-// The web links open the hall's sites in the browser; the QQ and WeChat pages open inside the
-// window, once each, and the close button goes back before it closes.
+// The registration form opens in the window's place and gives it back; the web links open the
+// hall's sites in the browser; the QQ and WeChat pages open inside the window, once each, and the
+// close button goes back before it closes.
 TEST_F(LoginWindowTest, LinksAndLogonPagesGoToTheHallsSites) {
     LinkRecorder browser(folder_);
     UiWindow window = Start("/StartLogin:1");
+    window.Click("Register");  // the form opens in the login window's place, and leaves it back
+    std::optional<UiWindow> form = UiWindow::Find("GameRegister", 5000);
+    ASSERT_TRUE(form);
+    EXPECT_TRUE(WaitUntil(3000, [&] { return !::IsWindowVisible(window.handle()); }));
+    form->Click("cancel_bt");
+    EXPECT_TRUE(WaitUntil(3000, [&] { return ::IsWindowVisible(window.handle()); }));
+
     const std::string site = std::string("http://") + kNobody;
     const std::vector<std::pair<const char*, std::string>> links = {
         {"GetPassword", site + "/Account/FindPassword"},
