@@ -31,7 +31,7 @@ www=$demo/www
 screens=$demo/screens
 bin=$root/build/win64/bin
 native=$root/build/native
-rm -rf "$program" "$release" "$www" "$screens"
+rm -rf "$program" "$release" "$www" "$screens" "$demo/logon.log"
 mkdir -p "$program" "$release/Games" "$release/TesselRes/Lobby" "$www/Update/New/config" "$screens"
 
 # The hall as installed: the launcher, the lobby host, the network component, the skin, a lobby
@@ -95,10 +95,14 @@ launcher_gone() {
 }
 lobby_logon() {  # what the lobby host stand-in received, unscrambled
     local line
+    for _ in $(seq 1 100); do  # the lobby writes it once it runs, after the launcher has ended
+        [ -s "$program/Quarnel.run.cmdline" ] && break
+        sleep 0.1
+    done
     line=$(sed -n 's/^command line: \[\(.*\)\]$/\1/p' "$program/Quarnel.run.cmdline" | tail -1)
     if [ "${line:0:1}" = " " ]; then
         echo "  scrambled: ${line}"
-        echo "  decoded:   $("$native/tools/scramble" --decode-logon "${line:1}")"
+        echo "  decoded:   $("$native/tools/scramble" --decode-logon "${line:1}" | iconv -f GBK -t UTF-8 -c)"
     else
         echo "  no logon (the command line holds only the program: [$line])"
     fi
@@ -120,7 +124,9 @@ remember 20103 "lucky7" "seven-7" 0 0
 win reg add 'HKCU\Software\Velmora\GameTessel\OptionLogon' /v LastUserID /t REG_DWORD /d 20101 \
     /f >/dev/null
 
+# The account "lucky7" is taken; the stand-in says so with a remark (GBK, given as bytes).
 "$native/tests/logon_server/logon_server_standin" --listen 127.0.0.5 --listen 127.0.0.9 \
+    --taken-hex 6c75636b7937=b8c3d5cabac5d2d1b1bbd7a2b2e1 --log "$demo/logon.log" \
     --lifetime 600 >/dev/null 2>&1 &
 servers+=($!)
 
@@ -170,6 +176,22 @@ driver --window GameLogin --item 0 --wait "LogonAccount=星河漫步" --click Lo
     --click Logon
 launcher_gone
 lobby_logon
+
+echo
+echo "== 6. a new player registers: the live checks, the random nickname, a refused submit"
+start_launcher /StartLogin:1
+driver --window GameLogin --click Register --window GameRegister --pause 300 \
+    --set Account_edit=lucky7 --focus Account_edit --focus NickName_edit \
+    --wait "Account_tooltip=已被注册" --click RandNickname_bt --set Pass_edit=123456 \
+    --set Pass2_edit=123456 --focus Pass_edit --focus Pass2_edit --focus RealName_edit --pause 400 \
+    --shot "$(shot 6-register-marks)" --print Account_option --print Account_tooltip \
+    --print NickName_edit --print NickName_tooltip --click register_bt --window UIMessageBox \
+    --pause 300 --shot "$(shot 7-register-refused)" --print content --click button1 \
+    --gone UIMessageBox --window GameRegister --click close_bt --gone GameRegister \
+    --window GameLogin --print UpdateState --click CloseWindow
+launcher_gone
+echo "  the logon server stand-in saw: $(grep -c 'name-check' "$demo/logon.log") name check(s):"
+grep 'name-check' "$demo/logon.log" | sed 's/^/    /' | iconv -f GBK -t UTF-8 -c
 
 if [ -n "$keep_open" ]; then
     echo

@@ -7,6 +7,7 @@
 //   --wait NAME=TEXT       waits until the control's label or value holds TEXT
 //   --set NAME=TEXT        replaces an edit box's text
 //   --click NAME           the control's default action
+//   --focus NAME           gives the control the keyboard focus (the one that had it loses it)
 //   --front -              makes the window the active one, as a click on it would
 //   --press NAME           a mouse click near the control's right edge (a drop-down's arrow)
 //   --item N               picks element N (from 0) of the window's drop-down list
@@ -111,6 +112,7 @@ bool RunStep(const std::string& step, const std::string& argument, std::optional
     }
     if (step == "--set" && Split(argument, name, value)) return window->SetText(name, value);
     if (step == "--click") return window->Click(argument);
+    if (step == "--focus") return window->Focus(argument);
     if (step == "--press") return PressNearRightEdge(*window, argument);
     if (step == "--front") return ::SetForegroundWindow(window->handle()) != FALSE;
     if (step == "--print") {
