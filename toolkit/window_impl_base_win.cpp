@@ -43,6 +43,28 @@ void DropSystemFrame(HWND window) {
     ::SetWindowLongPtrA(window, GWL_STYLE, style);
 }
 
+bool HandleFrameMessage(HWND window, const CPaintManagerUI& manager, UINT message, WPARAM wParam,
+                        LPARAM lParam, LRESULT& result) {
+    switch (message) {
+        case WM_SIZE:
+            ApplyRoundCorners(window, manager);
+            return false;
+        case WM_NCCALCSIZE:
+        case WM_NCPAINT:
+            result = 0;
+            return true;
+        case WM_NCHITTEST:
+            result = HitTest(window, manager, lParam);
+            return true;
+        case WM_NCACTIVATE:
+            if (::IsIconic(window)) return false;
+            result = wParam == 0 ? TRUE : FALSE;
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace skinned_window
 
 void WindowImplBase::Notify(TNotifyUI&) {}

@@ -50,4 +50,9 @@ void ApplyRoundCorners(HWND window, const CPaintManagerUI& manager);
 LRESULT HitTest(HWND window, const CPaintManagerUI& manager, LPARAM lParam);
 // Removes the system caption and frame bits the window was created with.
 void DropSystemFrame(HWND window);
+// The frame's messages of a skinned window that has no window base of its own: round corners at
+// WM_SIZE (left unhandled), no system frame, dragging by the caption band. True with `result` when
+// the message is handled.
+bool HandleFrameMessage(HWND window, const CPaintManagerUI& manager, UINT message, WPARAM wParam,
+                        LPARAM lParam, LRESULT& result);
 }  // namespace skinned_window

@@ -78,25 +78,12 @@ LRESULT MessageBoxWindow::OnCreate() {
 }
 
 LRESULT MessageBoxWindow::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    switch (uMsg) {
-        case WM_CREATE:
-            return OnCreate();
-        case WM_SIZE:
-            skinned_window::ApplyRoundCorners(window_, paintManager_);
-            break;
-        case WM_NCCALCSIZE:
-        case WM_NCPAINT:
-            return 0;
-        case WM_NCHITTEST:
-            return skinned_window::HitTest(window_, paintManager_, lParam);
-        case WM_NCACTIVATE:
-            if (!::IsIconic(window_)) return wParam == 0 ? TRUE : FALSE;
-            break;
-        default:
-            break;
-    }
+    if (uMsg == WM_CREATE) return OnCreate();
     LRESULT result = 0;
-    if (paintManager_.MessageHandler(uMsg, wParam, lParam, result)) return result;
+    if (skinned_window::HandleFrameMessage(window_, paintManager_, uMsg, wParam, lParam, result) ||
+        paintManager_.MessageHandler(uMsg, wParam, lParam, result)) {
+        return result;
+    }
     return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
 }
 

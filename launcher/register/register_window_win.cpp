@@ -83,20 +83,14 @@ void RegisterWindow::LoadSpreader() {
 }
 
 LRESULT RegisterWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (skinned_window::HandleFrameMessage(window_, paintManager_, message, wParam, lParam,
+                                           result)) {
+        return result;
+    }
     switch (message) {
         case WM_CREATE:
             return OnCreate();
-        case WM_SIZE:
-            skinned_window::ApplyRoundCorners(window_, paintManager_);
-            break;
-        case WM_NCCALCSIZE:
-        case WM_NCPAINT:
-            return 0;
-        case WM_NCHITTEST:
-            return skinned_window::HitTest(window_, paintManager_, lParam);
-        case WM_NCACTIVATE:
-            if (!::IsIconic(window_)) return wParam == 0 ? TRUE : FALSE;
-            break;
         case WM_CLOSE:
             // However the form is left (its buttons, Alt+F4, the task bar), the login window
             // comes back: the launcher never runs on without a window.
@@ -109,7 +103,6 @@ LRESULT RegisterWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         default:
             break;
     }
-    LRESULT result = 0;
     if (paintManager_.MessageHandler(message, wParam, lParam, result)) return result;
     return CWindowWnd::HandleMessage(message, wParam, lParam);
 }
