@@ -184,6 +184,24 @@ TEST_F(RegisterWindowTest, TheFormChecksWhatIsTypedAndHandsAValidOneToTheLobby) 
     ::DestroyWindow(form.handle());
 }
 
+// The phone page takes the form's place (its page on the account site, the form's buttons gone);
+// back on the form, the nickname starts empty.
+TEST_F(RegisterWindowTest, ThePhonePageAndBackEmptyTheNickname) {
+    UiWindow form = Open();
+    form.SetText("NickName_edit", "somebody");
+    form.Click("TelPhoneRegister_bt");
+    EXPECT_TRUE(Waits(form, "Registertabs", [](const UiControl& c) { return c.value == "1"; }));
+    EXPECT_EQ(form.Text("TelPhoneRegisterWeb"),
+              "http://" + theSettings.hosts.account + "/Account/RegisterClient");
+    EXPECT_FALSE(form.IsVisible("register_bt"));
+    EXPECT_FALSE(form.IsVisible("cancel_bt"));
+    form.Click("NorRegister_bt");
+    EXPECT_TRUE(Waits(form, "Registertabs", [](const UiControl& c) { return c.value == "0"; }));
+    EXPECT_TRUE(form.IsVisible("register_bt"));
+    EXPECT_EQ(form.Text("NickName_edit"), "");
+    ::DestroyWindow(form.handle());
+}
+
 // However the player leaves the form (its two buttons, the system's close command), the login
 // window shows again; a referrer of the hall's is shown and cannot be changed.
 TEST_F(RegisterWindowTest, LeavingTheFormBringsTheLoginWindowBack) {
