@@ -178,7 +178,7 @@ launcher_gone
 lobby_logon
 
 echo
-echo "== 6. a new player registers: the live checks, the random nickname, a refused submit"
+echo "== 6. a new player opens the form: the live checks, the random nickname, a refused submit"
 start_launcher /StartLogin:1
 driver --window GameLogin --click Register --window GameRegister --pause 300 \
     --set Account_edit=lucky7 --focus Account_edit --focus NickName_edit \
@@ -188,10 +188,19 @@ driver --window GameLogin --click Register --window GameRegister --pause 300 \
     --print NickName_edit --print NickName_tooltip --click register_bt --window UIMessageBox \
     --pause 300 --shot "$(shot 7-register-refused)" --print content --click button1 \
     --gone UIMessageBox --window GameRegister --click close_bt --gone GameRegister \
-    --window GameLogin --print UpdateState --click CloseWindow
-launcher_gone
-echo "  the logon server stand-in saw: $(grep -c 'name-check' "$demo/logon.log") name check(s):"
+    --window GameLogin --print LogonAccount
+echo "  (the form left, the login window is back)"
+echo "  the logon server stand-in saw $(grep -c 'name-check' "$demo/logon.log") name check(s):"
 grep 'name-check' "$demo/logon.log" | sed 's/^/    /' | iconv -f GBK -t UTF-8 -c
+
+echo
+echo "== 7. the player registers for real: the lobby gets the form (a Type 4 logon)"
+driver --window GameLogin --click Register --window GameRegister --pause 300 \
+    --set Account_edit=newplayer8 --click RandNickname_bt --set Pass_edit=Lucky2024x \
+    --set Pass2_edit=Lucky2024x --set RealName_edit=张三 --set UserCardID_edit=440301199003071230 \
+    --copy ValidateCode=ValidateCode_edit --click register_bt
+launcher_gone
+lobby_logon
 
 if [ -n "$keep_open" ]; then
     echo

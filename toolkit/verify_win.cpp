@@ -70,6 +70,10 @@ long CVerifyUI::AccessibleRole() const {
     return ROLE_SYSTEM_GRAPHIC;
 }
 
+CDuiString CVerifyUI::AccessibleValue() const {
+    return code_;
+}
+
 CDuiString CVerifyUI::AccessibleDefaultAction() const {
     return "Refresh";
 }

@@ -373,6 +373,28 @@ TEST_F(LoginWindowTest, LinksAndLogonPagesGoToTheHallsSites) {
     EXPECT_FALSE(folder_.Exists("Quarnel.run.cmdline"));
 }
 
+// A new player registers (the hall came through referrer 12): the lobby gets every field of the
+// form in its place, the picture code read as a screen reader reads it.
+TEST_F(LoginWindowTest, ANewPlayerRegistersAndTheLobbyGetsTheForm) {
+    folder_.Write("Spreader.ini", "[SpreaderInfo]\r\nSpreaderID=12\r\n");
+    UiWindow window = Start("/StartLogin:1");
+    window.Click("Register");
+    std::optional<UiWindow> form = UiWindow::Find("GameRegister", 5000);
+    ASSERT_TRUE(form);
+    const std::string nickname = "\xD0\xC2\xCA\xD6\xCD\xE6\xBC\xD2";  // four characters
+    const std::pair<const char*, std::string> fields[] = {
+        {"Account_edit", "newplayer"}, {"NickName_edit", nickname}, {"Pass_edit", "secret7x"},
+        {"Pass2_edit", "secret7x"},    {"RealName_edit", "\xD5\xC5\xC8\xFD"},
+        {"UserCardID_edit", "440301199003071230"}};
+    for (const auto& [field, text] : fields) EXPECT_TRUE(form->SetText(field, text)) << field;
+    form->SetText("ValidateCode_edit", form->Text("ValidateCode"));
+    form->Click("register_bt");
+    ASSERT_TRUE(LauncherEnds());
+    EXPECT_EQ(LobbyLogon(), "/Type:4 /ServerID:0 /Account:newplayer /NickName:" + nickname +
+                                " /PassWord:secret7x /UserName:\xD5\xC5\xC8\xFD"
+                                " /UserCardID:440301199003071230 /Spreader:12");
+}
+
 void WriteUser(const char* id, const char* account, const std::string& password, DWORD face,
                DWORD gameId) {
     const std::string path = std::string(kUsersKey) + "\\" + id;

@@ -6,6 +6,8 @@
 //   --gone CLASS           waits until no window of CLASS shows
 //   --wait NAME=TEXT       waits until the control's label or value holds TEXT
 //   --set NAME=TEXT        replaces an edit box's text
+//   --copy FROM=TO         puts what FROM reads (its value) into the edit box TO, as a person
+//                          types what they read
 //   --click NAME           the control's default action
 //   --focus NAME           gives the control the keyboard focus (the one that had it loses it)
 //   --front -              makes the window the active one, as a click on it would
@@ -111,6 +113,9 @@ bool RunStep(const std::string& step, const std::string& argument, std::optional
             kWait);
     }
     if (step == "--set" && Split(argument, name, value)) return window->SetText(name, value);
+    if (step == "--copy" && Split(argument, name, value)) {
+        return window->SetText(value, window->Text(name));
+    }
     if (step == "--click") return window->Click(argument);
     if (step == "--focus") return window->Focus(argument);
     if (step == "--press") return PressNearRightEdge(*window, argument);
