@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <stdexcept>
 
 namespace gatevane::testing {
@@ -35,10 +36,12 @@ DebugOutputCapture::~DebugOutputCapture() {
 void DebugOutputCapture::Collect() {
     while (!stop_) {
         if (::WaitForSingleObject(dataReady_.get(), 50) != WAIT_OBJECT_0) continue;
+        DWORD writer = 0;
+        std::memcpy(&writer, view_, sizeof writer);
         std::string text(view_ + sizeof(DWORD),
                          strnlen(view_ + sizeof(DWORD), kBufferSize - sizeof(DWORD)));
         while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-        {
+        if (writer == ::GetCurrentProcessId()) {
             std::lock_guard<std::mutex> lock(mutex_);
             lines_.push_back(text);
         }
