@@ -97,8 +97,7 @@ std::wstring DecodeSkinFile(std::string_view bytes) {
 
 ComPtr<IStream> OpenSkin(const char* xml) {
     if (xml[0] == '<') return AsciiStream(ui::WidenAnsi(xml));
-    std::optional<std::string> bytes =
-        ReadSkinFile(CPaintManagerUI::GetResourcePath().str() + xml);
+    std::optional<std::string> bytes = ReadSkinFile(CPaintManagerUI::GetResourcePath().str() + xml);
     return bytes ? AsciiStream(DecodeSkinFile(*bytes)) : nullptr;
 }
 

@@ -12,7 +12,10 @@
 namespace {
 
 const char* const kTexts[] = {"QQ\xB5\xC7\xC2\xBC", "\xCE\xA2\xD0\xC5\xB5\xC7\xC2\xBC",
-                              "a\xB5\xC7" "b\xC2\xBC" "c", "plain"};
+                              "a\xB5\xC7"
+                              "b\xC2\xBC"
+                              "c",
+                              "plain"};
 
 // The control "c" of a skin, with its tooltip and text as the toolkit holds them.
 struct ReadBack {
@@ -45,8 +48,8 @@ TEST(SkinText, MixedTextsSurviveEveryConversion) {
     CPaintManagerUI::SetResourcePath((folder.path() + "\\").c_str());
     for (const std::string text : kTexts) {
         EXPECT_EQ(ui::NarrowToAnsi(ui::WidenAnsi(text)), text);
-        const std::string element = "<Button name=\"c\" tooltip=\"" + text + "\" text=\"" + text +
-                                    "\"/>";
+        const std::string element =
+            "<Button name=\"c\" tooltip=\"" + text + "\" text=\"" + text + "\"/>";
         ReadBack inCode = Build(("<Window>" + element + "</Window>").c_str());
         EXPECT_EQ(inCode.toolTip, text);
         EXPECT_EQ(inCode.text, text);

@@ -88,11 +88,13 @@ void LoginWindow::InitWindow() {
     ApplySkinBackground(paintManager_.FindControl("backlayout"));
     SetIcon(kIconResource);
     // The advertisement page gets no external object: only the logon pages may log on.
-    if (auto* web = Find<CWebBrowserUI>("web")) web->Navigate2(SiteAddress(Hosts().ad, "/ad/gamelogin").c_str());
+    if (auto* web = Find<CWebBrowserUI>("web"))
+        web->Navigate2(SiteAddress(Hosts().ad, "/ad/gamelogin").c_str());
     theLoginWebHandler.Attach(&external_);
     if (!theSettings.UpdateOnStart) return;
     EnableLogon(false);
-    if (CControlUI* state = paintManager_.FindControl("UpdateState")) state->SetText("正在检查更新...");
+    if (CControlUI* state = paintManager_.FindControl("UpdateState"))
+        state->SetText("正在检查更新...");
     StartUpdateCheck(SiteAddress(Hosts().update, "/Update/New/config/Update.txt"));
     probes_ = CreateLineProbes(this);
     theSettings.UpdateOnStart = false;
@@ -243,8 +245,9 @@ void LoginWindow::OnClick(const CDuiString& name) {
         OpenLink(SiteAddress(Hosts().web, "/index/help.htm"));
     } else if (name == "QQLogon") {
         ShowWebLogonPage(kQqPage, "LogonWeb",
-                         SiteAddress(Hosts().forum, "/connect.php?mod=login&op=init&referer="
-                                                    "forum.php&statfrom=login_simple"));
+                         SiteAddress(Hosts().forum,
+                                     "/connect.php?mod=login&op=init&referer="
+                                     "forum.php&statfrom=login_simple"));
     } else if (name == "WXLogon") {
         ShowWebLogonPage(kWeChatPage, "WXLogonWeb", SiteAddress(Hosts().weChat, "/WeiXin/Login"));
     } else if (name == "LogonLineAuto") {
@@ -307,8 +310,8 @@ void LoginWindow::DoLogon() {
 void LoginWindow::StartOpenIdLogon(int type, const std::string& openId) {
     if (openId.empty()) return;
     const int line = theSettings.selectedLine;
-    HandOffLogon(*this, type == 2 ? QqLogonCommandLine(line, openId)
-                                  : WeChatLogonCommandLine(line, openId));
+    HandOffLogon(*this, type == LoginExternal::kQqLogonType ? QqLogonCommandLine(line, openId)
+                                                            : WeChatLogonCommandLine(line, openId));
 }
 
 // ---- remembered accounts ----
@@ -341,9 +344,12 @@ void LoginWindow::LoadAccounts() {
 void LoginWindow::FillFromAccount(int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= accounts_.size()) return;
     const AccountRecord& record = accounts_[static_cast<std::size_t>(index)];
-    if (CControlUI* account = paintManager_.FindControl("LogonAccount")) account->SetText(record.account);
-    if (CControlUI* password = paintManager_.FindControl("PassWord")) password->SetText(record.password);
-    if (auto* remember = Find<COptionUI>("SavePassword")) remember->Selected(record.password[0] != '\0');
+    if (CControlUI* account = paintManager_.FindControl("LogonAccount"))
+        account->SetText(record.account);
+    if (CControlUI* password = paintManager_.FindControl("PassWord"))
+        password->SetText(record.password);
+    if (auto* remember = Find<COptionUI>("SavePassword"))
+        remember->Selected(record.password[0] != '\0');
 }
 
 void LoginWindow::DeleteAccount(TEventUI& event) {
@@ -366,8 +372,8 @@ bool OpenLoginWindow() {
     auto* window = new (std::nothrow) LoginWindow;
     if (!window) return false;
     // A window that cannot be made has already deleted itself (its final message ran).
-    if (!window->Create(nullptr, "用户登录", kSkinnedWindowStyle, WS_EX_WINDOWEDGE,
-                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT)) {
+    if (!window->Create(nullptr, "用户登录", kSkinnedWindowStyle, WS_EX_WINDOWEDGE, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT)) {
         return false;
     }
     window->CenterWindow();

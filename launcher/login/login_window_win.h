@@ -57,8 +57,7 @@ protected:
     bool ResponseDefaultKeyEvent(WPARAM wParam) override;
     LRESULT OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
     LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
-    LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam,
-                                bool& handled) override;
+    LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
 private:
     void OnClick(const CDuiString& name);

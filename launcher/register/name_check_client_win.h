@@ -39,7 +39,8 @@ protected:
 
 class NameCheckClient final : public TcpSocketSink {
 public:
-    static constexpr std::uint16_t kAccount = kAccountCheckSubCommand;  // sub commands of the request
+    static constexpr std::uint16_t kAccount =
+        kAccountCheckSubCommand;  // sub commands of the request
     static constexpr std::uint16_t kNickname = kNicknameCheckSubCommand;
     // How long a question may wait for its answer, connecting included.
     static constexpr DWORD kAnswerTimeLimitMs = 10000;

@@ -35,8 +35,8 @@ std::optional<NameCheckReply> DecodeNameCheckReply(const std::uint8_t* body, std
     // characters.
     const char* field = reinterpret_cast<const char*>(&body[5]);
     char remark[kRemarkCapacity + 1];
-    const std::size_t length =
-        CopyAnsiText(std::string_view(field, strnlen(field, kRemarkCapacity)), remark, sizeof remark);
+    const std::size_t length = CopyAnsiText(
+        std::string_view(field, strnlen(field, kRemarkCapacity)), remark, sizeof remark);
     reply.remark.assign(remark, length);
     return reply;
 }

@@ -75,7 +75,8 @@ void RegisterWindow::LoadSpreader() {
     ::GetCurrentDirectoryA(sizeof folder, folder);
     char file[MAX_PATH];
     std::snprintf(file, sizeof file, "%s\\Spreader.ini", folder);
-    const int spreader = static_cast<int>(::GetPrivateProfileIntA("SpreaderInfo", "SpreaderID", 0, file));
+    const int spreader =
+        static_cast<int>(::GetPrivateProfileIntA("SpreaderInfo", "SpreaderID", 0, file));
     auto* edit = dynamic_cast<CEditUI*>(paintManager_.FindControl("SpeedUserName_edit"));
     if (spreader <= 0 || !edit) return;
     edit->SetText(std::to_string(spreader).c_str());
@@ -136,8 +137,9 @@ void RegisterWindow::OnClick(const CDuiString& name) {
     } else if (name == "RandNickname_bt") {
         PutRandomNickname();
     } else if (name == "Licence_bt") {
-        ::ShellExecuteA(nullptr, "open", SiteAddress(theSettings.hosts.web, "/help/userrule").c_str(),
-                        nullptr, nullptr, SW_SHOWDEFAULT);
+        ::ShellExecuteA(nullptr, "open",
+                        SiteAddress(theSettings.hosts.web, "/help/userrule").c_str(), nullptr,
+                        nullptr, SW_SHOWDEFAULT);
     } else if (name == "NorRegister_bt") {
         ShowFormPage();
     } else if (name == "TelPhoneRegister_bt") {
@@ -164,9 +166,11 @@ void RegisterWindow::ShowPhonePage() {
     auto* tabs = dynamic_cast<CTabLayoutUI*>(paintManager_.FindControl("Registertabs"));
     if (tabs && tabs->GetCurSel() != kPhonePage) {
         tabs->SelectItem(kPhonePage);
-        if (auto* web = dynamic_cast<CWebBrowserUI*>(paintManager_.FindControl("TelPhoneRegisterWeb"))) {
+        if (auto* web =
+                dynamic_cast<CWebBrowserUI*>(paintManager_.FindControl("TelPhoneRegisterWeb"))) {
             web->SetWebBrowserEventHandler(&theRegisterWebHandler);
-            web->Navigate2(SiteAddress(theSettings.hosts.account, "/Account/RegisterClient").c_str());
+            web->Navigate2(
+                SiteAddress(theSettings.hosts.account, "/Account/RegisterClient").c_str());
             if (!web->IsVisible()) web->SetVisible(true);
         }
     }
@@ -217,8 +221,8 @@ void RegisterWindow::CheckField(const CDuiString& name) {
         Mark("Pass_option", IsAcceptablePassword(TextOf("Pass_edit").value_or("")));
     } else if (name == "Pass2_edit") {
         HideMark("Pass2_option");
-        Mark("Pass2_option", IsAcceptableConfirmation(TextOf("Pass2_edit").value_or(""),
-                                                      TextOf("Pass_edit")));
+        Mark("Pass2_option",
+             IsAcceptableConfirmation(TextOf("Pass2_edit").value_or(""), TextOf("Pass_edit")));
     }
 }
 
@@ -244,7 +248,8 @@ void RegisterWindow::PutRandomNickname() {
     });
     if (nickname.empty()) return;
     lastRandomNickname_ = nickname;
-    if (CControlUI* edit = paintManager_.FindControl("NickName_edit")) edit->SetText(nickname.c_str());
+    if (CControlUI* edit = paintManager_.FindControl("NickName_edit"))
+        edit->SetText(nickname.c_str());
     ShowNicknameCheck(true, "正确!");
 }
 
@@ -280,7 +285,8 @@ bool OpenRegisterWindow(CWindowWnd& login) {
     auto* form = new (std::nothrow) RegisterWindow;
     if (!form) return false;
     // A window that cannot be made has already deleted itself (its final message ran).
-    if (!form->Create(login.GetHWND(), "用户注册", kSkinnedWindowStyle, WS_EX_APPWINDOW, 0, 0, 0, 0)) {
+    if (!form->Create(login.GetHWND(), "用户注册", kSkinnedWindowStyle, WS_EX_APPWINDOW, 0, 0, 0,
+                      0)) {
         return false;
     }
     form->CenterWindow();

@@ -33,7 +33,7 @@ struct RegistrationForm {
 };
 
 struct RegistrationVerdict {
-    std::string problem;  // the message of the first rule that fails; empty when all pass
+    std::string problem;    // the message of the first rule that fails; empty when all pass
     RegistrationData data;  // the fields, cut to the record's sizes on character boundaries
 };
 

@@ -7,17 +7,22 @@
 namespace gatevane {
 namespace {
 
-constexpr char kHan8[] = "\xD5\xC5\xC8\xFD\xC0\xEE\xCB\xC4\xCD\xF5\xCE\xE5\xD5\xD4\xC1\xF9";  // 8 characters
+constexpr char kHan8[] =
+    "\xD5\xC5\xC8\xFD\xC0\xEE\xCB\xC4\xCD\xF5\xCE\xE5\xD5\xD4\xC1\xF9";  // 8 characters
 
 RegistrationForm Valid() {
-    return {"player01", "Nick01", "secret7x", "secret7x", "\xD5\xC5\xC8\xFD", "440301199003071230",
-            "12",       "AB3d",   "AB3d"};
+    return {"player01",           "Nick01", "secret7x", "secret7x", "\xD5\xC5\xC8\xFD",
+            "440301199003071230", "12",     "AB3d",     "AB3d"};
 }
 
 // The rules in their order: a form with one fault, or two, shows the first rule's message.
 TEST(RegistrationForm, TheFirstFailingRuleGivesItsMessage) {
     const std::pair<std::function<void(RegistrationForm&)>, const char*> faults[] = {
-        {[](auto& f) { f.account = "abc"; f.nickname = "x"; }, "用户名的长度为 4~16 位字符"},
+        {[](auto& f) {
+             f.account = "abc";
+             f.nickname = "x";
+         },
+         "用户名的长度为 4~16 位字符"},
         {[](auto& f) { f.account = std::string(kHan8) + "\xD5\xC5"; }, "用户名的长度"},
         {[](auto& f) { f.nickname = std::string(17, 'n'); }, "昵称的长度为 4~16 位字符"},
         {[](auto& f) { f.nickname = "player01"; }, "帐号和昵称不能一样"},
@@ -25,7 +30,11 @@ TEST(RegistrationForm, TheFirstFailingRuleGivesItsMessage) {
         {[](auto& f) { f.confirmation = "secret7y"; }, "游戏密码与确认密码不一致"},
         {[](auto& f) { f.password = f.confirmation = "Nick01"; }, "密码和昵称不能一样"},
         {[](auto& f) { f.password = f.confirmation = "123456"; }, "密码过于简单"},
-        {[](auto& f) { f.legalName = ""; f.idCard = "1"; }, "真实姓名不能为空"},
+        {[](auto& f) {
+             f.legalName = "";
+             f.idCard = "1";
+         },
+         "真实姓名不能为空"},
         {[](auto& f) { f.idCard = "440301199003071231"; }, "身份证"},
         {[](auto& f) { f.codeTyped = "ab3d"; }, "效验码效验验证失败"},
     };

@@ -5,10 +5,10 @@
 namespace gatevane {
 
 const HallHostKey kHallHostKeys[8] = {
-    {"AdHost", &HallHosts::ad},       {"UpdateHost", &HallHosts::update},
+    {"AdHost", &HallHosts::ad},           {"UpdateHost", &HallHosts::update},
     {"AccountHost", &HallHosts::account}, {"WebHost", &HallHosts::web},
-    {"ShopHost", &HallHosts::shop},   {"PayHost", &HallHosts::pay},
-    {"ForumHost", &HallHosts::forum}, {"WeChatHost", &HallHosts::weChat},
+    {"ShopHost", &HallHosts::shop},       {"PayHost", &HallHosts::pay},
+    {"ForumHost", &HallHosts::forum},     {"WeChatHost", &HallHosts::weChat},
 };
 
 namespace {

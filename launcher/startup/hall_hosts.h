@@ -15,8 +15,8 @@ struct HallHosts {
     std::string web = "www.velmora.cn";          // home page, help
     std::string shop = "shop.velmora.cn";
     std::string pay = "pay.velmora.cn";
-    std::string forum = "bbs.velmora.cn";        // the QQ logon page
-    std::string weChat = "wx.velmora.cn";        // the WeChat logon page
+    std::string forum = "bbs.velmora.cn";  // the QQ logon page
+    std::string weChat = "wx.velmora.cn";  // the WeChat logon page
 };
 
 // The Gatevane.ini key of each site, and where its host goes.

@@ -10,9 +10,9 @@ TEST(HallHosts, TakesNamesAddressesAndPortsAndRefusesWhatWouldBendTheAddress) {
                              "staging-2.example:65535"}) {
         EXPECT_TRUE(IsUsableHost(host)) << host;
     }
-    for (const char* host : {"", ":80", "host:", "host:0", "host:65536", "host:8o", "a b",
-                             "evil.example/x", "user@host", "host:80:81", "[::1]",
-                             "host?x", "\xb5\xc7.cn"}) {
+    for (const char* host :
+         {"", ":80", "host:", "host:0", "host:65536", "host:8o", "a b", "evil.example/x",
+          "user@host", "host:80:81", "[::1]", "host?x", "\xb5\xc7.cn"}) {
         EXPECT_FALSE(IsUsableHost(host)) << host;
     }
     EXPECT_TRUE(IsUsableHost(std::string(63, 'a')));

@@ -35,10 +35,12 @@ TEST(ToDoList, TheWrittenFileReadsBackAsTheProfileFunctionsWouldReadIt) {
 
 TEST(ToDoList, EntriesThatCouldNotBeWrittenSafelyOrVerifiedAreLeftOut) {
     const std::string head = "[UPDATEFILELIST]\r\nUPDATEFILECOUNT=5\r\nFILENETADDRESS=";
-    const std::string entries = "FileIndex0=../../evil.dll\r\nFileCheckNum0=" + kSum +
-                                "\r\nFileIndex1=empty.dll\r\nFileCheckNum1=\r\n"
-                                "FileIndex2=upper.dll\r\nFileCheckNum2=0123456789ABCDEF0123456789ABCDEF\r\n"
-                                "FileIndex3=good.dll\r\nFileCheckNum3=" + kSum + "\r\n";
+    const std::string entries =
+        "FileIndex0=../../evil.dll\r\nFileCheckNum0=" + kSum +
+        "\r\nFileIndex1=empty.dll\r\nFileCheckNum1=\r\n"
+        "FileIndex2=upper.dll\r\nFileCheckNum2=0123456789ABCDEF0123456789ABCDEF\r\n"
+        "FileIndex3=good.dll\r\nFileCheckNum3=" +
+        kSum + "\r\n";
     const ToDoList list = ParseToDoFile(head + "http://h/f/\r\n" + entries);
     ASSERT_EQ(list.entries.size(), 1u) << "index 4 is missing altogether";
     EXPECT_EQ(list.entries[0].name, "good.dll");
@@ -76,7 +78,8 @@ TEST(ToDoList, OnlyEntriesWhoseFileDiffersAreToDoInListOrderOnAnyNumberOfThreads
 
 TEST(ToDoList, TheLargestListIsWrittenAndReadInLinearTime) {
     ToDoList list{"http://h/f/", {}};
-    for (int i = 0; i < 65535; ++i) list.entries.push_back({"f/" + std::to_string(i) + ".dat", kSum});
+    for (int i = 0; i < 65535; ++i)
+        list.entries.push_back({"f/" + std::to_string(i) + ".dat", kSum});
     const auto start = std::chrono::steady_clock::now();
     const ToDoList read = ParseToDoFile(FormatToDoFile(list));
     const auto took = std::chrono::steady_clock::now() - start;

@@ -30,8 +30,9 @@ bool WriteToDoFile(const std::string& path, const std::string& draft, const std:
         UniqueFileHandle file(::CreateFileA(draft.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD written = 0;
-        if (!file || !::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()),
-                                  &written, nullptr) ||
+        if (!file ||
+            !::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written,
+                         nullptr) ||
             written != text.size()) {
             return false;
         }

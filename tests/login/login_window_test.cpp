@@ -127,8 +127,8 @@ protected:
     }
 
     bool ShowsUpdateState(const UiWindow& window, const std::string& text) const {
-        return window.WaitFor("UpdateState", [&](const auto& c) { return c.name == text; },
-                              kWindowWait);
+        return window.WaitFor(
+            "UpdateState", [&](const auto& c) { return c.name == text; }, kWindowWait);
     }
 
     TestFolder folder_;
@@ -189,8 +189,8 @@ TEST_F(LoginWindowTest, TheUpdateShowsItsProgressAndEndsInTheLobbyOrStalls) {
     SetHosts(kNginx);
     UiWindow window = Start();
     EXPECT_TRUE(ShowsUpdateState(window, "3个文件需要更新,当前更新第2个..."));
-    EXPECT_TRUE(window.WaitFor("AllFileProgress",
-                               [](const auto& c) { return c.value == "1000/2000"; }, 5000))
+    EXPECT_TRUE(window.WaitFor(
+        "AllFileProgress", [](const auto& c) { return c.value == "1000/2000"; }, 5000))
         << window.Text("AllFileProgress");
     EXPECT_EQ(window.Name("AllFileProgress"), "1/3");
     EXPECT_FALSE(window.IsEnabled("Logon"));
@@ -227,14 +227,16 @@ TEST_F(LoginWindowTest, TheFirstReachableLineIsTakenAndAClickReplacesIt) {
     ASSERT_TRUE(LauncherEnds());
 
     window = Start();
-    ASSERT_TRUE(WaitUntil(10000, [&] { return Contains(folder_.Read("ServerInfo.ini"), "selected=3"); }))
-        << folder_.Read("ServerInfo.ini");
+    ASSERT_TRUE(WaitUntil(10000, [&] {
+        return Contains(folder_.Read("ServerInfo.ini"), "selected=3");
+    })) << folder_.Read("ServerInfo.ini");
     EXPECT_TRUE(window.IsChecked("LogonLineAuto"));
     ::Sleep(500);  // the other line's answer changes nothing
     EXPECT_TRUE(Contains(folder_.Read("ServerInfo.ini"), "selected=3"));
 
     window.Click("LogonLine2");
-    ASSERT_TRUE(WaitUntil(5000, [&] { return Contains(folder_.Read("ServerInfo.ini"), "selected=7"); }));
+    ASSERT_TRUE(
+        WaitUntil(5000, [&] { return Contains(folder_.Read("ServerInfo.ini"), "selected=7"); }));
     window.SetText("LogonAccount", "player");
     window.SetText("PassWord", "secret");
     window.Click("Logon");
@@ -307,7 +309,8 @@ public:
         for (std::size_t at = 0; (at = record.find("arguments: [", at)) != std::string::npos;) {
             at += 12;
             std::string argument = record.substr(at, record.find(']', at) - at);
-            if (argument.size() >= 2 && argument.front() == '"') argument = argument.substr(1, argument.size() - 2);
+            if (argument.size() >= 2 && argument.front() == '"')
+                argument = argument.substr(1, argument.size() - 2);
             addresses.push_back(argument);
         }
         return addresses;
@@ -351,8 +354,8 @@ TEST_F(LoginWindowTest, LinksAndLogonPagesGoToTheHallsSites) {
     }
 
     auto page = [&](const char* value) {
-        return window.WaitFor("LogonRegister", [&](const UiControl& c) { return c.value == value; },
-                              5000);
+        return window.WaitFor(
+            "LogonRegister", [&](const UiControl& c) { return c.value == value; }, 5000);
     };
     window.Click("QQLogon");
     ASSERT_TRUE(page("1"));
@@ -383,8 +386,11 @@ TEST_F(LoginWindowTest, ANewPlayerRegistersAndTheLobbyGetsTheForm) {
     ASSERT_TRUE(form);
     const std::string nickname = "\xD0\xC2\xCA\xD6\xCD\xE6\xBC\xD2";  // four characters
     const std::pair<const char*, std::string> fields[] = {
-        {"Account_edit", "newplayer"}, {"NickName_edit", nickname}, {"Pass_edit", "secret7x"},
-        {"Pass2_edit", "secret7x"},    {"RealName_edit", "\xD5\xC5\xC8\xFD"},
+        {"Account_edit", "newplayer"},
+        {"NickName_edit", nickname},
+        {"Pass_edit", "secret7x"},
+        {"Pass2_edit", "secret7x"},
+        {"RealName_edit", "\xD5\xC5\xC8\xFD"},
         {"UserCardID_edit", "440301199003071230"}};
     for (const auto& [field, text] : fields) EXPECT_TRUE(form->SetText(field, text)) << field;
     form->SetText("ValidateCode_edit", form->Text("ValidateCode"));
@@ -446,8 +452,8 @@ TEST_F(LoginWindowTest, RememberedAccountsFillTheFormAndCanBeDeleted) {
 
     UiWindow window = Start("/StartLogin:1");
     auto showsAccount = [&](const char* account) {
-        return window.WaitFor("LogonAccount",
-                              [&](const UiControl& c) { return c.value == account; }, 5000);
+        return window.WaitFor(
+            "LogonAccount", [&](const UiControl& c) { return c.value == account; }, 5000);
     };
     EXPECT_TRUE(showsAccount("alice"));
     EXPECT_TRUE(window.IsChecked("SavePassword"));

@@ -57,7 +57,8 @@ protected:
         saved_ = theSettings;
         char entry[256];
         ScrambleText(kLine, entry, sizeof entry);
-        std::snprintf(theSettings.serverEntries[0], sizeof theSettings.serverEntries[0], "%s", entry);
+        std::snprintf(theSettings.serverEntries[0], sizeof theSettings.serverEntries[0], "%s",
+                      entry);
         theSettings.selectedLine = 0;
         ::DeleteFileA(record_.c_str());
     }
@@ -122,15 +123,16 @@ bool Shown(const UiControl& c) {
 // valid one: the lobby gets every field of the form in its place.
 TEST_F(RegisterWindowTest, TheFormChecksWhatIsTypedAndHandsAValidOneToTheLobby) {
     // "taken1", and its remark in GBK, given as bytes: a command line would carry them as UTF-8.
-    LogonServer server({"--listen", kLine, "--taken-hex",
-                        "74616b656e31=b8c3d5cabac5d2d1b1bbd7a2b2e1"});
+    LogonServer server(
+        {"--listen", kLine, "--taken-hex", "74616b656e31=b8c3d5cabac5d2d1b1bbd7a2b2e1"});
     UiWindow form = Open();
     EXPECT_FALSE(::IsWindowVisible(login_.GetHWND())) << "the login window hides";
 
     form.SetText("Account_edit", "taken1");
     Leave(form, "Account_edit", "NickName_edit");
-    EXPECT_TRUE(Waits(form, "Account_option",
-                      [](const UiControl& c) { return Shown(c) && !(c.state & STATE_SYSTEM_CHECKED); }));
+    EXPECT_TRUE(Waits(form, "Account_option", [](const UiControl& c) {
+        return Shown(c) && !(c.state & STATE_SYSTEM_CHECKED);
+    }));
     EXPECT_EQ(form.Name("Account_tooltip"), kTakenRemark);
     EXPECT_EQ(server.Count("name-check"), 1);
 
@@ -146,8 +148,9 @@ TEST_F(RegisterWindowTest, TheFormChecksWhatIsTypedAndHandsAValidOneToTheLobby) 
     form.SetText("Account_edit", "newplayer");
     form.SetText("Pass_edit", "abc12");
     Leave(form, "Pass_edit", "Pass2_edit");
-    EXPECT_TRUE(Waits(form, "Pass_option",
-                      [](const UiControl& c) { return Shown(c) && !(c.state & STATE_SYSTEM_CHECKED); }));
+    EXPECT_TRUE(Waits(form, "Pass_option", [](const UiControl& c) {
+        return Shown(c) && !(c.state & STATE_SYSTEM_CHECKED);
+    }));
     EXPECT_EQ(AnswerBox([&] { form.Click("register_bt"); }),
               "游戏密码长度最短为 6 位字符，请重新输入游戏密码！");
 

@@ -93,7 +93,8 @@ TEST_F(NameCheckClientTest, EachCheckSendsOneRequestAndShowsTheAnswerForItsKind)
     ASSERT_TRUE(WaitForAnswers(3));
 
     EXPECT_TRUE(PumpMessagesUntil(3000, [&] { return server.Count("close conn=") == 3; }))
-        << "each check closes its connection once answered\n" << server.Log();
+        << "each check closes its connection once answered\n"
+        << server.Log();
     EXPECT_EQ(server.Count("accept conn="), 3);
     EXPECT_EQ(server.Count("frame conn="), 3) << server.Log();
     EXPECT_EQ(server.Count("main=1 sub=4 size=32"), 1);
@@ -115,7 +116,8 @@ TEST_F(NameCheckClientTest, NoProperAnswerShowsNothingAndTheConnectionIsClosed) 
         ASSERT_TRUE(client_.RequestNameCheck(NameCheckClient::kAccount, "player01")) << misbehave;
         EXPECT_TRUE(PumpMessagesUntil(kShortLimitMs + 3000,
                                       [&] { return server.Count("close conn=") == 1; }))
-            << misbehave << "\n" << server.Log();
+            << misbehave << "\n"
+            << server.Log();
         const ULONGLONG elapsed = ::GetTickCount64() - start;
         EXPECT_EQ(elapsed >= kShortLimitMs - 100, givenUpAtTheLimit) << misbehave << " " << elapsed;
         EXPECT_EQ(server.Count("frame conn=1 main=1 sub=4 size=32"), 1) << misbehave;

@@ -25,8 +25,8 @@ protected:
     StartupTest() { folder_.CopyBuilt("Quarnel.exe", "Quarnel.exe"); }
 
     TracedRun RunLauncher(const std::string& commandLine = "") {
-        TracedRun run = RunTraced(folder_.Path("Quarnel.exe"), commandLine, folder_.path(),
-                                  20000, "GameLogin");
+        TracedRun run =
+            RunTraced(folder_.Path("Quarnel.exe"), commandLine, folder_.path(), 20000, "GameLogin");
         EXPECT_TRUE(run.started);
         EXPECT_FALSE(run.timedOut);
         EXPECT_EQ(run.exitCode, 0u);
@@ -190,7 +190,8 @@ TEST_F(StartupTest, TheSwappingCopyWaitsForTheOldLauncherOnlySoLong) {
     TracedRun run = RunTraced(folder_.Path("QuarnelOld.exe"), "", folder_.path());
     EXPECT_TRUE(run.started && !run.timedOut);
     EXPECT_LT(::GetTickCount() - start, 9000u);
-    EXPECT_EQ(folder_.Read("Quarnel.exe"), launcher) << "nothing is swapped under a running launcher";
+    EXPECT_EQ(folder_.Read("Quarnel.exe"), launcher)
+        << "nothing is swapped under a running launcher";
     EXPECT_TRUE(folder_.Exists("UpdateDownLoad\\Quarnel.exe"));
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Collects what this process writes with OutputDebugString while no debugger is attached, through
-// the platform's shared debug-output buffer, as debug viewers do. The buffer is the whole session's:
-// what other processes (a launcher another test started) write there is left out.
+// the platform's shared debug-output buffer, as debug viewers do. The buffer is the whole
+// session's: what other processes (a launcher another test started) write there is left out.
 
 #include <atomic>
 #include <mutex>

@@ -89,7 +89,8 @@ bool PickListElement(const UiWindow& window, int index) {
 }
 
 // One step; false (with a message on stderr) when it cannot be done.
-bool RunStep(const std::string& step, const std::string& argument, std::optional<UiWindow>& window) {
+bool RunStep(const std::string& step, const std::string& argument,
+             std::optional<UiWindow>& window) {
     std::string name;
     std::string value;
     if (step == "--window") {

@@ -246,7 +246,7 @@ TEST_F(DownloadManagerTest, AFileThatCannotBeStoredCountsAsAFailedAttempt) {
     RunUpdate({{"Blocked.dll", "Blocked.dll", Content("blocked", 1000), ""}}, kPlainFiles, 1);
 
     EXPECT_EQ(owner_.messages, std::vector<std::string>{
-                                     "文件 Blocked.dll 无法下载,可能由网络原因造成,请稍后重试！"});
+                                   "文件 Blocked.dll 无法下载,可能由网络原因造成,请稍后重试！"});
     EXPECT_EQ(server_.Count("/Blocked.dll?x="), 3);
     EXPECT_EQ(owner_.lobbyStarts, 0);
 }

@@ -160,9 +160,8 @@ TEST_F(HttpDownloadTest, FieldsInAnyCaseRedirectBodiesClosedConnectionsAndEmptyF
 
 TEST_F(HttpDownloadTest, ResponsesThatCannotCompleteFail) {
     HttpFaultServer server(ServerOptions());
-    for (const char* path :
-         {"/nolength/file.bin", "/cut/file.bin", "/status/404/file.bin",
-          "/status/500/file.bin", "/bigheader/file.bin"}) {
+    for (const char* path : {"/nolength/file.bin", "/cut/file.bin", "/status/404/file.bin",
+                             "/status/500/file.bin", "/bigheader/file.bin"}) {
         sink_ = RecordingDownloadSink();
         const DWORD start = ::GetTickCount();
         Fetch(path);
@@ -213,7 +212,8 @@ TEST_F(HttpDownloadTest, NoServerOrABadAddressFails) {
     EXPECT_TRUE(PumpMessagesUntil(10000, [&] { return sink_.Ended(); }));
     EXPECT_EQ(sink_.failedCode, 1);
 
-    for (const char* url : {"https://127.0.0.30/plain/file.bin", "ftp://127.0.0.30:8030/plain/file.bin"}) {
+    for (const char* url :
+         {"https://127.0.0.30/plain/file.bin", "ftp://127.0.0.30:8030/plain/file.bin"}) {
         sink_ = RecordingDownloadSink();
         EXPECT_FALSE(client_.Download(url, &sink_, 0)) << url;
         EXPECT_EQ(sink_.failedCode, 0) << url;

@@ -6,10 +6,10 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <zlib.h>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <zlib.h>
 
 #include <cctype>
 #include <cstring>
@@ -96,7 +96,9 @@ public:
         ADD_FAILURE() << "the list fetch shows no progress";
     }
     void StartLobbyAfterUpdate() override { ADD_FAILURE() << "the list fetch starts no lobby"; }
-    void ShowUpdateStopped(const char*) override { ADD_FAILURE() << "the list fetch stops nothing"; }
+    void ShowUpdateStopped(const char*) override {
+        ADD_FAILURE() << "the list fetch stops nothing";
+    }
 };
 
 class UpdateListLoaderTest : public ::testing::Test {
@@ -202,14 +204,15 @@ TEST_F(UpdateListLoaderTest, OutOfDateFilesAreListedInListOrder) {
     Install("Upper.txt", "upper");
     Install("Same.txt", "same");
     Install("bin/Quarnel.exe", "a tool of the same name");
-    Publish("Update.txt", HandMadeList(kFilesAddress, {{ChecksumTextOf("lobby"), "Lobby.dll"},
-                                                       {ChecksumTextOf("new map"), "data/maps/1.map"},
-                                                       {ChecksumTextOf("gone"), "data/gone.bin"},
-                                                       {ChecksumTextOf("new skin"), kGbkName},
-                                                       {ChecksumTextOf("same"), "Same.txt"},
-                                                       {Upper(ChecksumTextOf("upper")), "Upper.txt"},
-                                                       {ChecksumTextOf("a tool of the same name"),
-                                                        "bin/Quarnel.exe"}}));
+    Publish("Update.txt",
+            HandMadeList(kFilesAddress,
+                         {{ChecksumTextOf("lobby"), "Lobby.dll"},
+                          {ChecksumTextOf("new map"), "data/maps/1.map"},
+                          {ChecksumTextOf("gone"), "data/gone.bin"},
+                          {ChecksumTextOf("new skin"), kGbkName},
+                          {ChecksumTextOf("same"), "Same.txt"},
+                          {Upper(ChecksumTextOf("upper")), "Upper.txt"},
+                          {ChecksumTextOf("a tool of the same name"), "bin/Quarnel.exe"}}));
     NginxServer server(NginxOptions());
 
     UpdateListLoader loader(&owner_, program_.path());
@@ -265,11 +268,13 @@ TEST_F(UpdateListLoaderTest, AListThatDoesNotReadIsLoggedAndLogonGoesOn) {
         {"Short.txt", HandMadeList(kFilesAddress, {{ChecksumTextOf("x"), "Lobby.dll"}}, 2),
          "update list: record 2 runs past the data"},
         {"Outside.txt",
-         HandMadeList("http://127.0.0.40:8040/x\\..\\..\\..\\Windows", {{ChecksumTextOf("w"), "win.ini"}}),
+         HandMadeList("http://127.0.0.40:8040/x\\..\\..\\..\\Windows",
+                      {{ChecksumTextOf("w"), "win.ini"}}),
          "update list: the base address 'http://127.0.0.40:8040/x\\..\\..\\..\\Windows' is not a "
          "plain http address"},
         {"Twice.txt",
-         HandMadeList(kFilesAddress, {{ChecksumTextOf("1"), "a/x.dat"}, {ChecksumTextOf("2"), "A\\X.DAT"}}),
+         HandMadeList(kFilesAddress,
+                      {{ChecksumTextOf("1"), "a/x.dat"}, {ChecksumTextOf("2"), "A\\X.DAT"}}),
          "update list: 'A\\X.DAT' names a file listed before it"},
         {"Hostile.txt", HandMadeList(kFilesAddress, {{"0\r\nUPDATEFILECOUNT=99\r\n[X]", "a.dll"}}),
          "update list: the checksum of record 1 is no MD5"},

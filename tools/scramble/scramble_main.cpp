@@ -1,6 +1,6 @@
 // scramble: the operator's tool for the server entries of ServerInfo.ini ("logon0" .. "logon8").
-// It prints the scrambled form of a server address, or the address an entry holds; and, for support,
-// the logon a lobby command line carries.
+// It prints the scrambled form of a server address, or the address an entry holds; and, for
+// support, the logon a lobby command line carries.
 
 #include <cstdio>
 #include <cstring>
@@ -87,7 +87,8 @@ int main(int argc, char** argv) {
         std::fputs(kUsageText, stdout);
         return kDone;
     }
-    if (argc == 3 && std::strcmp(argv[1], "--decode") == 0) return Decode(argv[2], kMaxAddressLength);
+    if (argc == 3 && std::strcmp(argv[1], "--decode") == 0)
+        return Decode(argv[2], kMaxAddressLength);
     if (argc == 3 && std::strcmp(argv[1], "--decode-logon") == 0) {
         return Decode(argv[2], gatevane::kMaxScrambledTextLength);
     }
