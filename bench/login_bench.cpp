@@ -23,16 +23,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kLimitMs = 120000;
 
-HWND ShownWindowOf(DWORD processId, const char* windowClass) {
-    for (HWND window = ::FindWindowExA(nullptr, nullptr, windowClass, nullptr); window;
-         window = ::FindWindowExA(nullptr, window, windowClass, nullptr)) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
-        if (owner == processId && ::IsWindowVisible(window)) return window;
-    }
-    return nullptr;
-}
-
 double MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
@@ -53,7 +43,7 @@ int TimeWindow(const std::string& program, const char* windowClass, const std::s
     if (!process) return 1;
     HWND window = nullptr;
     const bool shown = gatevane::testing::WaitUntil(kLimitMs, [&] {
-        window = ShownWindowOf(::GetProcessId(process.get()), windowClass);
+        window = gatevane::testing::ShownWindowOf(::GetProcessId(process.get()), windowClass);
         return window != nullptr;
     });
     const double elapsed = MillisecondsSince(start);

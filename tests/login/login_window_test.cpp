@@ -15,6 +15,7 @@
 #include "launcher/update/md5.h"
 #include "launcher/update/scramble.h"
 #include "launcher/update/update_list.h"
+#include "tests/support/lobby_record.h"
 #include "tests/support/message_box_closer.h"
 #include "tests/support/native_server.h"
 #include "tests/support/test_folder.h"
@@ -113,18 +114,7 @@ protected:
         return testing::EndsWithin(launcher_, milliseconds);
     }
 
-    // The lobby's command line, unscrambled ("" when the lobby was not started with a logon).
-    std::string LobbyLogon() const {
-        if (!WaitUntil(5000, [&] { return folder_.Exists("Quarnel.run.cmdline"); })) {
-            return "<not started>";
-        }
-        const std::string record = folder_.Read("Quarnel.run.cmdline");
-        const std::string line = record.substr(15, record.find(']') - 15);  // "command line: ["
-        if (line.empty() || line[0] != ' ') return line;  // no logon: at most the program's name
-        char plain[256] = {};
-        UnscrambleText(line.substr(1), plain, sizeof plain);
-        return plain;
-    }
+    std::string LobbyLogon() const { return testing::LobbyLogonIn(folder_.path()); }
 
     bool ShowsUpdateState(const UiWindow& window, const std::string& text) const {
         return window.WaitFor(

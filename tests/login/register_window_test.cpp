@@ -14,6 +14,7 @@
 #include "launcher/register/register_window_win.h"
 #include "launcher/startup/launcher_settings_win.h"
 #include "launcher/update/scramble.h"
+#include "tests/support/lobby_record.h"
 #include "tests/support/native_server.h"
 #include "tests/support/test_folder.h"
 #include "tests/support/ui_automation.h"
@@ -167,20 +168,10 @@ TEST_F(RegisterWindowTest, TheFormChecksWhatIsTypedAndHandsAValidOneToTheLobby) 
     ASSERT_TRUE(PumpMessagesUntil(10000, [&] {
         return ::GetFileAttributesA(record_.c_str()) != INVALID_FILE_ATTRIBUTES;
     })) << "the lobby starts";
-    std::string line;
-    {
-        std::FILE* file = std::fopen(record_.c_str(), "rb");
-        ASSERT_NE(file, nullptr);
-        char text[2048] = {};
-        line.assign(text, std::fread(text, 1, sizeof text - 1, file));
-        std::fclose(file);
-    }
-    const std::size_t start = line.find("[ ") + 2;
-    char plain[256] = {};
-    UnscrambleText(line.substr(start, line.find(']') - start), plain, sizeof plain);
-    EXPECT_EQ(std::string(plain), "/Type:4 /ServerID:0 /Account:newplayer /NickName:" + nickname +
-                                      " /PassWord:secret7x /UserName:\xD5\xC5\xC8\xFD"
-                                      " /UserCardID:440301199003071230 /Spreader:7");
+    EXPECT_EQ(testing::LobbyLogonIn(testing::BuildFolder()),
+              "/Type:4 /ServerID:0 /Account:newplayer /NickName:" + nickname +
+                  " /PassWord:secret7x /UserName:\xD5\xC5\xC8\xFD"
+                  " /UserCardID:440301199003071230 /Spreader:7");
     ::DestroyWindow(form.handle());
 }
 

@@ -151,4 +151,14 @@ bool EndsWithin(const UniqueKernelHandle& process, int milliseconds, unsigned lo
     return true;
 }
 
+HWND ShownWindowOf(DWORD processId, const char* windowClass) {
+    for (HWND window = ::FindWindowExA(nullptr, nullptr, windowClass, nullptr); window;
+         window = ::FindWindowExA(nullptr, window, windowClass, nullptr)) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner == processId && ::IsWindowVisible(window)) return window;
+    }
+    return nullptr;
+}
+
 }  // namespace gatevane::testing

@@ -55,6 +55,9 @@ bool WaitUntil(int milliseconds, const std::function<bool()>& condition);
 UniqueKernelHandle StartProgram(const std::string& program, const std::string& folder,
                                 const std::string& arguments = "");
 
+// A visible window of `windowClass` that belongs to the process `processId`, or null.
+HWND ShownWindowOf(DWORD processId, const char* windowClass);
+
 // Whether the process has ended within `milliseconds`, and with which exit code.
 bool EndsWithin(const UniqueKernelHandle& process, int milliseconds,
                 unsigned long* exitCode = nullptr);

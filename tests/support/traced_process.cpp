@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "tests/support/test_folder.h"
+
 namespace gatevane::testing {
 namespace {
 
@@ -22,15 +24,9 @@ std::string ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info
 // Sends the close command to a visible window of `windowClass` that belongs to `processId`; true
 // when there was one.
 bool CloseWindowOf(DWORD processId, const char* windowClass) {
-    for (HWND window = ::FindWindowExA(nullptr, nullptr, windowClass, nullptr); window;
-         window = ::FindWindowExA(nullptr, window, windowClass, nullptr)) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
-        if (owner != processId || !::IsWindowVisible(window)) continue;
-        ::PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-        return true;
-    }
-    return false;
+    HWND window = ShownWindowOf(processId, windowClass);
+    if (window) ::PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return window != nullptr;
 }
 
 }  // namespace
