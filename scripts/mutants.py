@@ -1,0 +1,83 @@
+#!/usr/bin/env python3
+"""Runs hand-written mutants of the product code against the tests that should catch them.
+
+Each mutant changes one fragment of one source file. The runner applies it, builds the given
+targets, runs the given tests and puts the file back whatever happens. A mutant is "caught" when
+a test fails, "missed" when every test passes, "broken" when it does not build.
+
+A list file holds mutants separated by blank lines:
+
+    T01 toolkit/combo_win.cpp
+    build: win64 toolkit_tests
+    tests: toolkit_tests
+    - if (index < 0) return false;
+    + if (index < 0) return true;
+
+"build" names the preset folder under build/ and the targets to build; "tests" is a list of ctest
+names. Usage: scripts/mutants.py LIST [ID...] (results on stdout, one line per mutant).
+"""
+import pathlib
+import re
+import subprocess
+import sys
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+
+
+def parse(text):
+    mutants = []
+    for block in re.split(r"\n\s*\n", text.strip()):
+        lines = [line for line in block.splitlines() if not line.startswith("#")]
+        if not lines:
+            continue
+        ident, path = lines[0].split(maxsplit=1)
+        fields = {"id": ident, "path": path.strip(), "old": [], "new": []}
+        for line in lines[1:]:
+            if line.startswith("build:"):
+                preset, *targets = line[6:].split()
+                fields["preset"], fields["targets"] = preset, targets
+            elif line.startswith("tests:"):
+                fields["tests"] = line[6:].split()
+            elif line.startswith("- "):
+                fields["old"].append(line[2:])
+            elif line.startswith("+ "):
+                fields["new"].append(line[2:])
+            elif line in ("-", "+"):
+                fields["old" if line == "-" else "new"].append("")
+        fields["old"] = "\n".join(fields["old"])
+        fields["new"] = "\n".join(fields["new"])
+        mutants.append(fields)
+    return mutants
+
+
+def run(mutant):
+    source = ROOT / mutant["path"]
+    original = source.read_text(encoding="utf-8")
+    if original.count(mutant["old"]) != 1:
+        return "stale (fragment not found once)"
+    build_dir = ROOT / "build" / mutant["preset"]
+    try:
+        source.write_text(original.replace(mutant["old"], mutant["new"]), encoding="utf-8")
+        built = subprocess.run(["cmake", "--build", build_dir, "--target", *mutant["targets"]],
+                               capture_output=True)
+        if built.returncode != 0:
+            return "broken"
+        pattern = "^(" + "|".join(mutant["tests"]) + ")$"
+        tested = subprocess.run(["ctest", "--test-dir", build_dir, "-R", pattern],
+                                capture_output=True, text=True)
+        return "caught" if tested.returncode != 0 else "missed"
+    finally:
+        source.write_text(original, encoding="utf-8")
+
+
+def main():
+    mutants = parse(pathlib.Path(sys.argv[1]).read_text(encoding="utf-8"))
+    wanted = set(sys.argv[2:])
+    for mutant in mutants:
+        if wanted and mutant["id"] not in wanted:
+            continue
+        print(f"{mutant['id']} {run(mutant)} {mutant['path']}", flush=True)
+
+
+if __name__ == "__main__":
+    main()
