@@ -14,14 +14,15 @@ A list file holds mutants separated by blank lines:
     + if (index < 0) return true;
 
 "build" names the preset folder under build/ and the targets to build; "tests" is a list of ctest
-names. Usage: scripts/mutants.py LIST [ID...] (results on stdout, one line per mutant).
+names. Run from the root of the checkout to mutate (a worktree at an older commit can be
+measured the same way): scripts/mutants.py LIST [ID...] (results on stdout, one line each).
 """
 import pathlib
 import re
 import subprocess
 import sys
 
-ROOT = pathlib.Path(__file__).resolve().parent.parent
+ROOT = pathlib.Path.cwd()
 
 
 def parse(text):
