@@ -14,9 +14,11 @@ A list file holds mutants separated by blank lines:
     + if (index < 0) return true;
 
 "build" names the preset folder under build/ and the targets to build; "tests" is a list of ctest
-names. Run from the root of the checkout to mutate (a worktree at an older commit can be
+names. Each mutant holds build/<preset>.lock (flock) from its change to its restore, so people
+building or testing in the same checkout under that lock never see a mutated source. Run from the root of the checkout to mutate (a worktree at an older commit can be
 measured the same way): scripts/mutants.py LIST [ID...] (results on stdout, one line each).
 """
+import fcntl
 import pathlib
 import re
 import subprocess
@@ -57,6 +59,12 @@ def run(mutant):
     if original.count(mutant["old"]) != 1:
         return "stale (fragment not found once)"
     build_dir = ROOT / "build" / mutant["preset"]
+    with open(f"{build_dir}.lock", "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        return run_locked(mutant, source, original, build_dir)
+
+
+def run_locked(mutant, source, original, build_dir):
     try:
         source.write_text(original.replace(mutant["old"], mutant["new"]), encoding="utf-8")
         built = subprocess.run(["cmake", "--build", build_dir, "--target", *mutant["targets"]],
