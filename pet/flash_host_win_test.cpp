@@ -6,14 +6,14 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <servprov.h>
+#include <wrl/client.h>
 
 #include <algorithm>
-#include <cstring>
-#include <functional>
 #include <memory>
 #include <string>
 
 #include "pet/pet_window_win.h"
+#include "tests/movie_player/player_setup_win.h"
 #include "tests/support/native_server.h"
 #include "tests/support/test_folder.h"
 
@@ -22,7 +22,6 @@ namespace {
 
 using gatevane::testing::PumpMessagesUntil;
 
-constexpr char kClassKey[] = "Software\\Classes\\CLSID\\{D27CDB6E-AE6D-11CF-96B8-444553540000}";
 constexpr char kOwnerTitle[] = "FlashHostTestOwner";
 
 class FlashHostTest : public ::testing::Test {
@@ -30,10 +29,9 @@ protected:
     FlashHostTest() {
         ::OleInitialize(nullptr);
         // The player, where the build put it, with the movie beside this program.
-        player_ = ::LoadLibraryA((gatevane::testing::BuildFolder() + "\\MoviePlayer.dll").c_str());
-        auto reg = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
-            reinterpret_cast<void*>(::GetProcAddress(player_, "DllRegisterServer")));
-        if (reg) reg();
+        const std::string player = gatevane::testing::BuildFolder() + "\\MoviePlayer.dll";
+        player_ = ::LoadLibraryA(player.c_str());
+        EXPECT_TRUE(movie_player::RegisterPlayer(player));
         SetWatchedTitle(kOwnerTitle);
         owner_ = ::CreateWindowExA(0, "STATIC", kOwnerTitle, WS_OVERLAPPED, 300, 200, 165, 165,
                                    nullptr, nullptr, nullptr, nullptr);
@@ -43,16 +41,6 @@ protected:
         ::DestroyWindow(owner_);
         ::FreeLibrary(player_);
         ::OleUninitialize();
-    }
-
-    void SetPlayer(DWORD version, const char* failMember) {
-        HKEY key = nullptr;
-        ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kClassKey, 0, KEY_WRITE, &key), 0);
-        ::RegSetValueExA(key, "PlayerVersion", 0, REG_DWORD, reinterpret_cast<BYTE*>(&version),
-                         sizeof version);
-        ::RegSetValueExA(key, "FailMember", 0, REG_SZ, reinterpret_cast<const BYTE*>(failMember),
-                         static_cast<DWORD>(std::strlen(failMember) + 1));
-        ::RegCloseKey(key);
     }
 
     bool Create() {
@@ -82,7 +70,7 @@ protected:
 TEST_F(FlashHostTest, FramesCarryPremultipliedAlphaToWhereTheWindowIsForEitherPlayerVersion) {
     for (DWORD version : {10u, 8u}) {
         SCOPED_TRACE(version);
-        SetPlayer(version, "");
+        movie_player::ConfigurePlayer(version, "");
         ASSERT_TRUE(Create());
         EXPECT_EQ(host_->twoPassAlpha(), version == 8);
         EXPECT_EQ(host_->flashVersion() >> 16, static_cast<long>(version));
@@ -124,50 +112,41 @@ TEST_F(FlashHostTest, FramesCarryPremultipliedAlphaToWhereTheWindowIsForEitherPl
     }
 }
 
+// Every face answers for one object; only DirectDraw is offered as a service, the same object
+// every time.
 TEST_F(FlashHostTest, AnswersTheControlsQuestionsAsOneObject) {
-    SetPlayer(10, "");
+    movie_player::ConfigurePlayer(10, "");
     ASSERT_TRUE(Create());
-    IUnknown* identity = nullptr;
-    ASSERT_EQ(host_->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
-    const IID faces[] = {IID_IOleClientSite,    IID_IOleInPlaceSite,
-                         IID_IOleInPlaceSiteEx, IID_IOleInPlaceSiteWindowless,
-                         IID_IOleInPlaceFrame,  IID_IStorage,
-                         kFlashEvents,          IID_IServiceProvider};
-    for (const IID& iid : faces) {
-        IUnknown* face = nullptr;
-        ASSERT_EQ(host_->QueryInterface(iid, reinterpret_cast<void**>(&face)), S_OK);
-        IUnknown* back = nullptr;
-        ASSERT_EQ(face->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&back)), S_OK);
-        EXPECT_EQ(back, identity);
-        back->Release();
-        face->Release();
+    auto ask = [](IUnknown* object, REFIID iid) {
+        IUnknown* face = reinterpret_cast<IUnknown*>(1);
+        HRESULT result = object->QueryInterface(iid, reinterpret_cast<void**>(&face));
+        if (face) face->Release();  // the host outlives every answer
+        return SUCCEEDED(result) ? face : nullptr;
+    };
+    IUnknown* identity = ask(host_.get(), IID_IUnknown);
+    ASSERT_TRUE(identity);
+    for (const IID& iid : {IID_IOleClientSite, IID_IOleInPlaceSite, IID_IOleInPlaceSiteEx,
+                           IID_IOleInPlaceSiteWindowless, IID_IOleInPlaceFrame, IID_IStorage,
+                           kFlashEvents, IID_IServiceProvider}) {
+        IUnknown* face = ask(host_.get(), iid);
+        ASSERT_TRUE(face);
+        EXPECT_EQ(ask(face, IID_IUnknown), identity);
     }
-    void* none = reinterpret_cast<void*>(1);
-    EXPECT_EQ(host_->QueryInterface(IID_IOleContainer, &none), E_NOINTERFACE);
-    EXPECT_EQ(none, nullptr);
+    EXPECT_EQ(ask(host_.get(), IID_IOleContainer), nullptr);
 
-    IServiceProvider* services = nullptr;
-    ASSERT_EQ(host_->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&services)),
-              S_OK);
-    IUnknown* object = reinterpret_cast<IUnknown*>(1);
-    EXPECT_EQ(
-        services->QueryService(IID_IOleContainer, IID_IUnknown, reinterpret_cast<void**>(&object)),
-        E_NOINTERFACE);
-    EXPECT_EQ(object, nullptr);
-    // IID_IDirectDraw3 as the service: DirectDraw, the same object every time.
+    auto* services = static_cast<IServiceProvider*>(ask(host_.get(), IID_IServiceProvider));
+    auto service = [&](REFGUID id) {
+        Microsoft::WRL::ComPtr<IUnknown> object;
+        services->QueryService(id, IID_IUnknown, reinterpret_cast<void**>(object.GetAddressOf()));
+        return object;
+    };
+    EXPECT_EQ(service(IID_IOleContainer), nullptr);
+    // IID_IDirectDraw3 as the service.
     const GUID directDraw = {
         0x618F8AD4, 0x8B7A, 0x11D0, {0x8F, 0xCC, 0x00, 0xC0, 0x4F, 0xD9, 0x18, 0x9D}};
-    IUnknown* first = nullptr;
-    IUnknown* second = nullptr;
-    ASSERT_EQ(services->QueryService(directDraw, IID_IUnknown, reinterpret_cast<void**>(&first)),
-              S_OK);
-    ASSERT_EQ(services->QueryService(directDraw, IID_IUnknown, reinterpret_cast<void**>(&second)),
-              S_OK);
-    EXPECT_EQ(first, second);
-    first->Release();
-    second->Release();
-    services->Release();
-    identity->Release();
+    Microsoft::WRL::ComPtr<IUnknown> first = service(directDraw);
+    EXPECT_NE(first, nullptr);
+    EXPECT_EQ(service(directDraw), first);
 }
 
 // A player that refuses any of the names the host calls is let go whole, and no window stays.
@@ -175,14 +154,14 @@ TEST_F(FlashHostTest, APlayerRefusingAStepIsReleasedWithItsWindow) {
     for (const char* member :
          {"FlashVersion", "WMode", "Scale", "BackgroundColor", "EmbedMovie", "LoadMovie", "Play"}) {
         SCOPED_TRACE(member);
-        SetPlayer(10, member);
+        movie_player::ConfigurePlayer(10, member);
         EXPECT_FALSE(Create());
         EXPECT_FALSE(host_->window());
         EXPECT_FALSE(::FindWindowA(kPetWindowClass, nullptr));
         EXPECT_FALSE(PlayerAlive());
         host_.reset();
     }
-    SetPlayer(10, "");
+    movie_player::ConfigurePlayer(10, "");
 }
 
 }  // namespace
