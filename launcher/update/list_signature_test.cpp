@@ -41,66 +41,46 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
     return text;
 }
 
-ListSignature Sample() {
-    ListSignature signature;
-    signature.serial = 0x01020304;
-    for (std::size_t i = 0; i < signature.signature.size(); ++i) {
-        signature.signature[i] = static_cast<std::uint8_t>(0xa0 + i);
-    }
-    return signature;
-}
-
-TEST(ListSignatureFile, WritesTheDocumentedLayoutAndReadsItBack) {
-    const Bytes file = WriteListSignature(Sample());
+TEST(ListSignatureFile, WritesTheDocumentedLayoutAndRefusesAnyOther) {
+    ListSignature sample{0x01020304, {}};
+    for (std::size_t i = 0; i < sample.signature.size(); ++i) sample.signature[i] = 0xa0 + i;
+    const Bytes file = WriteListSignature(sample);
     ASSERT_EQ(file.size(), kListSignatureFileSize);
-    EXPECT_EQ(Hex(file.data(), kSignatureHeaderSize),
+    EXPECT_EQ(Hex(file.data(), 12),
               "47564c53"
               "0100"
-              "04030201");
-    EXPECT_EQ(file[10], 0xa0);
+              "04030201"
+              "a0a1");
     EXPECT_EQ(file[73], 0xa0 + 63);
-
     const ListSignatureResult read = ReadListSignature(file.data(), file.size());
     ASSERT_TRUE(read.signature) << read.reason;
     EXPECT_EQ(read.signature->serial, 0x01020304u);
-    EXPECT_EQ(read.signature->signature, Sample().signature);
+    EXPECT_EQ(read.signature->signature, sample.signature);
 
     const Bytes list = {'z', 0, 'x'};
-    const Bytes message = SignedMessage(MakeSignatureHeader(0x01020304), list.data(), list.size());
-    Bytes expected(file.begin(), file.begin() + kSignatureHeaderSize);
-    expected.insert(expected.end(), list.begin(), list.end());
-    EXPECT_EQ(message, expected);
-}
+    Bytes signedBytes(file.begin(), file.begin() + kSignatureHeaderSize);
+    signedBytes.insert(signedBytes.end(), list.begin(), list.end());
+    EXPECT_EQ(SignedMessage(MakeSignatureHeader(0x01020304), list.data(), list.size()),
+              signedBytes);
 
-TEST(ListSignatureFile, RefusesMalformedFilesWithTheirReason) {
-    const Bytes good = WriteListSignature(Sample());
-    struct Case {
-        const char* what;
-        Bytes file;
-        const char* reason;
-    };
-    Bytes cut(good.begin(), good.end() - 1);
-    Bytes longer = good;
+    Bytes longer = file;
     longer.push_back(0);
-    Bytes magic = good;
+    Bytes magic = file;
     magic[3] = 'X';
-    Bytes version = good;
+    Bytes version = file;
     version[4] = 2;
-    ListSignature zero = Sample();
-    zero.serial = 0;
-    const Case cases[] = {
-        {"empty", {}, "Update.txt.sig: 0 bytes, not 74"},
-        {"one byte short", cut, "Update.txt.sig: 73 bytes, not 74"},
-        {"one byte over", longer, "Update.txt.sig: 75 bytes, not 74"},
-        {"wrong magic", magic, "Update.txt.sig: not a list signature (wrong magic)"},
-        {"version 2", version, "Update.txt.sig: format version 2, this launcher reads version 1"},
-        {"serial 0", WriteListSignature(zero),
-         "Update.txt.sig: release serial 0; serials start at 1"},
+    const std::pair<Bytes, std::string> cases[] = {
+        {{}, "0 bytes, not 74"},
+        {Bytes(file.begin(), file.end() - 1), "73 bytes, not 74"},
+        {longer, "75 bytes, not 74"},
+        {magic, "not a list signature (wrong magic)"},
+        {version, "format version 2, this launcher reads version 1"},
+        {WriteListSignature({0, sample.signature}), "release serial 0; serials start at 1"},
     };
-    for (const Case& c : cases) {
-        const ListSignatureResult read = ReadListSignature(c.file.data(), c.file.size());
-        EXPECT_FALSE(read.signature) << c.what;
-        EXPECT_NE(read.reason.find(c.reason), std::string::npos) << c.what << ": " << read.reason;
+    for (const auto& [bad, reason] : cases) {
+        const ListSignatureResult refused = ReadListSignature(bad.data(), bad.size());
+        EXPECT_FALSE(refused.signature) << reason;
+        EXPECT_EQ(refused.reason, "Update.txt.sig: " + reason);
     }
 }
 
@@ -117,57 +97,54 @@ TEST(UpdateKeyFile, TakesTheKeyOpensslWrites) {
 
 TEST(UpdateKeyFile, RefusesWhatIsNotAnUncompressedP256Key) {
     const std::string key = kOpensslKey;
-    const struct {
-        const char* what;
-        std::string text;
-        const char* reason;
-    } cases[] = {
-        {"empty", "", "UpdateKey.pem: no \"-----BEGIN PUBLIC KEY-----\" line"},
-        {"a private key",
-         Replaced(Replaced(key, "BEGIN PUBLIC", "BEGIN EC PRIVATE"), "END PUBLIC",
+    const std::pair<std::string, const char*> cases[] = {
+        {"", "UpdateKey.pem: no \"-----BEGIN PUBLIC KEY-----\" line"},
+        {Replaced(Replaced(key, "BEGIN PUBLIC", "BEGIN EC PRIVATE"), "END PUBLIC",
                   "END EC PRIVATE"),
          "no \"-----BEGIN PUBLIC KEY-----\" line"},
-        {"no end line", key.substr(0, key.find("-----END")),
-         "no \"-----END PUBLIC KEY-----\" line"},
-        {"a stray character", Replaced(key, "MFkw", "MF*w"), "not valid base64"},
-        {"padding inside", Replaced(key, "MFkw", "MF=w"), "not valid base64"},
-        {"missing padding", Replaced(key, "2A==", "2A"), "not valid base64"},
-        {"one character short", Replaced(key, "2A==", "2==="), "not valid base64"},
-        {"a line lost",
-         Replaced(key, "bW96s00K69a/n/ioX26EZX8a/nEVa+0XRLCdQ/VlNxetktF+fWVEkMpi2A==\n", ""),
+        {key.substr(0, key.find("-----END")), "no \"-----END PUBLIC KEY-----\" line"},
+        {Replaced(key, "MFkw", "MF*w"), "not valid base64"},
+        {Replaced(key, "MFkw", "MF=w"), "not valid base64"},
+        {Replaced(key, "2A==", "2==="), "not valid base64"},
+        {Replaced(key, "bW96s00K69a/n/ioX26EZX8a/nEVa+0XRLCdQ/VlNxetktF+fWVEkMpi2A==\n", ""),
          "not a P-256 public key"},
-        {"compressed point",
-         "-----BEGIN PUBLIC KEY-----\n"
+        {"-----BEGIN PUBLIC KEY-----\n"
          "MDkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDIgACPshjjqgwMk9jrHfCZ6q+FHh55HRr\n"
          "bW96s00K69a/n/g=\n"
          "-----END PUBLIC KEY-----\n",
          "not a P-256 public key with its point uncompressed"},
-        {"P-384",
-         "-----BEGIN PUBLIC KEY-----\n"
+        {"-----BEGIN PUBLIC KEY-----\n"
          "MHYwEAYHKoZIzj0CAQYFK4EEACIDYgAE4vxHJ+p4lpZj5b6SVKuV+YFdPSlkPeeO\n"
          "cm13H/ooeB9DevEgRhvRhJznMss0VXl++sFuYziDVxRJ6apO7s8cS9LxiIT6Oten\n"
          "ZzAZps1XRnQlZ9+uA/9Agt8Ye/YUW7Zu\n"
          "-----END PUBLIC KEY-----\n",
          "not a P-256 public key"},
         // The point's tag changed from 0x04 (uncompressed) to 0x06 ("QgAE" -> "QgAG").
-        {"hybrid point tag", Replaced(key, "QgAE", "QgAG"), "point uncompressed"},
-        {"over 4096 bytes", key + std::string(4096, '\n'), "UpdateKey.pem: over 4096 bytes"},
+        {Replaced(key, "QgAE", "QgAG"), "point uncompressed"},
+        {key + std::string(4096, '\n'), "UpdateKey.pem: over 4096 bytes"},
     };
-    for (const auto& c : cases) {
-        const UpdateKeyResult read = ReadUpdateKey(c.text);
-        EXPECT_FALSE(read.point) << c.what;
-        EXPECT_NE(read.reason.find(c.reason), std::string::npos) << c.what << ": " << read.reason;
+    for (const auto& [text, reason] : cases) {
+        const UpdateKeyResult read = ReadUpdateKey(text);
+        EXPECT_FALSE(read.point) << reason;
+        EXPECT_NE(read.reason.find(reason), std::string::npos) << read.reason;
     }
 }
 
 TEST(InstalledSerial, ReadsDecimalU32AndEverythingElseAsZero) {
-    EXPECT_EQ(ReadSerialText("7"), 7u);
-    EXPECT_EQ(ReadSerialText("0000000012"), 12u);
-    EXPECT_EQ(ReadSerialText("4294967295"), 4294967295u);
-    for (const char* text :
-         {"", "4294967296", "99999999999", "00000000001", "-1", "+1", " 5", "5 ", "0x10", "12a"}) {
-        EXPECT_EQ(ReadSerialText(text), 0u) << "'" << text << "'";
-    }
+    const std::pair<const char*, std::uint32_t> cases[] = {{"7", 7},
+                                                           {"0000000012", 12},
+                                                           {"4294967295", 4294967295u},
+                                                           {"", 0},
+                                                           {"4294967296", 0},
+                                                           {"99999999999", 0},
+                                                           {"00000000001", 0},
+                                                           {"-1", 0},
+                                                           {"+1", 0},
+                                                           {" 5", 0},
+                                                           {"5 ", 0},
+                                                           {"0x10", 0},
+                                                           {"12a", 0}};
+    for (const auto& [text, serial] : cases) EXPECT_EQ(ReadSerialText(text), serial) << text;
 }
 
 // Facts of a hall with a key and a well-formed signature of release `serial`.

@@ -30,29 +30,24 @@ void Append(Bytes& out, const Bytes& more) {
     out.insert(out.end(), more.begin(), more.end());
 }
 
-// A header written byte by byte, so cases can lay out what the builder never writes: `size` is
-// the declared size and also the number of bytes written, zero-padded or cut.
-Bytes Header(std::uint16_t size, std::uint16_t count, const std::string& address) {
-    Bytes header(std::max<std::size_t>(size, kMaxListHeaderSize), 0);
-    header[0] = static_cast<std::uint8_t>(size & 0xff);
-    header[1] = static_cast<std::uint8_t>(size >> 8);
-    header[2] = static_cast<std::uint8_t>(count & 0xff);
-    header[3] = static_cast<std::uint8_t>(count >> 8);
-    std::copy(address.begin(), address.end(), header.begin() + kListAddressOffset);
-    header.resize(size);
-    return header;
+// A header or record laid out byte by byte, so cases can write what the builder never writes: the
+// declared `size` first, then each text at its offset (zero-padded), cut or padded to `size`.
+Bytes Part(std::uint16_t size, const std::vector<std::pair<std::size_t, std::string>>& texts) {
+    Bytes part(std::max<std::size_t>(size, kMaxListHeaderSize), 0);
+    part[0] = static_cast<std::uint8_t>(size & 0xff);
+    part[1] = static_cast<std::uint8_t>(size >> 8);
+    for (const auto& [offset, text] : texts) std::copy(text.begin(), text.end(), &part[offset]);
+    part.resize(size);
+    return part;
 }
 
-// A record the same way: the checksum's and name's bytes go into their fields (zero-padded), then
-// the record is cut or padded to `size`.
+Bytes Header(std::uint16_t size, std::uint16_t count, const std::string& address) {
+    const std::string countBytes = {static_cast<char>(count & 0xff), static_cast<char>(count >> 8)};
+    return Part(size, {{2, countBytes}, {kListAddressOffset, address}});
+}
+
 Bytes Record(std::uint16_t size, const std::string& checksum, const std::string& name) {
-    Bytes record(std::max<std::size_t>(size, kMaxRecordSize), 0);
-    record[0] = static_cast<std::uint8_t>(size & 0xff);
-    record[1] = static_cast<std::uint8_t>(size >> 8);
-    std::copy(checksum.begin(), checksum.end(), record.begin() + kRecordChecksumOffset);
-    std::copy(name.begin(), name.end(), record.begin() + kRecordNameOffset);
-    record.resize(size);
-    return record;
+    return Part(size, {{kRecordChecksumOffset, checksum}, {kRecordNameOffset, name}});
 }
 
 Bytes Table(const Bytes& header, const std::vector<Bytes>& records) {
@@ -65,12 +60,12 @@ UpdateListResult Read(const Bytes& table) {
     return ReadUpdateTable(table.data(), table.size());
 }
 
-Bytes Packed(const Bytes& table, int level = Z_BEST_COMPRESSION) {
+Bytes Packed(const Bytes& table) {
     uLongf size = compressBound(static_cast<uLong>(table.size()));
     Bytes packed(size);
-    EXPECT_EQ(
-        compress2(packed.data(), &size, table.data(), static_cast<uLong>(table.size()), level),
-        Z_OK);
+    EXPECT_EQ(compress2(packed.data(), &size, table.data(), static_cast<uLong>(table.size()),
+                        Z_BEST_COMPRESSION),
+              Z_OK);
     packed.resize(size);
     return packed;
 }
@@ -145,41 +140,32 @@ TEST(ReadUpdateTable, RefusesWithItsReason) {
     std::vector<std::pair<Bytes, std::string>> cases = {
         {{8, 0, 0}, "3 bytes are too short for the header"},
         {Table(Header(3, 0, ""), {{0}}), "header size 3 is outside 4..264"},
-        {Table(Header(0, 0, ""), {{0, 0, 0, 0}}), "header size 0 is outside 4..264"},
         {Header(265, 0, "x"), "header size 265 is outside 4..264"},
-        {Header(0xffff, 0, "x"), "header size 65535 is outside 4..264"},
         {cutHeader, "the header runs past the data"},
         {Header(264, 0, std::string(kListAddressField, 'h')),
          "the address fills its field without an ending zero"},
         {Table(header, {good}), "record 2 runs past the data"},
-        {two(good, {40}), "record 2 runs past the data"},
         {two(good, cutRecord), "record 2 runs past the data"},
-        {two({0, 0}, good), "record 1 has size 0, outside 2..164"},
         {two({1, 0}, good), "record 1 has size 1, outside 2..164"},
         {two(good, Record(165, kSumB, "big")), "record 2 has size 165, outside 2..164"},
-        {two(good, Record(0xffff, kSumB, "huge")), "record 2 has size 65535, outside 2..164"},
         // Sizes 2..35 end before the name field; a zero there carries none either.
-        {two(good, Record(2, kSumA, "x")), "record 2 carries no file name"},
         {two(good, Record(35, kSumA, "x")), "record 2 carries no file name"},
         {two(good, Record(40, kSumA, "")), "record 2 carries no file name"},
         {two(Record(164, kSumA, std::string(kRecordNameField, 'n')), good),
          "the file name of record 1 fills its field without an ending zero"},
-        {Table(Header(14, 4, "http://a/"), {Record(40, kSumA, "a.dll"), Record(40, kSumA, "b.dll"),
-                                            Record(50, kSumA, "../x.dll"), good}),
-         "unsafe file name '../x.dll' in record 3"},
+        {Table(Header(14, 3, "http://a/"),
+               {Record(40, kSumA, "a.dll"), Record(40, kSumA, "b.dll"), Record(50, kSumA, "../x")}),
+         "unsafe file name '../x' in record 3"},
         // Control characters and quotes reach the log as escapes.
         {one(kSumA, "a\nb'c"), "unsafe file name 'a\\x0ab\\x27c' in record 1"},
-        {one("", "junk"), "the checksum of record 1 is no MD5"},
         {one("ABCDEF", "junk"), "the checksum of record 1 is no MD5"},
         {one(std::string(31, '0') + "g", "junk"), "the checksum of record 1 is no MD5"},
-        {two(Record(60, kSumA, "a/x.dat"), Record(60, kSumB, "A\\X.DAT")),
-         "'A\\X.DAT' names a file listed before it"},
         {two(Record(60, kSumA, "sub\\x.dat"), Record(60, kSumB, "SUB/X.DAT")),
          "'SUB/X.DAT' names a file listed before it"},
         {two(Record(60, kSumA, "Quarnel.exe"), Record(60, kSumB, "quarnel.dll")),
          "'quarnel.dll' names a file listed before it"},
     };
-    for (const char* address : {"", "x", "ftp://h/f/", "http://h/x\\..\\..\\Windows"}) {
+    for (const char* address : {"", "http://h/x\\..\\..\\Windows"}) {
         cases.push_back(
             {Table(Header(kMaxListHeaderSize, 1, address), {Record(40, kSumA, "a")}),
              std::string("the base address '") + address + "' is not a plain http address"});
@@ -193,36 +179,29 @@ TEST(ReadUpdateTable, RefusesWithItsReason) {
     }
 }
 
-TEST(UpdateListBuilder, WritesTheSmallestHeaderAndRecords) {
-    const Bytes table = EncodeUpdateTable({"http://a/", {{"a.dll", kSumB}, {"運/b", kSumA}}});
+TEST(UpdateListBuilder, WritesTheSmallestHeaderAndRecordsThatReadBackIdentically) {
     Bytes expected = {14, 0, 2, 0};
-    for (char c : std::string("http://a/")) expected.push_back(static_cast<std::uint8_t>(c));
-    expected.push_back(0);
-    Append(expected, {41, 0});
+    const std::string address = "http://a/";
+    expected.insert(expected.end(), address.begin(), address.end());
+    Append(expected, {0, 41, 0});
     for (char c : kSumB + std::string(1, '\0') + "a.dll") expected.push_back(c);
     Append(expected, {0, 40, 0});
     for (char c : kSumA + std::string(1, '\0') + "運/b") expected.push_back(c);
     expected.push_back(0);
-    EXPECT_EQ(table, expected);
-}
+    EXPECT_EQ(EncodeUpdateTable({"http://a/", {{"a.dll", kSumB}, {"運/b", kSumA}}}), expected);
 
-TEST(UpdateListBuilder, WrittenListsReadBackIdentically) {
-    std::vector<UpdateList> lists = {
+    const UpdateList lists[] = {
         SampleList(),
-        {"http://a/", {}},
         {"", {}},
         {"http://a/" + std::string(kMaxListAddressLength - 9, 'h'),
          {{std::string(kMaxEntryNameLength, 'n'), kSumB}}},
         {"http://b/", {{"\x81\x5c.png", kSumA}, {"\x81\x7c.png", kSumA}}},
     };
     for (const UpdateList& list : lists) {
-        const Bytes table = EncodeUpdateTable(list);
-        const UpdateListResult read = Read(table);
+        const UpdateListResult read = Read(EncodeUpdateTable(list));
         ASSERT_TRUE(read.list) << read.reason;
         EXPECT_EQ(*read.list, list);
-
-        const Bytes packed = CompressUpdateList(list);
-        const UpdateListResult unpacked = Unpack(packed);
+        const UpdateListResult unpacked = Unpack(CompressUpdateList(list));
         ASSERT_TRUE(unpacked.list) << unpacked.reason;
         EXPECT_EQ(*unpacked.list, list);
     }
@@ -237,13 +216,9 @@ TEST(UpdateListBuilder, RefusesWhatTheLauncherCouldNotReadAsGiven) {
     refused({std::string("http://a\0b/", 11), {}});
     refused({"http://a/", {{std::string(kRecordNameField, 'n'), kSumA}}});
     refused({"x", {{"ok", kSumA}}});
-    for (const char* name :
-         {"", "../x", "a//b", "C:x", "\\\\server\\share\\x", "/abs", "NUL", "OK"}) {
-        refused({"http://a/", {{"ok", kSumA}, {name, kSumA}}});
-    }
+    refused({"http://a/", {{"ok", kSumA}, {"OK", kSumA}}});
     for (const std::string& checksum :
-         {std::string(""), kSumA.substr(1), kSumA + "0", std::string(32, 'A'),
-          std::string(31, '0') + "g",
+         {kSumA.substr(1), kSumA + "0", std::string(32, 'A'),
           std::string(16, '0') + std::string(1, '\0') + "0123456789abcde"}) {
         refused({"http://a/", {{"ok", checksum}}});
     }
@@ -253,20 +228,15 @@ TEST(UpdateListBuilder, RefusesWhatTheLauncherCouldNotReadAsGiven) {
     } catch (const std::invalid_argument& error) {
         EXPECT_EQ(std::string(error.what()), "update list: unsafe file name 'sub/../../evil.dll'");
     }
-}
-
-TEST(UpdateListBuilder, TheRecordCountIsA16BitNumber) {
-    UpdateList list{"http://a/", {}};
+    UpdateList longest{"http://a/", {}};
     for (std::size_t i = 0; i < kMaxListEntries; ++i) {
-        list.entries.push_back({"f" + std::to_string(i), kSumA});
+        longest.entries.push_back({"f" + std::to_string(i), kSumA});
     }
-    const UpdateListResult read = Unpack(CompressUpdateList(list));
+    const UpdateListResult read = Unpack(CompressUpdateList(longest));
     ASSERT_TRUE(read.list) << read.reason;
     EXPECT_EQ(read.list->entries.size(), kMaxListEntries);
-    EXPECT_EQ(read.list->entries.back().name, "f65534");
-
-    list.entries.push_back({"one-too-many", kSumA});
-    EXPECT_THROW(EncodeUpdateTable(list), std::invalid_argument);
+    longest.entries.push_back({"one-too-many", kSumA});
+    EXPECT_THROW(EncodeUpdateTable(longest), std::invalid_argument);
 }
 
 TEST(UpdateListBuilder, PacksLooserWhenTheBestLevelWouldNotUnpackWithinFourTimes) {
@@ -298,61 +268,47 @@ TEST(ReadUpdateList, ReadsTheTableInsideTheZlibStreamAndRefusesAnythingElse) {
     Bytes flipped = packed;
     flipped[flipped.size() - 2] ^= 0x01;  // the Adler-32 no longer matches
     Bytes huge(kMaxCompressedListSize + 1, 0x78);
-    std::vector<std::pair<Bytes, std::string>> cases = {
+    Bytes padded = table;  // trailing zeros after a table are allowed but pack to next to nothing
+    padded.resize(20000, 0);
+    const std::pair<Bytes, std::string> cases[] = {
         {Packed(Table(Header(14, 1, "http://a/"), {Record(50, kSumA, "a/../../b")})),
          "unsafe file name 'a/../../b' in record 1"},
         {Packed({}), "0 bytes are too short for the header"},
         {huge, "16777217 bytes, more than the 16777216 taken"},
         {Bytes(huge.begin(), huge.end() - 1), "zlib data corrupt"},
-        {{'U', 'p', 'd', 'a', 't', 'e'}, "zlib data corrupt"},
         {EncodeUpdateTable(SampleList()), "zlib data corrupt"},  // an unpacked table is no list
         {flipped, "zlib data corrupt"},
+        {Bytes(packed.begin(), packed.end() - 1), "zlib data corrupt"},
+        {Packed(padded), "zlib data corrupt (unpacks to more than 4 times its size)"},
     };
-    for (std::size_t cut : {std::size_t(1), std::size_t(2), packed.size() / 2, packed.size() - 1}) {
-        cases.push_back({Bytes(packed.begin(), packed.begin() + cut), "zlib data corrupt"});
-    }
     EXPECT_EQ(ReadUpdateList(nullptr, 0).reason, "update list: the download is empty");
     for (const auto& [bytes, reason] : cases) {
         EXPECT_EQ(Unpack(bytes).reason, "update list: " + reason) << bytes.size() << " bytes";
     }
 }
 
-TEST(ReadUpdateList, RefusesATableOfMoreThanFourTimesItsPackedSize) {
-    // Trailing zeros after the table are allowed but pack to next to nothing.
-    const Bytes table = Table(Header(14, 1, "http://a/"), {Record(40, kSumA, "a.dll")});
-    Bytes padded = table;
-    padded.resize(20000, 0);
-    EXPECT_EQ(Unpack(Packed(padded)).reason,
-              "update list: zlib data corrupt (unpacks to more than 4 times its size)");
-
-    // At exactly four times it still fits, one byte more does not: find the padding where the
-    // packed size stays the same across that byte.
-    Bytes base = table;
-    Bytes noise(400);
+TEST(ReadUpdateList, TakesATableOfExactlyFourTimesItsPackedSize) {
+    // Noise after the table keeps the packing loose; the padding where the packed size stays the
+    // same across one more byte gives a table at the limit and one a byte over it.
+    Bytes base = Table(Header(14, 1, "http://a/"), {Record(40, kSumA, "a.dll")});
     std::uint32_t seed = 12345;
-    for (std::uint8_t& byte : noise) {
-        seed = seed * 1103515245 + 12345;
-        byte = static_cast<std::uint8_t>(seed >> 16);
-    }
-    Append(base, noise);
-    bool found = false;
-    for (std::size_t zeros = 0; zeros < 20000 && !found; ++zeros) {
+    for (int i = 0; i < 400; ++i) base.push_back((seed = seed * 1103515245 + 12345) >> 16);
+    for (std::size_t zeros = 0; zeros < 20000; ++zeros) {
         Bytes exact = base;
         exact.resize(base.size() + zeros, 0);
         const Bytes packed = Packed(exact);
         if (exact.size() != kListExpansionFactor * packed.size()) continue;
-        Bytes longer = exact;
-        longer.push_back(0);
-        const Bytes over = Packed(longer);
+        exact.push_back(0);
+        const Bytes over = Packed(exact);
         if (over.size() != packed.size()) continue;
-        found = true;
         const UpdateListResult fits = Unpack(packed);
         ASSERT_TRUE(fits.list) << fits.reason;
         EXPECT_EQ(fits.list->entries, (std::vector<UpdateListEntry>{{"a.dll", kSumA}}));
         EXPECT_EQ(Unpack(over).reason,
                   "update list: zlib data corrupt (unpacks to more than 4 times its size)");
+        return;
     }
-    EXPECT_TRUE(found) << "no padding gives a table of exactly four times its packed size";
+    FAIL() << "no padding gives a table of exactly four times its packed size";
 }
 
 }  // namespace
