@@ -18,11 +18,7 @@ RegistrationForm Valid() {
 // The rules in their order: a form with one fault, or two, shows the first rule's message.
 TEST(RegistrationForm, TheFirstFailingRuleGivesItsMessage) {
     const std::pair<std::function<void(RegistrationForm&)>, const char*> faults[] = {
-        {[](auto& f) {
-             f.account = "abc";
-             f.nickname = "x";
-         },
-         "用户名的长度为 4~16 位字符"},
+        {[](auto& f) { f.account = "abc", f.nickname = "x"; }, "用户名的长度为 4~16 位字符"},
         {[](auto& f) { f.account = std::string(kHan8) + "\xD5\xC5"; }, "用户名的长度"},
         {[](auto& f) { f.nickname = std::string(17, 'n'); }, "昵称的长度为 4~16 位字符"},
         {[](auto& f) { f.nickname = "player01"; }, "帐号和昵称不能一样"},
@@ -30,11 +26,7 @@ TEST(RegistrationForm, TheFirstFailingRuleGivesItsMessage) {
         {[](auto& f) { f.confirmation = "secret7y"; }, "游戏密码与确认密码不一致"},
         {[](auto& f) { f.password = f.confirmation = "Nick01"; }, "密码和昵称不能一样"},
         {[](auto& f) { f.password = f.confirmation = "123456"; }, "密码过于简单"},
-        {[](auto& f) {
-             f.legalName = "";
-             f.idCard = "1";
-         },
-         "真实姓名不能为空"},
+        {[](auto& f) { f.legalName = "", f.idCard = "1"; }, "真实姓名不能为空"},
         {[](auto& f) { f.idCard = "440301199003071231"; }, "身份证"},
         {[](auto& f) { f.codeTyped = "ab3d"; }, "效验码效验验证失败"},
     };
@@ -60,10 +52,9 @@ TEST(RegistrationForm, AValidFormGivesItsRecordAndAbsentFieldsSkipTheirRules) {
     EXPECT_EQ(verdict.data.userCardId, "440301199003071230");
     EXPECT_EQ(verdict.data.spreader, "12");
 
-    RegistrationForm bare;
-    bare.account = "player01";
-    bare.nickname = "Nick01";
-    bare.password = "secret7x";
+    RegistrationForm bare = Valid();
+    bare.confirmation = bare.legalName = bare.idCard = bare.spreader = bare.codeShown =
+        bare.codeTyped = std::nullopt;
     verdict = CheckRegistration(bare);
     EXPECT_EQ(verdict.problem, "");
     EXPECT_EQ(verdict.data.userName, "");
