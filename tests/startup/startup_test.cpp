@@ -33,53 +33,24 @@ protected:
         return run;
     }
 
-    std::string BuiltLauncher() const {
-        TestFolder scratch;
-        scratch.CopyBuilt("Quarnel.exe", "Quarnel.exe");
-        return scratch.Read("Quarnel.exe");
-    }
-
     TestFolder folder_;
 };
 
-TEST_F(StartupTest, RunsTheUpdateCheckUnlessStartLoginIsOne) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"", "update check on"},
-        {"/StartLogin:1", "update check off"},
-        {"-a /StartLogin:1 -b", "update check off"},
-        {"/StartLogin:2", "update check on"},
-        {"/startlogin:1", "update check on"},
-        {"/StartLogin:", "update check on"},
-        {"something else", "update check on"},
-    };
-    for (const auto& [commandLine, expected] : cases) {
-        EXPECT_TRUE(RunLauncher(commandLine).Said(expected)) << "command line: " << commandLine;
-    }
-}
-
-TEST_F(StartupTest, SettingsComeFromTheCurrentDirectoryWithDefaultsAndBadValuesKept) {
-    EXPECT_TRUE(RunLauncher().Said("server line 0"));
-    folder_.Write("ServerInfo.ini", "[logon]\r\nselected=7\r\n");
-    EXPECT_TRUE(RunLauncher().Said("server line 7"));
+// Settings come from the current directory, only read, a selection out of range kept; the command
+// line decides the update check (the whole launcher's tests see it run or not); a running desktop
+// pet is ended.
+TEST_F(StartupTest, SettingsTheCommandLineAndARunningPet) {
     folder_.Write("ServerInfo.ini", "[logon]\r\nselected=12\r\n");
-    EXPECT_TRUE(RunLauncher().Said("server line 12"));
-    EXPECT_EQ(folder_.Read("ServerInfo.ini"), "[logon]\r\nselected=12\r\n");  // only read
-}
+    folder_.CopyBuilt("pet_standin.exe", "OSTRELPET.DLL");
+    UniqueKernelHandle pet = testing::StartProgram(folder_.Path("OSTRELPET.DLL"), folder_.path());
+    ASSERT_TRUE(pet);
+    ::Sleep(200);  // let it appear in the process list
 
-TEST_F(StartupTest, ASecondLauncherEndsSilently) {
-    folder_.Write("QuarnelOld.exe", "old");
-    UniqueKernelHandle otherLauncher(::CreateMutexA(nullptr, TRUE, "Quarnel"));
-    ASSERT_TRUE(otherLauncher);
-
-    TracedRun run = RunLauncher();
-    EXPECT_TRUE(run.debugLines.empty());
-    EXPECT_TRUE(folder_.Exists("QuarnelOld.exe"));  // it stopped before its clean-up
-}
-
-TEST_F(StartupTest, AnAbandonedInstanceMutexCountsAsAcquired) {
-    UniqueKernelHandle mutex(::CreateMutexA(nullptr, FALSE, "Quarnel"));
-    std::thread([&] { ::WaitForSingleObject(mutex.get(), 0); }).join();  // owner ends, no release
-    EXPECT_TRUE(RunLauncher().Said(kStartupDone));
+    EXPECT_TRUE(RunLauncher("-a /StartLogin:1 -b").Said("(update check off, server line 12)"));
+    EXPECT_EQ(folder_.Read("ServerInfo.ini"), "[logon]\r\nselected=12\r\n");
+    unsigned long exitCode = 99;
+    EXPECT_TRUE(testing::EndsWithin(pet, 5000, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
 }
 
 // A stand-in for the lobby's main window, on a thread of its own so that the launcher's calls to it
@@ -120,24 +91,44 @@ private:
     std::thread thread_;
 };
 
-TEST_F(StartupTest, ARunningLobbyIsBroughtToTheFrontInsteadOfStartingAgain) {
+// A running lobby is brought to the front instead of starting again, and a second launcher ends
+// silently, both before their clean-up; an abandoned launcher's mutex counts as acquired.
+TEST_F(StartupTest, OneLauncherAtATime) {
     folder_.Write("QuarnelOld.exe", "old");
-    LobbyWindow lobby;
-    ASSERT_TRUE(lobby.window());
-    ASSERT_TRUE(::IsIconic(lobby.window()));
-
-    TracedRun run = RunLauncher();
-    EXPECT_TRUE(run.debugLines.empty());
+    {
+        LobbyWindow lobby;
+        ASSERT_TRUE(lobby.window());
+        ASSERT_TRUE(::IsIconic(lobby.window()));
+        EXPECT_TRUE(RunLauncher().debugLines.empty());
+        EXPECT_TRUE(testing::WaitUntil(3000, [&] { return !::IsIconic(lobby.window()); }));
+        EXPECT_EQ(::GetForegroundWindow(), lobby.window());
+    }
+    {
+        UniqueKernelHandle otherLauncher(::CreateMutexA(nullptr, TRUE, "Quarnel"));
+        ASSERT_TRUE(otherLauncher);
+        EXPECT_TRUE(RunLauncher().debugLines.empty());
+    }
     EXPECT_TRUE(folder_.Exists("QuarnelOld.exe"));
-    EXPECT_TRUE(testing::WaitUntil(3000, [&] { return !::IsIconic(lobby.window()); }));
-    EXPECT_EQ(::GetForegroundWindow(), lobby.window());
+    UniqueKernelHandle mutex(::CreateMutexA(nullptr, FALSE, "Quarnel"));
+    std::thread([&] { ::WaitForSingleObject(mutex.get(), 0); }).join();  // owner ends, no release
+    EXPECT_TRUE(RunLauncher().Said(kStartupDone));
+    EXPECT_FALSE(folder_.Exists("QuarnelOld.exe"));
 }
 
-// The verified launcher an update left is swapped in by a copy of the running one, after it ended,
-// with one atomic move, and started with the same command line.
+// The verified launcher an update left is swapped in, once it can be opened, by a copy of the
+// running one, after it ended, with one atomic move, and started with the same command line.
 TEST_F(StartupTest, APendingLauncherIsSwappedInAndStartedWithTheSameCommandLine) {
+    const std::string launcher = folder_.Read("Quarnel.exe");
     folder_.CopyBuilt("Quarnel.run", "UpdateDownLoad\\Quarnel.exe");
     const std::string pending = folder_.Read("UpdateDownLoad\\Quarnel.exe");
+    {
+        UniqueFileHandle locked(::CreateFileA(folder_.Path("UpdateDownLoad\\Quarnel.exe").c_str(),
+                                              GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(locked);
+        EXPECT_TRUE(RunLauncher().Said(kStartupDone));
+        EXPECT_EQ(folder_.Read("Quarnel.exe"), launcher);
+        EXPECT_FALSE(folder_.Exists("QuarnelOld.exe"));
+    }
 
     EXPECT_FALSE(RunLauncher("/StartLogin:1 -x").Said(kStartupDone));
     ASSERT_TRUE(testing::WaitUntil(10000, [&] { return folder_.Exists("Quarnel.exe.cmdline"); }));
@@ -150,19 +141,6 @@ TEST_F(StartupTest, APendingLauncherIsSwappedInAndStartedWithTheSameCommandLine)
     folder_.CopyBuilt("Quarnel.exe", "Quarnel.exe");  // the next start runs a launcher again
     EXPECT_TRUE(RunLauncher().Said(kStartupDone));
     EXPECT_FALSE(folder_.Exists("QuarnelOld.exe"));
-}
-
-TEST_F(StartupTest, ASwapThatCannotBeginKeepsTheRunningLauncher) {
-    const std::string launcher = folder_.Read("Quarnel.exe");
-    folder_.CopyBuilt("Quarnel.run", "UpdateDownLoad\\Quarnel.exe");
-    UniqueFileHandle locked(::CreateFileA(folder_.Path("UpdateDownLoad\\Quarnel.exe").c_str(),
-                                          GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(locked);
-
-    EXPECT_TRUE(RunLauncher().Said(kStartupDone));
-    EXPECT_EQ(folder_.Read("Quarnel.exe"), launcher);
-    EXPECT_FALSE(folder_.Exists("QuarnelOld.exe"));
-    EXPECT_TRUE(folder_.Exists("UpdateDownLoad\\Quarnel.exe"));
 }
 
 TEST_F(StartupTest, ASwappedInLauncherThatCannotStartIsRolledBack) {
@@ -193,18 +171,6 @@ TEST_F(StartupTest, TheSwappingCopyWaitsForTheOldLauncherOnlySoLong) {
     EXPECT_EQ(folder_.Read("Quarnel.exe"), launcher)
         << "nothing is swapped under a running launcher";
     EXPECT_TRUE(folder_.Exists("UpdateDownLoad\\Quarnel.exe"));
-}
-
-TEST_F(StartupTest, ARunningDesktopPetIsEnded) {
-    folder_.CopyBuilt("pet_standin.exe", "OSTRELPET.DLL");
-    UniqueKernelHandle pet = testing::StartProgram(folder_.Path("OSTRELPET.DLL"), folder_.path());
-    ASSERT_TRUE(pet);
-    ::Sleep(200);  // let it appear in the process list
-
-    EXPECT_TRUE(RunLauncher().Said(kStartupDone));
-    unsigned long exitCode = 99;
-    EXPECT_TRUE(testing::EndsWithin(pet, 5000, &exitCode));
-    EXPECT_EQ(exitCode, 0u);
 }
 
 }  // namespace
