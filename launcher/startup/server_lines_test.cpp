@@ -5,25 +5,18 @@
 namespace gatevane {
 namespace {
 
-TEST(ServerEntryIndex, PositiveIndexesStandForThemselvesUpToEight) {
-    int selected = 4;
-    EXPECT_EQ(ServerEntryIndex(0, selected), 0);
-    EXPECT_EQ(ServerEntryIndex(8, selected), 8);
-    EXPECT_EQ(ServerEntryIndex(9, selected), 0);
-    EXPECT_EQ(ServerEntryIndex(1000, selected), 0);
-    EXPECT_EQ(selected, 4);
-}
-
-TEST(ServerEntryIndex, ANegativeIndexAsksForTheSelectedLineRepairedWhenOutOfRange) {
-    int selected = 6;
-    EXPECT_EQ(ServerEntryIndex(-1, selected), 6);
-    EXPECT_EQ(selected, 6);
-    selected = 12;
-    EXPECT_EQ(ServerEntryIndex(-1, selected), 0);
-    EXPECT_EQ(selected, 0);
-    selected = -3;
-    EXPECT_EQ(ServerEntryIndex(-7, selected), 0);
-    EXPECT_EQ(selected, 0);
+// Indexes 0 to 8 stand for themselves, others for line 0; a negative one asks for the selected
+// line, repaired to 0 when it is out of range.
+TEST(ServerEntryIndex, PicksTheLineAndRepairsABadSelection) {
+    const struct {
+        int index, selected, entry, selectedAfter;
+    } cases[] = {{0, 4, 0, 4},  {8, 4, 8, 4},   {9, 4, 0, 4},  {1000, 4, 0, 4},
+                 {-1, 6, 6, 6}, {-1, 12, 0, 0}, {-7, -3, 0, 0}};
+    for (const auto& c : cases) {
+        int selected = c.selected;
+        EXPECT_EQ(ServerEntryIndex(c.index, selected), c.entry) << c.index << " " << c.selected;
+        EXPECT_EQ(selected, c.selectedAfter) << c.index << " " << c.selected;
+    }
 }
 
 TEST(ServerLineToStore, OutOfRangeSelectsLineZeroAndTheSameLineWritesNothing) {
@@ -32,7 +25,6 @@ TEST(ServerLineToStore, OutOfRangeSelectsLineZeroAndTheSameLineWritesNothing) {
     EXPECT_EQ(ServerLineToStore(9, 7), 0);
     EXPECT_EQ(ServerLineToStore(7, 7), std::nullopt);
     EXPECT_EQ(ServerLineToStore(9, 0), std::nullopt);
-    EXPECT_EQ(ServerLineToStore(0, 12), 0);  // a bad stored value is replaced
 }
 
 TEST(LineOptionForEntry, GroupsTheNineEntriesIntoThreeLines) {
@@ -43,7 +35,6 @@ TEST(LineOptionForEntry, GroupsTheNineEntriesIntoThreeLines) {
         EXPECT_STREQ(LineOptionForEntry(index), expected[index]) << index;
     }
     EXPECT_STREQ(LineOptionForEntry(-1), "LogonLineAuto");
-    EXPECT_STREQ(LineOptionForEntry(12), "LogonLineAuto");
 }
 
 }  // namespace

@@ -7,26 +7,18 @@ namespace {
 
 using Kind = SkinBackground::Kind;
 
-TEST(SkinBackgroundTest, ImageSkinShowsOneOfTheTwelvePictures) {
-    SkinBackground first = ChooseSkinBackground(true, 0xFF112233, 0);
-    EXPECT_EQ(first.kind, Kind::Picture);
-    EXPECT_EQ(first.picture, "TesselRes/Skin/ColorSkin/Skin/bkg_0.jpg");
-    SkinBackground last = ChooseSkinBackground(true, 0, 11);
+TEST(SkinBackgroundTest, ImageSkinShowsOneOfTwelvePicturesColourSkinItsColourElseTheSkinStays) {
+    const SkinBackground last = ChooseSkinBackground(true, 0xFF112233, 11);
     EXPECT_EQ(last.kind, Kind::Picture);
     EXPECT_EQ(last.picture, "TesselRes/Skin/ColorSkin/Skin/bkg_11.jpg");
-}
-
-TEST(SkinBackgroundTest, PictureNumbersFromTwelveKeepTheSkinsBackground) {
+    EXPECT_EQ(ChooseSkinBackground(true, 0, 0).picture, "TesselRes/Skin/ColorSkin/Skin/bkg_0.jpg");
     EXPECT_EQ(ChooseSkinBackground(true, 0xFF112233, 12).kind, Kind::KeepSkin);
     // A negative number in SkinInfo.ini arrives as a large unsigned number.
     EXPECT_EQ(ChooseSkinBackground(true, 0, static_cast<std::uint32_t>(-1)).kind, Kind::KeepSkin);
-}
 
-TEST(SkinBackgroundTest, ColourSkinShowsItsColourUnlessItIsZero) {
-    SkinBackground colour = ChooseSkinBackground(false, 0xFF336699, 3);
+    const SkinBackground colour = ChooseSkinBackground(false, 0xFF336699, 3);
     EXPECT_EQ(colour.kind, Kind::Color);
     EXPECT_EQ(colour.color, 0xFF336699u);
-    EXPECT_TRUE(colour.picture.empty());
     EXPECT_EQ(ChooseSkinBackground(false, 0, 3).kind, Kind::KeepSkin);
 }
 
