@@ -9,28 +9,19 @@
 namespace gatevane {
 namespace {
 
-TEST(GetProgramFolder, IsTheExecutablesFolderWithoutTrailingSeparator) {
+TEST(ProgramFolder, IsTheExecutablesFolderCutToTheCallersBufferAndThePathLimit) {
+    const std::string built = testing::BuildFolder();
     char folder[kPathCapacity];
     EXPECT_TRUE(GetProgramFolder(folder, sizeof folder));
-    EXPECT_EQ(std::string(folder), testing::BuildFolder());
-    ASSERT_GT(std::strlen(folder), 3u);
-    EXPECT_NE(folder[std::strlen(folder) - 1], '\\');
-}
+    EXPECT_EQ(std::string(folder), built) << "without a trailing separator";
+    char cut[6];
+    std::memset(cut, 'x', sizeof cut);
+    EXPECT_TRUE(GetProgramFolder(cut, 5));
+    EXPECT_EQ(std::string(cut, sizeof cut), built.substr(0, 4) + '\0' + 'x');
 
-TEST(GetProgramFolder, CutsToTheCallersBuffer) {
-    char folder[6];
-    std::memset(folder, 'x', sizeof folder);
-    EXPECT_TRUE(GetProgramFolder(folder, 5));
-    EXPECT_EQ(std::string(folder), testing::BuildFolder().substr(0, 4));
-    EXPECT_EQ(folder[5], 'x');
-}
-
-TEST(ProgramFolderPath, AppendsTheTailAndKeepsToThePathLimit) {
-    EXPECT_EQ(ProgramFolderPath("/Quarnel.run"), testing::BuildFolder() + "/Quarnel.run");
+    EXPECT_EQ(ProgramFolderPath("/Quarnel.run"), built + "/Quarnel.run");
     const std::string longPath = ProgramFolderPath("\\" + std::string(400, 'n'));
-    EXPECT_EQ(longPath.size(), kPathCapacity - 1);
-    EXPECT_EQ(longPath.substr(0, testing::BuildFolder().size() + 2),
-              testing::BuildFolder() + "\\n");
+    EXPECT_EQ(longPath, (built + "\\" + std::string(400, 'n')).substr(0, kPathCapacity - 1));
 }
 
 }  // namespace
