@@ -78,67 +78,43 @@ TEST_F(ListSignatureTest, SignedReleasesAreTakenAndNeverGoBack) {
     EXPECT_TRUE(Check(Fixture("Older.txt"), &older).accepted);
 }
 
+// Any byte of the list or of the signed serial, r or s changed, or another hall's key, fails CNG's
+// check; malformed signatures and keys are the core's to refuse.
 TEST_F(ListSignatureTest, RefusesListsTheKeyDidNotSign) {
     InstallKey();
-    const std::string mismatch =
-        "update list refused: Update.txt.sig does not match the list and UpdateKey.pem";
-    const Bytes stranger = Fixture("Stranger.txt.sig");
     const struct {
         const char* what;
         Bytes list;
         Bytes signature;
-        std::string reason;
     } cases[] = {
-        {"first byte of the list", Flipped(list_, 0), signature_, mismatch},
-        {"a byte inside the list", Flipped(list_, list_.size() / 2), signature_, mismatch},
-        {"last byte of the list", Flipped(list_, list_.size() - 1), signature_, mismatch},
-        {"the serial", list_, Flipped(signature_, 6), mismatch},
-        {"a byte of r", list_, Flipped(signature_, 10), mismatch},
-        {"a byte of s", list_, Flipped(signature_, 73), mismatch},
-        {"another hall's key", list_, stranger, mismatch},
-        {"the magic", list_, Flipped(signature_, 0),
-         "update list refused: Update.txt.sig: not a list signature (wrong magic)"},
-        {"a cut signature", list_, Bytes(signature_.begin(), signature_.end() - 1),
-         "update list refused: Update.txt.sig: 73 bytes, not 74"},
+        {"first byte of the list", Flipped(list_, 0), signature_},
+        {"a byte inside the list", Flipped(list_, list_.size() / 2), signature_},
+        {"last byte of the list", Flipped(list_, list_.size() - 1), signature_},
+        {"the serial", list_, Flipped(signature_, 6)},
+        {"a byte of r", list_, Flipped(signature_, 10)},
+        {"a byte of s", list_, Flipped(signature_, 73)},
+        {"another hall's key", list_, Fixture("Stranger.txt.sig")},
     };
     for (const auto& c : cases) {
         const ListOriginVerdict verdict = Check(c.list, &c.signature);
         EXPECT_FALSE(verdict.accepted) << c.what;
-        EXPECT_EQ(verdict.reason, c.reason) << c.what;
+        EXPECT_EQ(verdict.reason,
+                  "update list refused: Update.txt.sig does not match the list and UpdateKey.pem")
+            << c.what;
     }
-
-    const ListOriginVerdict unsignedList = Check(list_, nullptr);
-    EXPECT_FALSE(unsignedList.accepted);
-    EXPECT_EQ(unsignedList.reason,
-              "update list refused: no Update.txt.sig on the server, and this hall takes only "
-              "signed lists");
 }
 
-TEST_F(ListSignatureTest, AnUnusableKeyRefusesEveryList) {
-    const std::string key = Text(Fixture("UpdateKey.pem"));
+TEST_F(ListSignatureTest, AKeyOffTheCurveOrThatCannotBeReadRefusesEveryList) {
     // The last base64 group ("x?==") carries Y's last byte: another first character moves the
-    // point off the curve while the file still reads.
-    std::string offCurve = key;
+    // point off the curve while the file still reads. Windows refuses such a point when the key is
+    // imported, Wine's CNG only when verifying.
+    std::string offCurve = Text(Fixture("UpdateKey.pem"));
     const std::size_t lastGroup = offCurve.find("==\n-----END") - 2;
     offCurve[lastGroup] = offCurve[lastGroup] == 'A' ? 'B' : 'A';
-    const struct {
-        const char* what;
-        std::string file;
-        const char* reason;
-    } cases[] = {
-        {"empty", "", "UpdateKey.pem: no \"-----BEGIN PUBLIC KEY-----\" line"},
-        {"the private key", Text(Fixture("private.pem")), "UpdateKey.pem: no \"-----BEGIN"},
-        // Windows refuses such a point when the key is imported, Wine's CNG only when verifying.
-        {"off the curve", offCurve, "UpdateKey.pem"},
-    };
-    for (const auto& c : cases) {
-        folder_.Write("UpdateKey.pem", c.file);
-        ASSERT_TRUE(UpdateKeyPresent(folder_.path())) << c.what;
-        const ListOriginVerdict verdict = Check(list_, &signature_);
-        EXPECT_FALSE(verdict.accepted) << c.what;
-        EXPECT_NE(verdict.reason.find(c.reason), std::string::npos)
-            << c.what << ": " << verdict.reason;
-    }
+    folder_.Write("UpdateKey.pem", offCurve);
+    const ListOriginVerdict verdict = Check(list_, &signature_);
+    EXPECT_FALSE(verdict.accepted);
+    EXPECT_NE(verdict.reason.find("UpdateKey.pem"), std::string::npos) << verdict.reason;
 
     ::DeleteFileA(folder_.Path("UpdateKey.pem").c_str());
     folder_.MakeFolder("UpdateKey.pem");
