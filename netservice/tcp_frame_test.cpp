@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace gatevane {
 namespace {
@@ -11,13 +12,7 @@ std::vector<std::uint8_t> Frame(std::uint16_t main, std::uint16_t sub, const std
     return EncodeFrame({main, sub}, body.data(), body.size());
 }
 
-struct Received {
-    std::uint16_t main, sub;
-    std::string body;
-    bool operator==(const Received& other) const {
-        return main == other.main && sub == other.sub && body == other.body;
-    }
-};
+using Received = std::tuple<std::uint16_t, std::uint16_t, std::string>;  // main, sub, body
 
 // Every frame the reader gives for `stream` fed in pieces of `piece` bytes, and its last result.
 std::pair<std::vector<Received>, FrameReader::Result> Read(const std::vector<std::uint8_t>& stream,
@@ -50,8 +45,8 @@ TEST(EncodeFrame, WritesTheHeaderLittleEndianThenTheBody) {
 TEST(FrameReader, ReassemblesFramesHoweverTheStreamIsCut) {
     std::vector<std::uint8_t> stream;
     const std::vector<Received> sent = {{1, 4, std::string(136, 'r')}, {9, 1, ""}, {2, 5, "abc"}};
-    for (const Received& frame : sent) {
-        auto bytes = Frame(frame.main, frame.sub, frame.body);
+    for (const auto& [main, sub, body] : sent) {
+        auto bytes = Frame(main, sub, body);
         stream.insert(stream.end(), bytes.begin(), bytes.end());
     }
     for (std::size_t piece : {std::size_t(1), std::size_t(3), std::size_t(7), stream.size()}) {
