@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,27 +26,18 @@ constexpr char kOtherLineHost[] = "127.0.0.92";
 constexpr char kDefaultHost[] = "127.0.0.93";
 constexpr DWORD kShortLimitMs = 1500;
 
-struct Shown {
-    int kind;
-    bool free;
-    std::string remark;
-    bool operator==(const Shown& other) const {
-        return kind == other.kind && free == other.free && remark == other.remark;
-    }
-    friend void PrintTo(const Shown& shown, std::ostream* out) {
-        *out << "{kind " << shown.kind << ", free " << shown.free << ", remark of "
-             << shown.remark.size() << " bytes}";
-    }
-};
-
+// What the form is shown, as "account free: remark" or "nickname taken: remark".
 class RecordingForm final : public NameCheckOwner {
 public:
-    std::vector<Shown> shown;
+    std::vector<std::string> shown;
     void ShowAccountCheck(bool free, const std::string& remark) override {
-        shown.push_back({1, free, remark});
+        shown.push_back(Line("account", free, remark));
     }
     void ShowNicknameCheck(bool free, const std::string& remark) override {
-        shown.push_back({2, free, remark});
+        shown.push_back(Line("nickname", free, remark));
+    }
+    static std::string Line(const char* kind, bool free, const std::string& remark) {
+        return std::string(kind) + (free ? " free: " : " taken: ") + remark;
     }
 };
 
@@ -84,7 +74,8 @@ TEST_F(NameCheckClientTest, EachCheckSendsOneRequestAndShowsTheAnswerForItsKind)
     ASSERT_TRUE(WaitForAnswers(1));
     ASSERT_TRUE(client_.RequestNameCheck(NameCheckClient::kNickname, taken));
     ASSERT_TRUE(WaitForAnswers(2));
-    EXPECT_EQ(form_.shown, (std::vector<Shown>{{1, true, "ok"}, {2, false, remark}}));
+    EXPECT_EQ(form_.shown,
+              (std::vector<std::string>{"account free: ok", "nickname taken: " + remark}));
 
     // A longer name is asked about in 31 bytes at most, cut between characters.
     std::string longName = "nn";
@@ -140,7 +131,7 @@ TEST_F(NameCheckClientTest, OnlyTheLatestQuestionIsAnswered) {
     EXPECT_TRUE(PumpMessagesUntil(3000, [&] { return silent.Count("close conn=") == 1; }))
         << silent.Log();
     PumpMessagesUntil(300, [] { return false; });
-    EXPECT_EQ(form_.shown, (std::vector<Shown>{{2, true, ""}}));
+    EXPECT_EQ(form_.shown, std::vector<std::string>{"nickname free: "});
 }
 
 // An empty selected line asks the built-in host; a malformed one unscrambles to no host at all.
@@ -150,7 +141,7 @@ TEST_F(NameCheckClientTest, TheTargetIsTheSelectedLineOrTheBuiltInLogonHost) {
     LogonServer server({"--listen", kDefaultHost, "--free-remark", "ok"});
     ASSERT_TRUE(client_.RequestNameCheck(NameCheckClient::kAccount, "player01"));
     ASSERT_TRUE(WaitForAnswers(1));
-    EXPECT_EQ(form_.shown, (std::vector<Shown>{{1, true, "ok"}}));
+    EXPECT_EQ(form_.shown, std::vector<std::string>{"account free: ok"});
     EXPECT_FALSE(client_.RequestNameCheck(3, "player01")) << "no such check";
 
     folder_.Write("ServerInfo.ini", "[logon]\r\nselected=0\r\nlogon0=0badc0de\r\n");
