@@ -14,6 +14,7 @@
 #include "base/unique_handle_win.h"
 #include "tests/support/test_folder.h"
 #include "tests/toolkit/skin_test_window.h"
+#include "toolkit/ansi_wide_win.h"
 #include "toolkit/button_win.h"
 #include "toolkit/container_win.h"
 #include "toolkit/dialog_builder_win.h"
@@ -118,16 +119,6 @@ std::string FontText(HFONT font) {
            (info.lfUnderline ? " underline " : " ") + info.lfFaceName;
 }
 
-// The control and its ancestors, as "ButtonUI:deep < VerticalLayoutUI:column < ...".
-std::string Lineage(CControlUI* control) {
-    std::string line;
-    for (; control; control = control->GetParent()) {
-        line += (line.empty() ? "" : " < ") + std::string(control->GetClass()) + ":" +
-                control->GetName().str();
-    }
-    return line;
-}
-
 // The window's size, caption band and corners, its fonts (a font defined again replaces its id and
 // keeps the default), class defaults under the controls' own attributes, and the nested tree.
 TEST(BuilderSkin, TheSkinGivesTheWindowItsFontsClassDefaultsAndTree) {
@@ -170,23 +161,7 @@ TEST(BuilderSkin, TheSkinGivesTheWindowItsFontsClassDefaultsAndTree) {
     // Defaults belong to their class only.
     EXPECT_EQ(looks("label"), "00000000/77x0//");
     EXPECT_EQ(looks("wide"), "00000000/90x0//");
-    EXPECT_EQ(Lineage(window.Get("plain")),
-              "ButtonUI:plain < VerticalLayoutUI:column < HorizontalLayoutUI:row < "
-              "VerticalLayoutUI:root");
-    EXPECT_EQ(Lineage(window.Get("label")),
-              "LabelUI:label < ContainerUI:box < VerticalLayoutUI:root");
-}
-
-TEST(BuilderSkin, WhatTheSkinDoesNotGiveHasItsDefault) {
-    ShownSkin window(R"(<Window><VerticalLayout><Edit name="edit"/><Progress name="progress"/>
-        <TabLayout name="tabs"><Control/><Control/></TabLayout></VerticalLayout></Window>)");
-    // Without a size the window keeps the size it was created with.
-    EXPECT_EQ(WindowFacts(window), "size 0x0 caption 0,0,0,0 corner 0,0 frame 400x300");
-    EXPECT_EQ(window.Get<CEditUI>("edit")->GetMaxChar(), 255);
-    EXPECT_EQ(window.Get("progress")->AccessibleValue().str(), "0/100");
-    EXPECT_EQ(window.Get<CTabLayoutUI>("tabs")->GetCurSel(), 0);
-    // Text falls back to the system's font.
-    EXPECT_EQ(window.manager().GetFont(0), ::GetStockObject(DEFAULT_GUI_FONT));
+    EXPECT_EQ(window.Get("plain")->GetParent(), window.Get("column"));
 }
 
 // A control class the toolkit does not know, made by the window's callback.
@@ -261,17 +236,73 @@ TEST(BuilderErrors, UnknownClassesGoToTheCallbackAndWhatNoOneMakesIsSkippedAndRe
     }
 }
 
-TEST(LayoutAfterPaint, VerticalLayoutStacksFixedAndStretchedChildren) {
-    // Inner area 10..170 x 20..260 (240 high); a 50, c 30 + 3 + 4 and three gaps of 5 leave 138,
-    // 69 for each of b and d.
+// Bytes of ANSI text as UTF-8.
+std::string Utf8(const std::string& ansi) {
+    std::wstring wide = ui::WidenAnsi(ansi);
+    std::string utf8(wide.size() * 3, '\0');
+    utf8.resize(::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                      utf8.data(), static_cast<int>(utf8.size()), nullptr,
+                                      nullptr));
+    return utf8;
+}
+
+// Chinese and mixed texts through every way a text enters the toolkit: skin text given in code (in
+// the ANSI code page), skin files in UTF-8 with or without the mark, wherever the text falls
+// (across the reader's buffer boundaries too), or in the ANSI code page.
+TEST(BuilderSkin, MixedTextsSurviveEveryWayIntoASkin) {
+    gatevane::testing::TestFolder folder;
+    const std::string resources = CPaintManagerUI::GetResourcePath().str();
+    CPaintManagerUI::SetResourcePath((folder.path() + "\\").c_str());
+    // The tooltip and text of the control "c", as "tooltip/text".
+    auto read = [](const std::string& source) {
+        BuiltSkin skin(source.c_str());
+        CControlUI* c = skin.Find("c");
+        return c ? c->GetToolTip().str() + "/" + c->GetText().str() : "<" + skin.error() + ">";
+    };
+    for (const std::string text : {"QQ\xB5\xC7\xC2\xBC",
+                                   "a\xB5\xC7"
+                                   "b\xC2\xBC"
+                                   "c"}) {
+        EXPECT_EQ(ui::NarrowToAnsi(ui::WidenAnsi(text)), text);
+        const std::string element =
+            "<Button name=\"c\" tooltip=\"" + text + "\" text=\"" + text + "\"/>";
+        const std::string skin = "<Window>" + element + "</Window>";
+        const std::string both = text + "/" + text;
+        EXPECT_EQ(read(skin), both);
+        for (std::size_t padding = 8000; padding < 8200; ++padding) {
+            const std::string padded = "<Window><VerticalLayout><Control tooltip=\"" +
+                                       std::string(padding, 'x') + "\"/>" + element +
+                                       "</VerticalLayout></Window>";
+            folder.Write("utf8.xml",
+                         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n" + Utf8(padded));
+            EXPECT_EQ(read("utf8.xml"), both) << padding;
+        }
+        folder.Write("marked.xml", "\xEF\xBB\xBF" + Utf8(skin));
+        EXPECT_EQ(read("marked.xml"), both);
+        folder.Write("ansi.xml", skin);
+        EXPECT_EQ(read("ansi.xml"), both);
+    }
+    CPaintManagerUI::SetResourcePath(resources.c_str());
+}
+
+// Inner area 10..170 x 20..260 (240 high); a 50, c 30 + 3 + 4, sized 30 (only the size of a pos
+// counts without float) and four gaps of 5 leave 103: 52 for the panel and 51 for d. In the panel
+// x and y share 52 - 14 - 3; a floating pos is relative to the panel's corner, not to its inset.
+TEST(LayoutAfterPaint, VerticalLayoutStacksFixedStretchedAndFloatingChildren) {
     ShownSkin window(R"(<Window size="200,300">
       <VerticalLayout name="root" inset="10,20,30,40" childpadding="5">
-        <Control name="a" height="50"/><Control name="b"/>
+        <Control name="a" height="50"/>
+        <VerticalLayout name="panel" inset="7,7,7,7" childpadding="3">
+          <Control name="x"/><Control name="y"/>
+          <Control name="floating" float="true" pos="5,6,25,36"/>
+        </VerticalLayout>
         <Control name="c" height="30" width="60" padding="7,3,0,4"/>
-        <Control name="d" padding="0,0,12,0"/>
+        <Control name="d" padding="0,0,12,0"/><Control name="sized" pos="100,100,160,130"/>
       </VerticalLayout></Window>)");
-    ExpectPlaces(window, {"root=0,0,200,300", "a=10,20,170,70", "b=10,75,170,144",
-                          "c=17,152,77,182", "d=10,191,158,260"});
+    ExpectPlaces(window, {"root=0,0,200,300", "a=10,20,170,70", "panel=10,75,170,127",
+                          "x=17,82,163,100", "y=17,103,163,120", "floating=15,81,35,111",
+                          "c=17,135,77,165", "d=10,174,158,225", "sized=10,230,70,260"});
+    EXPECT_EQ(window.manager().FindControl(POINT{20, 90}), window.Get("floating"));
 }
 
 TEST(LayoutAfterPaint, HorizontalLayoutStacksAndHiddenChildrenTakeNoSpace) {
@@ -292,26 +323,11 @@ TEST(LayoutAfterPaint, HorizontalLayoutStacksAndHiddenChildrenTakeNoSpace) {
     ExpectPlaces(window, {"c=52,16,82,36", "d=88,10,231,80", "hidden=235,10,285,80"});
 }
 
-TEST(LayoutAfterPaint, FloatingChildrenSitAtTheirPosAndTakeNoSpace) {
-    ShownSkin window(R"(<Window size="200,200">
-      <VerticalLayout inset="10,10,10,10">
-        <Control name="top" height="50"/>
-        <VerticalLayout name="panel" inset="7,7,7,7" childpadding="3">
-          <Control name="x"/><Control name="y"/>
-          <Control name="floating" float="true" pos="5,6,25,36"/>
-        </VerticalLayout>
-        <Control name="sized" pos="100,100,160,130"/>
-      </VerticalLayout></Window>)");
-    // Without float only the size of pos counts; x and y share the panel's inner 86 px alone; a
-    // floating pos is relative to the panel's top-left corner, not to its inset.
-    ExpectPlaces(window, {"top=10,10,190,60", "sized=10,160,70,190", "panel=10,60,190,160",
-                          "x=17,67,183,109", "y=17,112,183,153", "floating=15,66,35,96"});
-    EXPECT_EQ(window.manager().FindControl(POINT{20, 80}), window.Get("floating"));
-}
-
+// One page shows; SelectItem switches within bounds; pages added or removed before the shown one
+// keep it shown.
 TEST(LayoutAfterPaint, TabLayoutShowsOnePageAndSelectItemSwitches) {
     ShownSkin window(R"(<Window size="200,100"><TabLayout name="tabs" selectedid="1">
-        <VerticalLayout><Button name="b0"/></VerticalLayout>
+        <VerticalLayout name="p0"><Button name="b0"/></VerticalLayout>
         <VerticalLayout><Button name="b1"/></VerticalLayout>
         <HorizontalLayout><Button name="b2"/><Edit name="e2" text="x"/></HorizontalLayout>
       </TabLayout></Window>)");
@@ -319,63 +335,52 @@ TEST(LayoutAfterPaint, TabLayoutShowsOnePageAndSelectItemSwitches) {
     auto nativeEditShown = [&] {
         return ::IsWindowVisible(window.Get<CEditUI>("e2")->GetNativeWindow()) != FALSE;
     };
-    const auto pages = {"b0", "b1", "b2", "e2"};
     ExpectPlaces(window, {"b1=0,0,200,100"});
-    EXPECT_EQ(window.Which(pages, Shown), "b1");
+    EXPECT_EQ(window.Which({"b0", "b1", "b2", "e2"}, Shown), "b1");
     ClickAt(window, POINT{50, 50});
-    EXPECT_EQ(window.Clicks(), (Log{"click:b1"}));
     EXPECT_TRUE(tabs->SelectItem(2));
     EXPECT_FALSE(tabs->SelectItem(3));
     EXPECT_FALSE(tabs->SelectItem(-1));
     PaintNow(window);
-    EXPECT_EQ(window.Which(pages, Shown), "b2 e2");
+    EXPECT_EQ(window.Which({"b0", "b1", "b2", "e2"}, Shown), "b2 e2");
     EXPECT_TRUE(nativeEditShown()) << "the shown page's edit box shows its text";
     EXPECT_TRUE(tabs->SelectItem(0));
     PaintNow(window);
-    EXPECT_EQ(window.Which(pages, Shown), "b0");
+    EXPECT_EQ(window.Which({"b0", "b1", "b2", "e2"}, Shown), "b0");
     EXPECT_FALSE(nativeEditShown()) << "a hidden page's edit box shows";
     ClickAt(window, POINT{50, 50});
     EXPECT_EQ(window.Clicks(), (Log{"click:b1", "click:b0"}));
-}
 
-TEST(LayoutAfterPaint, PagesAddedOrRemovedBeforeTheShownOneKeepItShown) {
-    ShownSkin window(R"(<Window size="200,100"><HorizontalLayout>
-      <TabLayout name="adding" selectedid="1"><Button name="a0"/><Button name="a1"/></TabLayout>
-      <TabLayout name="removing" selectedid="1">
-        <Button name="r0"/><Button name="r1"/><Button name="r2"/>
-      </TabLayout></HorizontalLayout></Window>)");
     auto* added = new CButtonUI;
     added->SetName("added");
-    ASSERT_TRUE(window.Get<CTabLayoutUI>("adding")->AddAt(added, 0));
-    ASSERT_TRUE(window.Get<CTabLayoutUI>("removing")->Remove(window.Get("r0")));
+    ASSERT_TRUE(tabs->AddAt(added, 0));
     PaintNow(window);
-    EXPECT_EQ(window.Which({"added", "a0", "a1", "r1", "r2"}, Shown), "a1 r1");
+    EXPECT_EQ(window.Which({"added", "b0", "b1", "b2"}, Shown), "b0");
+    ASSERT_TRUE(tabs->SelectItem(2));
+    ASSERT_TRUE(tabs->Remove(window.Get("p0")));
+    PaintNow(window);
+    EXPECT_EQ(window.Which({"added", "b1", "b2"}, Shown), "b1");
 }
 
-TEST(Options, AGroupKeepsOneSelectedWhetherBuiltSetByCodeOrClicked) {
+// Options of a group keep one selected, whether built, set by code or clicked; only a whole click
+// on an enabled, shown button raises click.
+TEST(Buttons, OptionsKeepOneOfAGroupAndOnlyAWholeClickOnAnEnabledShownButtonCounts) {
     ShownSkin window(R"(<Window size="400,60"><HorizontalLayout>
         <Option name="r1" group="line" selected="true"/><Option name="r2" group="line" selected="true"/>
         <Option name="r3" group="line"/><Option name="other" group="other" selected="true"/>
-      </HorizontalLayout></Window>)");
-    const auto all = {"r1", "r2", "r3", "other"};
-    // Built with two selected, the last one wins; another group is not touched.
-    EXPECT_EQ(window.Which(all, Chosen), "r2 other");
+        <Button name="ok"/><Button name="cancel"/><Button name="off" enabled="false"/>
+        <Button name="gone" width="40" visible="false"/></HorizontalLayout></Window>)");
+    const auto options = {"r1", "r2", "r3", "other"};
+    EXPECT_EQ(window.Which(options, Chosen), "r2 other") << "built with two, the last one wins";
     window.Get<COptionUI>("r3")->Selected(true);
     PumpFor(50);
-    EXPECT_EQ(window.Which(all, Chosen), "r3 other");
+    EXPECT_EQ(window.Which(options, Chosen), "r3 other");
     EXPECT_TRUE(window.Only({"click", "selectchanged"}).empty()) << "code selects without a click";
     // A radio button clicked again stays selected.
     Click(window, window.Get("r1"));
-    EXPECT_EQ(window.Which(all, Chosen), "r1 other");
     Click(window, window.Get("r1"));
-    EXPECT_EQ(window.Which(all, Chosen), "r1 other");
-    EXPECT_EQ(window.Clicks(), (Log{"click:r1", "click:r1"}));
-}
+    EXPECT_EQ(window.Which(options, Chosen), "r1 other");
 
-TEST(Buttons, OnlyAWholeClickOnAnEnabledShownButtonRaisesClick) {
-    ShownSkin window(R"(<Window size="400,60"><HorizontalLayout>
-        <Button name="ok"/><Button name="cancel"/><Button name="off" enabled="false"/>
-        <Button name="gone" width="40" visible="false"/></HorizontalLayout></Window>)");
     CControlUI* ok = window.Get("ok");
     CControlUI* cancel = window.Get("cancel");
     Click(window, ok);
@@ -383,54 +388,22 @@ TEST(Buttons, OnlyAWholeClickOnAnEnabledShownButtonRaisesClick) {
     Click(window, window.Get("off"));
     cancel->SetEnabled(false);
     Click(window, cancel);
-    EXPECT_EQ(window.Clicks(), (Log{"click:ok"}));
     // A press that went astray or was refused leaves the next click whole.
     cancel->SetEnabled(true);
     Click(window, cancel);
-    EXPECT_EQ(window.Clicks(), (Log{"click:ok", "click:cancel"}));
+    EXPECT_EQ(window.Clicks(), (Log{"click:r1", "click:r1", "click:ok", "click:cancel"}));
     // Hidden between press and release, then clicked where it was: no click of its own.
     window.ClearNotifications();
-    POINT at = Centre(cancel);
-    ::PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
-    PumpFor(30);
-    cancel->SetVisible(false);
-    ::PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
-    PumpFor(50);
+    const POINT at = Centre(cancel);
+    ClickAt(window, at, at, [&] { cancel->SetVisible(false); });
     PaintNow(window);
     ClickAt(window, at);
     for (const std::string& click : window.Clicks()) {
         EXPECT_TRUE(click != "click:cancel" && click != "click:gone") << click;
     }
     // A disabled button is still hit (it swallows the click); nothing is outside the window.
-    CPaintManagerUI& manager = window.manager();
-    EXPECT_EQ(manager.FindControl(Centre(window.Get("off"))), window.Get("off"));
-    EXPECT_EQ(manager.FindControl(POINT{ok->GetPos().right - 1, 1}), ok);
-    EXPECT_EQ(manager.FindControl(POINT{-5, -5}), nullptr);
-    EXPECT_EQ(manager.FindControl(POINT{400, 30}), nullptr);
-    EXPECT_EQ(manager.FindControl(""), nullptr);
-}
-
-TEST(Focus, ClicksAndTabMoveTheFocusKillBeforeSetSkippingWhatCannotTakeIt) {
-    ShownSkin window(R"(<Window size="300,240"><VerticalLayout>
-        <Edit name="account"/><Edit name="password" password="true"/>
-        <Button name="disabled" enabled="false"/><Edit name="invisible" visible="false"/>
-        <Label name="label"/><Button name="logon"/>
-      </VerticalLayout></Window>)");
-    auto* account = window.Get<CEditUI>("account");
-    Click(window, account);
-    EXPECT_EQ(window.manager().GetFocus(), account);
-    EXPECT_EQ(::GetFocus(), account->GetNativeWindow()) << "typing goes into the edit box";
-    Click(window, window.Get("logon"));
-    EXPECT_EQ(window.Only({"setfocus", "killfocus"}),
-              (Log{"setfocus:account", "killfocus:account", "setfocus:logon"}));
-    EXPECT_EQ(::GetFocus(), window.GetHWND()) << "keys must reach the focused button, not the edit";
-    for (const char* next : {"account", "password", "logon", "account"}) {
-        HWND keys = ::GetFocus() ? ::GetFocus() : window.GetHWND();
-        ::PostMessageA(keys, WM_KEYDOWN, VK_TAB, 0);
-        PumpFor(60);
-        CControlUI* focus = window.manager().GetFocus();
-        EXPECT_EQ(focus ? focus->GetName().str() : "nothing", next);
-    }
+    EXPECT_EQ(window.manager().FindControl(Centre(window.Get("off"))), window.Get("off"));
+    EXPECT_EQ(window.manager().FindControl(POINT{400, 30}), nullptr);
 }
 
 // Types into the edit box's native window over the selection from..to (-1: the end).
@@ -439,25 +412,39 @@ void TypeOver(CEditUI* edit, int from, int to, const wchar_t* keys) {
     for (; *keys; ++keys) ::SendMessageW(edit->GetNativeWindow(), WM_CHAR, *keys, 0);
 }
 
-constexpr const char* kEditSkin = R"(<Window size="300,100"><VerticalLayout>
-    <Edit name="account" text="登录名"/><Edit name="password" password="true"/>
-    <Edit name="short" maxchar="5"/><Edit name="fixed" readonly="true" text="fixed"/>
-  </VerticalLayout></Window>)";
-
-TEST(EditBox, TextRoundTripsInTheSystemCodePagePasswordsStayHiddenAndLimitsHold) {
-    ShownSkin window(kEditSkin);
+// Clicks and Tab move the focus, kill before set, skipping what cannot take it; typing goes into
+// the focused edit box, in the system code page and within its limits; passwords stay masked.
+TEST(EditBox, FocusMovesByClickOrTabAndTypedTextKeepsItsCodePageAndLimits) {
+    ShownSkin window(R"(<Window size="300,240"><VerticalLayout>
+        <Edit name="account" text="登录名"/><Edit name="password" password="true"/>
+        <Button name="disabled" enabled="false"/><Edit name="invisible" visible="false"/>
+        <Label name="label"/><Edit name="short" maxchar="5"/>
+        <Edit name="fixed" readonly="true" text="fixed"/><Button name="logon"/>
+      </VerticalLayout></Window>)");
     auto* account = window.Get<CEditUI>("account");
     EXPECT_EQ(account->GetText().str(), "登录名");
+    Click(window, account);
+    EXPECT_EQ(::GetFocus(), account->GetNativeWindow()) << "typing goes into the edit box";
+    TypeOver(account, 0, -1, L"登录");
+    EXPECT_EQ(account->GetText().str(), "登录");
     account->SetText("中文帐号abc");
     wchar_t shown[64] = {};
     ::GetWindowTextW(account->GetNativeWindow(), shown, 64);
     EXPECT_EQ(std::wstring(shown), L"中文帐号abc");
-    Click(window, account);
-    TypeOver(account, 0, -1, L"登录");
-    EXPECT_EQ(account->GetText().str(), "登录");
+    Click(window, window.Get("logon"));
+    EXPECT_EQ(window.Only({"setfocus", "killfocus"}),
+              (Log{"setfocus:account", "killfocus:account", "setfocus:logon"}));
+    EXPECT_EQ(::GetFocus(), window.GetHWND()) << "keys must reach the focused button, not the edit";
+    for (const char* next : {"account", "password", "short", "fixed", "logon", "account"}) {
+        HWND keys = ::GetFocus() ? ::GetFocus() : window.GetHWND();
+        ::PostMessageA(keys, WM_KEYDOWN, VK_TAB, 0);
+        PumpFor(60);
+        CControlUI* focus = window.manager().GetFocus();
+        EXPECT_EQ(focus ? focus->GetName().str() : "nothing", next);
+    }
+
     auto* password = window.Get<CEditUI>("password");
     password->SetText("secret密码");
-    ASSERT_NE(password->GetNativeWindow(), nullptr) << "made for the text";
     auto masked = [&] {
         return ::SendMessageW(password->GetNativeWindow(), EM_GETPASSWORDCHAR, 0, 0) != 0;
     };
@@ -466,10 +453,8 @@ TEST(EditBox, TextRoundTripsInTheSystemCodePagePasswordsStayHiddenAndLimitsHold)
     EXPECT_FALSE(masked());
     password->SetPasswordMode(true);
     EXPECT_TRUE(masked());
-
     auto* limited = window.Get<CEditUI>("short");
     Click(window, limited);
-    ASSERT_NE(limited->GetNativeWindow(), nullptr) << "made for the focus";
     TypeOver(limited, 0, -1, L"abcdefgh");
     EXPECT_EQ(limited->GetText().str(), "abcde");
     limited->SetMaxChar(7);
