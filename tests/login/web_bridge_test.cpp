@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "launcher/login/login_external_win.h"
@@ -19,128 +18,76 @@
 namespace gatevane {
 namespace {
 
-using Logons = std::vector<std::pair<int, std::string>>;
+using Log = std::vector<std::string>;
 
-// The login window as the pages reach it: every logon it was asked for, in order.
-class RecordingTarget final : public OpenIdLogonTarget {
+// The login and registration windows as the pages reach them: what they were asked, in order.
+class RecordingWindows final : public OpenIdLogonTarget, public PhoneRegistrationTarget {
 public:
-    Logons logons;
+    Log log;
     void StartOpenIdLogon(int type, const std::string& openId) override {
-        logons.emplace_back(type, openId);
+        log.push_back("logon " + std::to_string(type) + " " + openId);
     }
-};
-
-class LoginExternalTest : public ::testing::Test {
-protected:
-    testing::ScriptOutcome Run(const wchar_t* script) {
-        return testing::RunJScript(&external_, script);
-    }
-
-    RecordingTarget target_;
-    LoginExternal external_{target_};
-};
-
-// The OpenID reaches the window in the system's code page (936 in the test prefix, as on the
-// players' machines), with the type of the page that called.
-TEST_F(LoginExternalTest, EachPageLogsOnWithItsTypeAndTheOpenIdInTheAnsiCodePage) {
-    ASSERT_EQ(::GetACP(), 936u);
-    for (const wchar_t* script :
-         {L"external.RequestLogin('openid-1')", L"external.RequestWXLogin('wx-2')",
-          L"external.RequestLogin('玩家-7\\u0000ignored')"}) {
-        testing::ScriptOutcome outcome = Run(script);
-        EXPECT_EQ(outcome.error, S_OK) << script << ": " << outcome.message.c_str();
-    }
-    EXPECT_EQ(target_.logons, (Logons{{2, "openid-1"}, {3, "wx-2"}, {2, "玩家-7"}}));
-}
-
-// What else a page may pass is refused with an error its script sees (an empty text quietly), and
-// the window is never asked; a name spelled otherwise is no method of the object.
-TEST_F(LoginExternalTest, WrongArgumentsAndOtherNamesLeaveTheWindowAlone) {
-    const std::pair<const wchar_t*, HRESULT> cases[] = {
-        {L"external.RequestLogin()", E_INVALIDARG},
-        {L"external.RequestWXLogin('a', 'b')", E_INVALIDARG},
-        {L"external.RequestLogin('')", S_OK},
-        {L"external.RequestWXLogin(42)", DISP_E_TYPEMISMATCH},
-        {L"external.RequestLogin(null)", DISP_E_TYPEMISMATCH},
-        {L"external.RequestLogin(undefined)", DISP_E_TYPEMISMATCH},
-        {L"external.RequestLogin({openId: 'x'})", DISP_E_TYPEMISMATCH},
-        {L"external.RequestLogin(['x'])", DISP_E_TYPEMISMATCH},
-        {L"external.requestlogin('x')", S_OK},
-        {L"external.RequestLogin('x', 'y'); external.RequestLogin('z')", E_INVALIDARG},
-    };
-    for (const auto& [script, error] : cases) {
-        testing::ScriptOutcome outcome = Run(script);
-        EXPECT_EQ(outcome.error, error) << script << ": " << outcome.message.c_str();
-    }
-    EXPECT_TRUE(target_.logons.empty());
-}
-
-using Registrations = std::vector<std::pair<std::string, std::string>>;
-
-// The registration window as its page reaches it: every registration it was told of, in order.
-class RecordingRegistrationTarget final : public PhoneRegistrationTarget {
-public:
-    Registrations registrations;
     void OnPhoneRegistration(const std::string& account, const std::string& password) override {
-        registrations.emplace_back(account, password);
+        log.push_back("registration " + account + " " + password);
     }
 };
 
-class RegisterExternalTest : public ::testing::Test {
-protected:
-    testing::ScriptOutcome Run(const wchar_t* script) {
-        return testing::RunJScript(&external_, script);
-    }
-
-    RecordingRegistrationTarget target_;
-    RegisterExternal external_{target_};
-};
-
-// The page passes the account first and the password second; both reach the window in the
-// system's code page.
-TEST_F(RegisterExternalTest, ThePageHandsOverTheAccountAndThePasswordInThatOrder) {
-    testing::ScriptOutcome outcome = Run(L"external.RequestLogin('玩家01', 'secret-1')");
-    EXPECT_EQ(outcome.error, S_OK) << outcome.message.c_str();
-    EXPECT_EQ(target_.registrations, (Registrations{{"玩家01", "secret-1"}}));
-}
-
-// Anything else is refused with an error the page's script sees (an empty account or password
-// quietly) and the window is never told; a name spelled otherwise is no method of the object.
-TEST_F(RegisterExternalTest, WrongArgumentsAndOtherNamesLeaveTheWindowAlone) {
-    const std::pair<const wchar_t*, HRESULT> cases[] = {
-        {L"external.RequestLogin('player01')", E_INVALIDARG},
-        {L"external.RequestLogin()", E_INVALIDARG},
-        {L"external.RequestLogin('a', 'b', 'c')", E_INVALIDARG},
-        {L"external.RequestLogin('', 'secret-1')", S_OK},
-        {L"external.RequestLogin('player01', '')", S_OK},
-        {L"external.RequestLogin(42, 'secret-1')", DISP_E_TYPEMISMATCH},
-        {L"external.RequestLogin('player01', null)", DISP_E_TYPEMISMATCH},
-        {L"external.requestlogin('player01', 'secret-1')", E_NOTIMPL},
+// What a page may pass arrives in the system's code page (936 in the test prefix, as on the
+// players' machines), up to a zero character, with the type of the page that called; anything
+// else is refused with an error the page's script sees (empty texts quietly) and the window is
+// never asked. A name spelled otherwise is no method of the login object, and unknown to the
+// registration object.
+TEST(WebBridgeTest, PagesReachTheWindowsOnlyWithTheRightTexts) {
+    ASSERT_EQ(::GetACP(), 936u);
+    RecordingWindows windows;
+    LoginExternal login(windows);
+    RegisterExternal registration(windows);
+    const struct {
+        IDispatch* external;
+        const wchar_t* script;
+        HRESULT error;
+    } cases[] = {
+        {&login, L"external.RequestLogin('openid-1')", S_OK},
+        {&login, L"external.RequestWXLogin('wx-2')", S_OK},
+        {&login, L"external.RequestLogin('玩家-7\\u0000ignored')", S_OK},
+        {&login, L"external.RequestLogin()", E_INVALIDARG},
+        {&login, L"external.RequestWXLogin('a', 'b')", E_INVALIDARG},
+        {&login, L"external.RequestLogin('')", S_OK},
+        {&login, L"external.RequestWXLogin(42)", DISP_E_TYPEMISMATCH},
+        {&login, L"external.RequestLogin(null)", DISP_E_TYPEMISMATCH},
+        {&login, L"external.requestlogin('x')", S_OK},
+        {&login, L"external.RequestLogin('x', 'y'); external.RequestLogin('z')", E_INVALIDARG},
+        {&registration, L"external.RequestLogin('玩家01', 'secret-1')", S_OK},
+        {&registration, L"external.RequestLogin('player01')", E_INVALIDARG},
+        {&registration, L"external.RequestLogin('', 'secret-1')", S_OK},
+        {&registration, L"external.RequestLogin('player01', '')", S_OK},
+        {&registration, L"external.RequestLogin(42, 'secret-1')", DISP_E_TYPEMISMATCH},
+        {&registration, L"external.RequestLogin('player01', null)", DISP_E_TYPEMISMATCH},
+        {&registration, L"external.requestlogin('player01', 'secret-1')", E_NOTIMPL},
     };
-    for (const auto& [script, error] : cases) {
-        testing::ScriptOutcome outcome = Run(script);
+    for (const auto& [external, script, error] : cases) {
+        testing::ScriptOutcome outcome = testing::RunJScript(external, script);
         EXPECT_EQ(outcome.error, error) << script << ": " << outcome.message.c_str();
     }
-    EXPECT_TRUE(target_.registrations.empty());
+    EXPECT_EQ(windows.log, (Log{"logon 2 openid-1", "logon 3 wx-2", "logon 2 玩家-7",
+                                "registration 玩家01 secret-1"}));
 }
 
 // The browser asks the handler for the page's external object: none until the window attaches
-// its own, then that one with a reference for the browser.
-TEST(WebExternalHandlerTest, AnswersTheAttachedObjectWithAReferenceForTheBrowser) {
-    RecordingTarget target;
-    LoginExternal external(target);
+// its own, then that one with a reference for the browser; each window's pages have their own.
+TEST(WebBridgeTest, TheHandlerAnswersTheAttachedObjectWithAReferenceForTheBrowser) {
+    RecordingWindows windows;
+    LoginExternal external(windows);
     Microsoft::WRL::ComPtr<IDispatch> answer;
-    for (WebExternalHandler* handler : {&theLoginWebHandler, &theRegisterWebHandler}) {
-        EXPECT_EQ(handler->GetExternal(&answer), S_OK);
-        EXPECT_EQ(answer, nullptr);
-    }
+    EXPECT_EQ(theLoginWebHandler.GetExternal(&answer), S_OK);
+    EXPECT_EQ(answer, nullptr);
     theLoginWebHandler.Attach(&external);
     EXPECT_EQ(theLoginWebHandler.GetExternal(&answer), S_OK);
     EXPECT_EQ(answer.Get(), &external);
     answer.Reset();
     EXPECT_EQ(external.AddRef(), 1u) << "the browser's reference was given back";
     EXPECT_EQ(theRegisterWebHandler.GetExternal(&answer), S_OK);
-    EXPECT_EQ(answer, nullptr) << "each window's pages have their own";
+    EXPECT_EQ(answer, nullptr);
     theLoginWebHandler.Attach(nullptr);
 }
 
