@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The operator's scramble tool: round trips, refusals and exit codes.
+# The operator's scramble tool: round trips, refusals and exit codes (the scrambling itself is the
+# core tests' part).
 set -u
 tool=$1
 failures=0
@@ -11,20 +12,16 @@ check() {  # check DESCRIPTION EXPECTED ACTUAL
 }
 
 entry=$("$tool" 10.20.30.40); check "scramble exits 0" 0 $?
-check "entry length is whole groups" 0 $(( ${#entry} % 20 ))
-check "entry starts with the length" 0b "${entry:0:2}"
-check "entry is lowercase hex" "" "$(tr -d '0-9a-f' <<<"$entry")"
 check "decode gives the address" 10.20.30.40 "$("$tool" --decode "$entry")"
-other=$("$tool" 10.20.30.40)
-[ "$other" != "$entry" ] || { echo "FAIL: two runs gave the same key bytes"; failures=$((failures + 1)); }
-
+[ "$("$tool" 10.20.30.40)" != "$entry" ]; check "two runs give other key bytes" 0 $?
 longest=$(printf 'h%.0s' $(seq 63))
 check "63 characters round trip" "$longest" "$("$tool" --decode "$("$tool" "$longest")")"
-"$tool" "${longest}h" >/dev/null 2>&1; check "64 characters refused" 1 $?
-"$tool" "bad host" >/dev/null 2>&1; check "a space refused" 1 $?
-"$tool" "" >/dev/null 2>&1; check "empty refused" 1 $?
-"$tool" --decode 0123 >/dev/null 2>&1; check "short entry refused" 1 $?
-"$tool" --decode "zz${entry:2}" >/dev/null 2>&1; check "non-hex entry refused" 1 $?
+for bad in "${longest}h" "bad host" ""; do
+    "$tool" "$bad" >/dev/null 2>&1; check "'$bad' refused" 1 $?
+done
+for bad in 0123 "zz${entry:2}"; do
+    "$tool" --decode "$bad" >/dev/null 2>&1; check "entry '$bad' refused" 1 $?
+done
 # A lobby command line is longer than any address: only --decode-logon reads it.
 logon="/Type:1 /ServerID:7 /Account:$(printf 'a%.0s' $(seq 40)) /PassWord:secret /RemPassword:1"
 scrambled=$(python3 -c '

@@ -220,8 +220,6 @@ TEST(DecideResponse, ByExample) {
         // Partial content that does not fit the resume would put bytes at the wrong place.
         {PartialHeader("bytes 0-9999/10000", "10000"), 4096, 0,
          "206 restart: 206 range does not start at the resume offset"},
-        {PartialHeader("bytes 5000-9999/10000", "5000"), 4096, 0,
-         "206 restart: 206 range does not start at the resume offset"},
         {PartialHeader("bytes 4096-9999"), 4096, 0,
          "206 restart: 206 without a usable Content-Range"},
         {PartialHeader("bytes 4096-8999/10000", "4904"), 4096, 0,
@@ -231,7 +229,6 @@ TEST(DecideResponse, ByExample) {
         {PartialHeader("bytes 4096-9999/10000", "lots"), 4096, 0,
          "206 restart: 206 with a malformed Content-Length"},
         {"HTTP/1.1 404 Not Found\r\n\r\n", 0, 0, "404 fail: HTTP status 404"},
-        {"HTTP/1.1 500 Internal Server Error\r\n\r\n", 4096, 0, "500 fail: HTTP status 500"},
         {"garbage\r\n\r\n", 0, 0, "0 fail: no HTTP status"},
         // A range the server cannot satisfy means the partial file is no prefix of its file.
         {"HTTP/1.1 416 Range Not Satisfiable\r\n\r\n", 4096, 0, "416 restart: HTTP status 416"},
@@ -256,8 +253,6 @@ TEST(DecideResponse, ByExample) {
         {moved + "Content-Length: 0\r\nLocation: //cdn.example.com/x\r\n\r\n", 0, 0,
          "302 open http://cdn.example.com/x"},
         {moved + "\r\n", 0, 0, "302 fail: redirect 302 without a usable Location"},
-        {"HTTP/1.1 303 x\r\nLocation: /" + std::string(259, 'a') + "\r\n\r\n", 0, 0,
-         "303 fail: redirect 303 without a usable Location"},
         // Other 3xx answers are no redirect the launcher follows.
         {"HTTP/1.1 307 Temporary\r\n" + toB, 0, 0, "307 fail: HTTP status 307"},
     };

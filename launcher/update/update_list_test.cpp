@@ -222,12 +222,7 @@ TEST(UpdateListBuilder, RefusesWhatTheLauncherCouldNotReadAsGiven) {
           std::string(16, '0') + std::string(1, '\0') + "0123456789abcde"}) {
         refused({"http://a/", {{"ok", checksum}}});
     }
-    try {
-        EncodeUpdateTable({"http://a/", {{"a", kSumA}, {"sub/../../evil.dll", kSumA}}});
-        ADD_FAILURE() << "an unsafe name was written";
-    } catch (const std::invalid_argument& error) {
-        EXPECT_EQ(std::string(error.what()), "update list: unsafe file name 'sub/../../evil.dll'");
-    }
+    refused({"http://a/", {{"a", kSumA}, {"sub/../../evil.dll", kSumA}}});
     UpdateList longest{"http://a/", {}};
     for (std::size_t i = 0; i < kMaxListEntries; ++i) {
         longest.entries.push_back({"f" + std::to_string(i), kSumA});
