@@ -89,7 +89,6 @@ public:
     CControlUI* Find(const char* name) const { return manager_.FindControl(name); }
     std::string error() const { return builder_.GetLastError().str(); }
     bool reported(const char* what) const { return error().find(what) != std::string::npos; }
-    CPaintManagerUI& manager() { return manager_; }
 
 private:
     CPaintManagerUI manager_;

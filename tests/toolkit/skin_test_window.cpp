@@ -50,12 +50,9 @@ void PaintNow(HWND window) {
     ::UpdateWindow(window);
 }
 
-POINT Centre(const RECT& rc) {
-    return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
-}
-
 POINT Centre(CControlUI* control) {
-    return Centre(control->GetPos());
+    const RECT& rc = control->GetPos();
+    return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
 }
 
 std::string Rect(const RECT& rc) {

@@ -49,8 +49,7 @@ void PumpFor(DWORD ms, const std::function<bool()>& done = nullptr);
 // Makes the window paint now (layout, first-paint notification).
 void PaintNow(HWND window);
 
-// The middle of a rectangle, and of a control's place.
-POINT Centre(const RECT& rc);
+// The middle of a control's place.
 POINT Centre(CControlUI* control);
 // "left,top,right,bottom"
 std::string Rect(const RECT& rc);
