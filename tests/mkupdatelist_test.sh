@@ -96,7 +96,8 @@ exits 1 "junk list refused" "$tool" print "$work/junk.txt"
 says "junk list reason" "update list: zlib data corrupt"
 exits 1 "missing list refused" "$tool" print "$work/missing.txt"
 
-# Signing: a key pair once, a signature per release, checked as the launcher checks it.
+# Signing: a key pair once, a signature per release, checked as the launcher checks it (the
+# launcher's own check of these signatures is the Wine list signature tests' part).
 keys=$work/keys
 mkdir "$keys"
 exits 0 "keygen" "$tool" keygen "$keys/private.pem" "$keys/UpdateKey.pem"
@@ -117,30 +118,12 @@ absent "and takes its private key back" "$keys/lone.pem"
 exits 0 "sign" "$tool" sign "$work/Update.txt" "$keys/private.pem" 7
 check "verify prints the serial" "serial: 7" \
     "$("$tool" verify "$work/Update.txt" "$keys/UpdateKey.pem" | head -n 1)"
-# What is signed: the signature file's first 10 bytes, then the list. openssl checks it by itself.
-python3 -c 'import sys
-sig = open(sys.argv[1], "rb").read()
-def integer(b):
-    b = b.lstrip(b"\0") or b"\0"
-    b = b"\0" + b if b[0] & 0x80 else b
-    return bytes([2, len(b)]) + b
-body = integer(sig[10:42]) + integer(sig[42:74])
-open(sys.argv[2], "wb").write(bytes([0x30, len(body)]) + body)
-open(sys.argv[3], "wb").write(sig[:10] + open(sys.argv[4], "rb").read())' \
-    "$work/Update.txt.sig" "$work/sig.der" "$work/signed" "$work/Update.txt"
-check "openssl verifies it" "Verified OK" "$(openssl dgst -sha256 -verify "$keys/UpdateKey.pem" \
-    -signature "$work/sig.der" "$work/signed" 2>&1)"
 
-flipped() {  # flipped FILE OFFSET: FILE with the byte at OFFSET inverted
-    python3 -c 'import sys; d = bytearray(open(sys.argv[1], "rb").read()); o = int(sys.argv[2])
-d[o] ^= 0xff; open(sys.argv[1], "wb").write(d)' "$1" "$2"
-}
-cp "$work/Update.txt" "$work/Flipped.txt" && cp "$work/Update.txt.sig" "$work/Flipped.txt.sig"
-flipped "$work/Flipped.txt" 20
+cp "$work/Update.txt.sig" "$work/Flipped.txt.sig"
+python3 -c 'import sys; d = bytearray(open(sys.argv[1], "rb").read()); d[20] ^= 0xff
+open(sys.argv[2], "wb").write(d)' "$work/Update.txt" "$work/Flipped.txt"
 exits 1 "a flipped byte in the list" "$tool" verify "$work/Flipped.txt" "$keys/UpdateKey.pem"
 says "and says so" "Flipped.txt.sig' does not match"
-cp "$work/Update.txt" "$work/Flipped.txt" && flipped "$work/Flipped.txt.sig" 6
-exits 1 "a changed serial" "$tool" verify "$work/Flipped.txt" "$keys/UpdateKey.pem"
 "$tool" keygen "$keys/stranger.pem" "$keys/stranger.pub" >/dev/null
 exits 1 "another hall's key" "$tool" verify "$work/Update.txt" "$keys/stranger.pub"
 exits 1 "a private key given to verify" "$tool" verify "$work/Update.txt" "$keys/private.pem"

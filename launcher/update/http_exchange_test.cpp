@@ -11,6 +11,8 @@
 namespace gatevane {
 namespace {
 
+using namespace std::string_literals;
+
 // The request bytes, written out in full so that a change to any of them shows.
 std::string ExpectedRequest(const std::string& path, const std::string& host,
                             const std::string& range = "") {
@@ -31,14 +33,12 @@ TEST(HttpRequest, IsExactlyTheLaunchersBytesWithARangeOnlyWhenResuming) {
     }
     // GBK names pass as they are: their bytes are no control characters.
     EXPECT_EQ(BuildGetRequest("/更新/列表.txt", "h", 0), ExpectedRequest("/更新/列表.txt", "h"));
-    const std::pair<std::string, std::string> breaking[] = {{"", "h"},
-                                                            {"/a", ""},
-                                                            {"/a b", "h"},
-                                                            {"/a\r\nX-Injected: 1", "h"},
-                                                            {"/a", "h\nX: 1"},
-                                                            {"/a\tb", "h"},
-                                                            {std::string("/a\0b", 4), "h"}};
-    for (const auto& [badPath, host] : breaking) EXPECT_EQ(BuildGetRequest(badPath, host, 0), "");
+    // Nothing that would break the request line or inject a header line is sent.
+    for (const std::string& path : {""s, "/a b"s, "/a\r\nX-Injected: 1"s, "/a\tb"s, "/a\0b"s}) {
+        EXPECT_EQ(BuildGetRequest(path, "h", 0), "") << path;
+    }
+    EXPECT_EQ(BuildGetRequest("/a", "", 0), "");
+    EXPECT_EQ(BuildGetRequest("/a", "h\nX: 1", 0), "");
 }
 
 TEST(HttpRequest, RefusesARequestThatWouldNotFitItsBufferRatherThanCutIt) {
