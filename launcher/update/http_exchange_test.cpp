@@ -34,8 +34,8 @@ TEST(HttpRequest, IsExactlyTheLaunchersBytesWithARangeOnlyWhenResuming) {
     // GBK names pass as they are: their bytes are no control characters.
     EXPECT_EQ(BuildGetRequest("/更新/列表.txt", "h", 0), ExpectedRequest("/更新/列表.txt", "h"));
     // Nothing that would break the request line or inject a header line is sent.
-    for (const std::string& path : {""s, "/a b"s, "/a\r\nX-Injected: 1"s, "/a\tb"s, "/a\0b"s}) {
-        EXPECT_EQ(BuildGetRequest(path, "h", 0), "") << path;
+    for (const std::string& bad : {""s, "/a b"s, "/a\r\nX-Injected: 1"s, "/a\tb"s, "/a\0b"s}) {
+        EXPECT_EQ(BuildGetRequest(bad, "h", 0), "") << bad;
     }
     EXPECT_EQ(BuildGetRequest("/a", "", 0), "");
     EXPECT_EQ(BuildGetRequest("/a", "h\nX: 1", 0), "");
