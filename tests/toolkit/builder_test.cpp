@@ -96,19 +96,6 @@ private:
     CControlUI* root_ = nullptr;
 };
 
-// What the skin's root element decided: initial size, caption band, corners, and the real frame.
-std::string WindowFacts(SkinTestWindow& window) {
-    CPaintManagerUI& manager = window.manager();
-    RECT frame;
-    ::GetWindowRect(window, &frame);
-    SIZE size = manager.GetInitSize();
-    SIZE corner = manager.GetRoundCorner();
-    return "size " + std::to_string(size.cx) + "x" + std::to_string(size.cy) + " caption " +
-           Rect(manager.GetCaptionRect()) + " corner " + std::to_string(corner.cx) + "," +
-           std::to_string(corner.cy) + " frame " + std::to_string(frame.right - frame.left) + "x" +
-           std::to_string(frame.bottom - frame.top);
-}
-
 // "20px w700 underline 微软雅黑": what a skin's font element decided.
 std::string FontText(HFONT font) {
     LOGFONTA info{};
@@ -131,8 +118,13 @@ TEST(BuilderSkin, TheSkinGivesTheWindowItsSizeFontsAndClassDefaults) {
         <VerticalLayout><Button name="plain"/><Label name="label"/>
           <Button name="own" bkcolor="#FF405060" height="30" tooltip="自己的"/></VerticalLayout>
         </Window>)");
-    EXPECT_EQ(WindowFacts(window), "size 320x240 caption 0,0,0,40 corner 6,8 frame 320x240");
     CPaintManagerUI& manager = window.manager();
+    RECT frame;
+    ::GetWindowRect(window, &frame);
+    const SIZE corner = manager.GetRoundCorner();
+    EXPECT_EQ(Rect(frame) + " caption " + Rect(manager.GetCaptionRect()) + " corner " +
+                  std::to_string(corner.cx) + "," + std::to_string(corner.cy),
+              "100,100,420,340 caption 0,0,0,40 corner 6,8");
     EXPECT_EQ(FontText(manager.GetFont(1)), "20px w700 underline 微软雅黑");
     EXPECT_EQ(FontText(manager.GetFont(2)), "14px w400 宋体");
     EXPECT_EQ(FontText(manager.GetFont(3)), "12px w400 微软雅黑") << "a font without a size";
