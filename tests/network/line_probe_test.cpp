@@ -42,22 +42,13 @@ private:
 
 class LineProbeTest : public ::testing::Test {
 protected:
-    // ServerInfo.ini with the given selected line and entries (index -> host, "" = empty).
-    void WriteServerList(int selected, const std::vector<std::string>& hosts) {
-        std::string ini = "[logon]\r\nselected=" + std::to_string(selected) + "\r\n";
-        for (std::size_t i = 0; i < hosts.size(); ++i) {
-            char entry[300] = "";
-            if (!hosts[i].empty()) ScrambleText(hosts[i], entry, sizeof entry);
-            ini += "logon" + std::to_string(i) + "=" + entry + "\r\n";
+    // Line `selected` selected, entry i naming ProbeHost(i) but the first `empty` entries empty.
+    void SetLines(int selected, int empty = 0) {
+        settings_.selectedLine = selected;
+        for (int i = 0; i < kServerLineCount; ++i) {
+            settings_.serverEntries[i][0] = '\0';
+            if (i >= empty) ScrambleText(ProbeHost(i), settings_.serverEntries[i], kPathCapacity);
         }
-        folder_.Write("ServerInfo.ini", ini);
-        settings_.LoadServerList();
-    }
-
-    std::vector<std::string> AllNineHosts() {
-        std::vector<std::string> hosts;
-        for (int i = 0; i < kServerLineCount; ++i) hosts.push_back(ProbeHost(i));
-        return hosts;
     }
 
     // Starts the nine probes for `owner` and waits until `events` probe events have been traced in
@@ -80,18 +71,16 @@ protected:
 // answer at once the first counts and every probe closes its connection at once. The whole
 // launcher's tests see the first line to answer selected.
 TEST_F(LineProbeTest, TheFirstLineToAnswerCountsAndEveryProbeClosesAtOnce) {
-    std::vector<std::string> hosts = AllNineHosts();
+    SetLines(7, 4);
     std::vector<std::string> listen;
-    for (int i = 0; i < kServerLineCount; ++i) {
-        if (i < 4) hosts[i].clear();
-        if (i >= 4) listen.insert(listen.end(), {"--listen", ProbeHost(i)});
-    }
-    WriteServerList(7, hosts);
+    for (int i = 4; i < kServerLineCount; ++i)
+        listen.insert(listen.end(), {"--listen", ProbeHost(i)});
     {
         ProbeOwner unanswered(settings_);
         LineProbes probes = RunProbes(unanswered, 5);
         EXPECT_TRUE(unanswered.answers.empty());
         EXPECT_EQ(settings_.selectedLine, 7);
+        EXPECT_FALSE(folder_.Exists("ServerInfo.ini"));
         for (int i = 4; i < kServerLineCount; ++i) {
             EXPECT_EQ(capture_.Count("Link----error!!--" + std::to_string(i)), 1) << i;
         }
@@ -114,7 +103,7 @@ TEST_F(LineProbeTest, TheFirstLineToAnswerCountsAndEveryProbeClosesAtOnce) {
 }
 
 TEST_F(LineProbeTest, AProbeThatCannotStartSaysWhy) {
-    WriteServerList(0, AllNineHosts());
+    SetLines(0);
     std::strcpy(settings_.serverEntries[0], "0badc0de");  // unscrambles to no host
     {
         LineProbe probe(settings_);

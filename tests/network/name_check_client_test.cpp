@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,7 +13,6 @@
 #include "launcher/update/scramble.h"
 #include "tests/hex_text.h"
 #include "tests/support/native_server.h"
-#include "tests/support/test_folder.h"
 
 namespace gatevane {
 namespace {
@@ -43,21 +43,16 @@ public:
 
 class NameCheckClientTest : public ::testing::Test {
 protected:
-    // ServerInfo.ini whose selected line is `host` ("" = an empty entry).
+    // The selected line (0) is `host` ("" = an empty entry).
     void SelectLine(const std::string& host) {
-        char entry[300] = "";
-        if (!host.empty()) ScrambleText(host, entry, sizeof entry);
-        folder_.Write("ServerInfo.ini",
-                      std::string("[logon]\r\nselected=0\r\nlogon0=") + entry + "\r\n");
-        settings_.LoadServerList();
+        settings_.serverEntries[0][0] = '\0';
+        if (!host.empty()) ScrambleText(host, settings_.serverEntries[0], kPathCapacity);
     }
 
     bool WaitForAnswers(std::size_t count) {
         return PumpMessagesUntil(8000, [&] { return form_.shown.size() >= count; });
     }
 
-    testing::TestFolder folder_;
-    testing::CurrentDirectory inFolder_{folder_.path()};
     LauncherSettings settings_;
     RecordingForm form_;
     NameCheckClient client_{&form_, settings_};
@@ -137,8 +132,7 @@ TEST_F(NameCheckClientTest, TheTargetIsTheSelectedLineOrTheBuiltInLogonHost) {
     EXPECT_EQ(form_.shown, std::vector<std::string>{"account free: ok"});
     EXPECT_FALSE(client_.RequestNameCheck(3, "player01")) << "no such check";
 
-    folder_.Write("ServerInfo.ini", "[logon]\r\nselected=0\r\nlogon0=0badc0de\r\n");
-    settings_.LoadServerList();
+    std::strcpy(settings_.serverEntries[0], "0badc0de");  // unscrambles to no host
     EXPECT_FALSE(client_.RequestNameCheck(NameCheckClient::kAccount, "player01"));
     PumpMessagesUntil(300, [] { return false; });
     EXPECT_EQ(server.Count("accept conn="), 1);
