@@ -6,11 +6,11 @@ namespace gatevane {
 namespace {
 
 TEST(InterfaceVersionAccepted, NeedsMajorEightMinorOneAndRevisionUpToOne) {
-    for (std::uint32_t version : {0x08010100u, 0x08010000u, 0x080101FFu}) {
+    for (std::uint32_t version : {0x08010100u, 0x08010000u, 0x080101FFu, 0x08010042u}) {
         EXPECT_TRUE(InterfaceVersionAccepted(version)) << std::hex << version;
     }
-    for (std::uint32_t version :
-         {0x08010200u, 0x08020100u, 0x08000100u, 0x09010100u, 0x07010100u}) {
+    for (std::uint32_t version : {0x08010200u, 0x0801FF00u, 0x08020100u, 0x08000100u, 0x09010100u,
+                                  0x07010100u, 0u, 0xFFFFFFFFu}) {
         EXPECT_FALSE(InterfaceVersionAccepted(version)) << std::hex << version;
     }
 }

@@ -31,6 +31,8 @@ TEST(UpdateCheckWanted, OnlyStartLoginOneSkipsTheCheck) {
     EXPECT_TRUE(UpdateCheckWanted(""));
     EXPECT_FALSE(UpdateCheckWanted("玩家 /StartLogin:1 其他"));
     EXPECT_TRUE(UpdateCheckWanted("/StartLogin:2"));
+    EXPECT_TRUE(UpdateCheckWanted("/startlogin:1"));
+    EXPECT_TRUE(UpdateCheckWanted("/StartLogin:"));
     EXPECT_TRUE(UpdateCheckWanted("anything else"));
 }
 
