@@ -38,6 +38,7 @@ TEST(RegistrationForm, TheFirstFailingRuleGivesItsMessage) {
     }
 }
 
+// The record of an ordinary form is seen whole in the lobby line of the login window's Wine tests.
 TEST(RegistrationForm, AValidFormGivesItsRecordAndAbsentFieldsSkipTheirRules) {
     RegistrationForm form = Valid();
     form.account = kHan8;  // 16 bytes: the longest
@@ -47,9 +48,7 @@ TEST(RegistrationForm, AValidFormGivesItsRecordAndAbsentFieldsSkipTheirRules) {
     EXPECT_EQ(verdict.problem, "");
     EXPECT_EQ(verdict.data.account, kHan8);
     EXPECT_EQ(verdict.data.nickName, "PLAYER01") << "case makes names differ";
-    EXPECT_EQ(verdict.data.password, "secret7x");
     EXPECT_EQ(verdict.data.userName, std::string(kHan8).substr(0, 14)) << "cut between characters";
-    EXPECT_EQ(verdict.data.userCardId, "440301199003071230");
     EXPECT_EQ(verdict.data.spreader, "12");
 
     RegistrationForm bare = Valid();
