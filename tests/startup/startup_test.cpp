@@ -36,23 +36,6 @@ protected:
     TestFolder folder_;
 };
 
-// Settings come from the current directory, only read, a selection out of range kept; the command
-// line decides the update check (the whole launcher's tests see it run or not); a running desktop
-// pet is ended.
-TEST_F(StartupTest, SettingsTheCommandLineAndARunningPet) {
-    folder_.Write("ServerInfo.ini", "[logon]\r\nselected=12\r\n");
-    folder_.CopyBuilt("pet_standin.exe", "OSTRELPET.DLL");
-    UniqueKernelHandle pet = testing::StartProgram(folder_.Path("OSTRELPET.DLL"), folder_.path());
-    ASSERT_TRUE(pet);
-    ::Sleep(200);  // let it appear in the process list
-
-    EXPECT_TRUE(RunLauncher("-a /StartLogin:1 -b").Said("(update check off, server line 12)"));
-    EXPECT_EQ(folder_.Read("ServerInfo.ini"), "[logon]\r\nselected=12\r\n");
-    unsigned long exitCode = 99;
-    EXPECT_TRUE(testing::EndsWithin(pet, 5000, &exitCode));
-    EXPECT_EQ(exitCode, 0u);
-}
-
 // A stand-in for the lobby's main window, on a thread of its own so that the launcher's calls to it
 // are answered.
 class LobbyWindow {
@@ -67,14 +50,12 @@ public:
     HWND window() const { return window_; }
 
 private:
-    static LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_DESTROY) ::PostQuitMessage(0);
-        return ::DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-
     void Run() {
         WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = WindowProcedure;
+        windowClass.lpfnWndProc = [](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+            if (message == WM_DESTROY) ::PostQuitMessage(0);
+            return ::DefWindowProcA(hwnd, message, wParam, lParam);
+        };
         windowClass.hInstance = ::GetModuleHandleA(nullptr);
         windowClass.lpszClassName = "Quarnel";
         ::RegisterClassA(&windowClass);
@@ -92,8 +73,11 @@ private:
 };
 
 // A running lobby is brought to the front instead of starting again, and a second launcher ends
-// silently, both before their clean-up; an abandoned launcher's mutex counts as acquired.
-TEST_F(StartupTest, OneLauncherAtATime) {
+// silently, both before their clean-up. An abandoned launcher's mutex counts as acquired: start-up
+// goes on to read its settings from the current directory (only read, a selection out of range
+// kept), let the command line decide the update check (the whole launcher's tests see it run or
+// not) and end a running desktop pet.
+TEST_F(StartupTest, OneLauncherAtATimeAndWhatStartUpDecides) {
     folder_.Write("QuarnelOld.exe", "old");
     {
         LobbyWindow lobby;
@@ -109,10 +93,20 @@ TEST_F(StartupTest, OneLauncherAtATime) {
         EXPECT_TRUE(RunLauncher().debugLines.empty());
     }
     EXPECT_TRUE(folder_.Exists("QuarnelOld.exe"));
+
     UniqueKernelHandle mutex(::CreateMutexA(nullptr, FALSE, "Quarnel"));
     std::thread([&] { ::WaitForSingleObject(mutex.get(), 0); }).join();  // owner ends, no release
-    EXPECT_TRUE(RunLauncher().Said(kStartupDone));
+    folder_.Write("ServerInfo.ini", "[logon]\r\nselected=12\r\n");
+    folder_.CopyBuilt("pet_standin.exe", "OSTRELPET.DLL");
+    UniqueKernelHandle pet = testing::StartProgram(folder_.Path("OSTRELPET.DLL"), folder_.path());
+    ASSERT_TRUE(pet);
+    ::Sleep(200);  // let it appear in the process list
+    EXPECT_TRUE(RunLauncher("-a /StartLogin:1 -b").Said("(update check off, server line 12)"));
     EXPECT_FALSE(folder_.Exists("QuarnelOld.exe"));
+    EXPECT_EQ(folder_.Read("ServerInfo.ini"), "[logon]\r\nselected=12\r\n");
+    unsigned long exitCode = 99;
+    EXPECT_TRUE(testing::EndsWithin(pet, 5000, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
 }
 
 // The verified launcher an update left is swapped in, once it can be opened, by a copy of the
