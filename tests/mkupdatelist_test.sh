@@ -34,7 +34,8 @@ printf 'gbk' >"$release/$gbk"
 address=http://update.velmora.cn/Update/New/
 exits 0 "build" "$tool" build "$release" "$address" "$work/Update.txt"
 printed=$("$tool" print "$work/Update.txt"); check "print exits 0" 0 $?
-check "address and count printed" "address: $address entries: 6" "$(head -n 2 <<<"$printed" | paste -sd ' ')"
+check "address and count printed" "address: $address entries: 6" \
+    "$(head -n 2 <<<"$printed" | paste -sd ' ')"
 check "names relative, with '/', in byte order" \
     "Lobby.dll Quarnel.exe data/big.bin data/maps/1.map skin/empty.txt $gbk" \
     "$(tail -n +3 <<<"$printed" | cut -c35- | paste -sd ' ')"
@@ -42,19 +43,22 @@ check "checksums match md5sum" "" \
     "$(cd "$release" && tail -n +3 <<<"$printed" | LC_ALL=C md5sum --quiet -c - 2>&1)"
 
 server=$work/server
-exits 0 "build --publish" "$tool" build "$release" "$address" "$work/published.txt" --publish "$server"
+exits 0 "build --publish" \
+    "$tool" build "$release" "$address" "$work/published.txt" --publish "$server"
 check "Quarnel.exe published as Quarnel.dll" launcher "$(cat "$server/Quarnel.dll" 2>&1)"
 absent "no Quarnel.exe on the server" "$server/Quarnel.exe"
 check "big file published" "" "$(cmp "$release/data/big.bin" "$server/data/big.bin" 2>&1)"
 check "GBK name published" gbk "$(cat "$server/$gbk" 2>&1)"
-check "published list is the same list, built again" "" "$(cmp "$work/Update.txt" "$work/published.txt" 2>&1)"
+check "published list is the same list, built again" "" \
+    "$(cmp "$work/Update.txt" "$work/published.txt" 2>&1)"
 printf 'new launcher' >"$release/Quarnel.exe"
 exits 0 "publishing again" "$tool" build "$release" "$address" "$work/again.txt" --publish "$server"
 check "publishing again replaces the files" "new launcher" "$(cat "$server/Quarnel.dll" 2>&1)"
 printf 'launcher' >"$release/Quarnel.exe"
 
 exits 0 "no trailing '/'" "$tool" build "$release" http://no.slash/files "$work/noslash.txt"
-check "kept as given" "address: http://no.slash/files" "$("$tool" print "$work/noslash.txt" | head -n 1)"
+check "kept as given" "address: http://no.slash/files" \
+    "$("$tool" print "$work/noslash.txt" | head -n 1)"
 for bad in http://no.path 'http://h/x\..\..\Windows' "http://$(printf 'a%.0s' $(seq 260))/"; do
     exits 1 "address $bad" "$tool" build "$release" "$bad" "$work/x.txt"
 done
@@ -64,7 +68,8 @@ check "empty release lists nothing" "entries: 0" "$("$tool" print "$work/empty.t
 
 refused() {  # refused DESCRIPTION FILE_TO_ADD
     local bad=$work/bad-release
-    rm -rf "$bad" "$work/bad.txt" && cp -r "$release" "$bad" && mkdir -p "$(dirname "$bad/$2")" && : >"$bad/$2"
+    rm -rf "$bad" "$work/bad.txt" && cp -r "$release" "$bad"
+    mkdir -p "$(dirname "$bad/$2")" && : >"$bad/$2"
     exits 1 "$1: exit 1" "$tool" build "$bad" "$address" "$work/bad.txt"
     check "$1: says why" 1 "$(grep -c '^mkupdatelist: ' "$work/err")"
     absent "$1: no list written" "$work/bad.txt"
@@ -76,7 +81,8 @@ refused "names alike to Windows" "lobby.DLL"
 refused "a backslash beside a folder" 'data\big.bin'
 mkdir -p "$release/bin" && printf 'other' >"$release/bin/Quarnel.exe"
 "$tool" build "$release" "$address" "$work/bin.txt" --publish "$work/bin-server" >/dev/null
-check "Quarnel.exe in a folder is an ordinary file" "other" "$(cat "$work/bin-server/bin/Quarnel.exe")"
+check "Quarnel.exe in a folder is an ordinary file" other \
+    "$(cat "$work/bin-server/bin/Quarnel.exe")"
 rm -r "$release/bin"
 mkdir "$work/linked" && ln -s "$work/linked" "$release/link"
 exits 1 "a linked folder" "$tool" build "$release" "$address" "$work/bad.txt"
@@ -89,7 +95,8 @@ rm "$release/$longest"
 
 exits 1 "no such folder" "$tool" build "$work/missing" "$address" "$work/x.txt"
 exits 1 "list inside the release" "$tool" build "$release" "$address" "$release/Update.txt"
-exits 1 "server inside the release" "$tool" build "$release" "$address" "$work/x.txt" --publish "$release/srv"
+exits 1 "server inside the release" \
+    "$tool" build "$release" "$address" "$work/x.txt" --publish "$release/srv"
 exits 1 "unwritable list" "$tool" build "$release" "$address" "$work/nowhere/x.txt"
 head -c 100 /dev/urandom >"$work/junk.txt"
 exits 1 "junk list refused" "$tool" print "$work/junk.txt"
@@ -139,7 +146,8 @@ check "the largest serial signs" "serial: 4294967295" \
     "$("$tool" verify "$work/Update.txt" "$keys/UpdateKey.pem" | head -n 1)"
 exits 1 "signing junk refused" "$tool" sign "$work/junk.txt" "$keys/private.pem" 8
 absent "and writes no signature" "$work/junk.txt.sig"
-exits 1 "signing with the public key refused" "$tool" sign "$work/Update.txt" "$keys/UpdateKey.pem" 8
+exits 1 "signing with the public key refused" \
+    "$tool" sign "$work/Update.txt" "$keys/UpdateKey.pem" 8
 openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-384 -out "$keys/p384.pem" 2>/dev/null
 exits 1 "a P-384 key refused" "$tool" sign "$work/Update.txt" "$keys/p384.pem" 8
 
