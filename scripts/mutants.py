@@ -86,6 +86,13 @@ def main():
         if wanted and mutant["id"] not in wanted:
             continue
         print(f"{mutant['id']} {run(mutant)} {mutant['path']}", flush=True)
+    # The last mutant's objects are still in the build folders: build the restored sources again.
+    for preset, targets in {(m["preset"], tuple(m["targets"])) for m in mutants}:
+        build_dir = ROOT / "build" / preset
+        with open(f"{build_dir}.lock", "w") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            subprocess.run(["cmake", "--build", build_dir, "--target", *targets],
+                           capture_output=True)
 
 
 if __name__ == "__main__":
