@@ -65,9 +65,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(status >= 0 && status <= 999);
 
     const ContentLengthField field = ReadContentLength(header);
-    const std::optional<std::uint32_t> contentLength = ContentLength(header);
-    Check(contentLength.has_value() == (field.kind == ContentLengthField::kValid));
-    if (contentLength) Check(*contentLength == field.value);
     if (field.kind != ContentLengthField::kValid) Check(field.value == 0);
 
     const std::optional<std::string> location = Location(header);
@@ -80,9 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (range) {
         Check(range->first <= range->last);
         if (range->total) Check(range->last < *range->total);
-        Check(RangeStartsAt(header, range->first));
     }
-    Check(RangeStartsAt(header, resumeOffset) == (range && range->first == resumeOffset));
 
     // The decision.
     const ResponseAction action = DecideResponse(header, resumeOffset, redirectsSoFar, "http://up.example.com");
@@ -97,7 +92,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 Check(resumeOffset > 0 && range && range->first == resumeOffset);
                 Check(action.length == range->last - range->first + 1);
             }
-            if (status == 200 && action.lengthKnown) Check(contentLength == action.length);
+            if (status == 200 && action.lengthKnown) {
+                Check(field.kind == ContentLengthField::kValid && field.value == action.length);
+            }
             break;
         case ResponseAction::kRedirectSameConnection:
         case ResponseAction::kRedirectNewUrl:

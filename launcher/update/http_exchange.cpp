@@ -292,12 +292,6 @@ ContentLengthField ReadContentLength(std::string_view header) {
     return field;
 }
 
-std::optional<std::uint32_t> ContentLength(std::string_view header) {
-    const ContentLengthField field = ReadContentLength(header);
-    if (field.kind != ContentLengthField::kValid) return std::nullopt;
-    return field.value;
-}
-
 std::optional<std::string> Location(std::string_view header) {
     std::optional<std::string_view> found;
     ForEachField(header, kLocationField, [&found](std::string_view value) {
@@ -325,11 +319,6 @@ std::optional<ContentRange> ReadContentRange(std::string_view header) {
     // Two ranges in one answer contradict each other; neither can be trusted.
     if (lines != 1) return std::nullopt;
     return range;
-}
-
-bool RangeStartsAt(std::string_view header, std::uint32_t offset) {
-    const std::optional<ContentRange> range = ReadContentRange(header);
-    return range && range->first == offset;
 }
 
 ResponseAction DecideResponse(std::string_view header, std::uint32_t resumeOffset,

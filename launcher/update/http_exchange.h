@@ -69,10 +69,6 @@ struct ContentLengthField {
 };
 ContentLengthField ReadContentLength(std::string_view header);
 
-// The announced length, or nothing when it is absent or malformed (the update list fetch refuses
-// both).
-std::optional<std::uint32_t> ContentLength(std::string_view header);
-
 // A redirect target is at most this long (shorter than MAX_PATH).
 constexpr std::size_t kMaxLocationLength = 259;
 
@@ -92,10 +88,6 @@ struct ContentRange {
 // The one Content-Range line of the header, or nothing when it is missing, repeated, malformed,
 // out of 32-bit range, or inconsistent (LAST < FIRST, or LAST >= TOTAL).
 std::optional<ContentRange> ReadContentRange(std::string_view header);
-
-// Whether the header's Content-Range is sound and starts at `offset`: only then may a partial file
-// of `offset` bytes be extended with the body.
-bool RangeStartsAt(std::string_view header, std::uint32_t offset);
 
 // --- The decision for a complete header --------------------------------------------------------
 

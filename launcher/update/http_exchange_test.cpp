@@ -123,7 +123,13 @@ TEST(ResponseHeader, ContentLengthComesFromItsLastFieldInAnyCaseAndSpacing) {
         lengths.push_back(
             {ok + "Content-Length: 9\r\nContent-Length: " + value + "\r\n\r\n", std::nullopt});
     }
-    for (const auto& [header, length] : lengths) EXPECT_EQ(ContentLength(header), length) << header;
+    for (const auto& [header, length] : lengths) {
+        const ContentLengthField field = ReadContentLength(header);
+        EXPECT_EQ(
+            field.kind == ContentLengthField::kValid ? std::optional(field.value) : std::nullopt,
+            length)
+            << header;
+    }
 }
 
 // The text of the field itself, at the start of a line, in any case, up to the next carriage
@@ -161,8 +167,7 @@ TEST(ResponseHeader, ContentRangeIsReadOnlyWhenSoundAndSingle) {
     EXPECT_EQ(range->last, 19u);
     EXPECT_EQ(range->total, std::nullopt);
     EXPECT_EQ(ReadContentRange(PartialHeader("bytes 10-19/20 "))->total, 20u);
-    EXPECT_TRUE(RangeStartsAt("HTTP/1.1 206 x\r\ncontent-range: bytes 7-7/8\r\n\r\n", 7));
-    EXPECT_FALSE(RangeStartsAt(PartialHeader("bytes 4095-9999/10000"), 4096));
+    EXPECT_EQ(ReadContentRange("HTTP/1.1 206 x\r\ncontent-range: bytes 7-7/8\r\n\r\n")->first, 7u);
 
     for (const char* value :
          {"", "bytes 4096-", "bytes 4096-9999", "bytes 4096-9999/", "bytes -9999/10000",
