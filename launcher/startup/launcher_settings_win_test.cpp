@@ -78,11 +78,6 @@ TEST_F(LauncherSettingsTest, TheOperatorMayNameOtherHostsAndAnUnusableOneKeepsTh
     EXPECT_EQ(settings_.hosts.forum, "bbs.staging.example");
     EXPECT_EQ(settings_.hosts.web, HallHosts{}.web);
     EXPECT_EQ(settings_.hosts.pay, HallHosts{}.pay);
-
-    folder_.Write("Gatevane.ini", "[Hosts]\r\nLogonHost=\r\n");
-    settings_.LoadHostOverrides();
-    EXPECT_EQ(settings_.defaultLogonHost, kBuiltInLogonHost);
-    EXPECT_EQ(settings_.hosts.update, HallHosts{}.update);
 }
 
 }  // namespace
