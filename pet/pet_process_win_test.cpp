@@ -40,21 +40,15 @@ void Pump(int milliseconds) {
 class WatchedWindow {
 public:
     explicit WatchedWindow(const std::string& title) {
-        WNDCLASSA windowClass{0,
-                              Procedure,
-                              0,
-                              0,
-                              ::GetModuleHandleA(nullptr),
-                              nullptr,
-                              nullptr,
-                              ::CreateSolidBrush(kBackground),
-                              nullptr,
-                              "PetTestWatched"};
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = Procedure;
+        windowClass.hbrBackground = ::CreateSolidBrush(kBackground);
+        windowClass.lpszClassName = "PetTestWatched";
         ::RegisterClassA(&windowClass);
         window_.reset(::CreateWindowExA(0, "PetTestWatched", title.c_str(), WS_POPUP | WS_VISIBLE,
                                         0, 0, ::GetSystemMetrics(SM_CXSCREEN),
-                                        ::GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
-                                        windowClass.hInstance, nullptr));
+                                        ::GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr,
+                                        nullptr));
         clicks = 0;
         ::UpdateWindow(window_.get());
     }
