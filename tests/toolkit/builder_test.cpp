@@ -26,20 +26,10 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-// A skin window, shown and painted, with no notifications yet. A skin that does not build or a
-// control that is missing fails the case through an exception, which the test framework reports.
+// A skin window with the filters these cases read its notifications through.
 class ShownSkin : public SkinTestWindow {
 public:
-    explicit ShownSkin(const char* skin, HWND owner = nullptr) : SkinTestWindow(skin, owner) {
-        if (!built()) throw std::runtime_error("the skin did not build");
-        PaintNow(*this);
-        ClearNotifications();
-    }
-    template <typename Control = CControlUI>
-    Control* Get(const char* name) {
-        if (Control* control = Find<Control>(name)) return control;
-        throw std::runtime_error(std::string("no control named ") + name);
-    }
+    using SkinTestWindow::SkinTestWindow;
     // The notifications of the given types, in order.
     Log Only(std::initializer_list<const char*> types) const {
         Log kept;
@@ -79,30 +69,18 @@ const auto Chosen = [](CControlUI* control) {
 };
 
 // A skin built without a window, as a preview tool builds one; the manager owns the tree.
-class BuiltSkin {
-public:
-    explicit BuiltSkin(const char* xml, IDialogBuilderCallback* callback = nullptr) {
-        root_ = builder_.Create(xml, nullptr, callback, &manager_);
-        manager_.AttachDialog(std::unique_ptr<CControlUI>(root_));
+struct BuiltSkin {
+    explicit BuiltSkin(const char* xml, IDialogBuilderCallback* callback = nullptr)
+        : root(builder.Create(xml, nullptr, callback, &manager)) {
+        manager.AttachDialog(std::unique_ptr<CControlUI>(root));
     }
-    CControlUI* root() const { return root_; }
-    CControlUI* Find(const char* name) const { return manager_.FindControl(name); }
-    std::string error() const { return builder_.GetLastError().str(); }
-    bool reported(const char* what) const { return error().find(what) != std::string::npos; }
+    CControlUI* Find(const char* name) const { return manager.FindControl(name); }
+    std::string error() const { return builder.GetLastError().str(); }
 
-private:
-    CPaintManagerUI manager_;
-    CDialogBuilder builder_;
-    CControlUI* root_ = nullptr;
+    CPaintManagerUI manager;
+    CDialogBuilder builder;
+    CControlUI* const root;
 };
-
-// "20px w700 underline 微软雅黑": what a skin's font element decided.
-std::string FontText(HFONT font) {
-    LOGFONTA info{};
-    ::GetObjectA(font, sizeof(info), &info);
-    return std::to_string(-info.lfHeight) + "px w" + std::to_string(info.lfWeight) +
-           (info.lfUnderline ? " underline " : " ") + info.lfFaceName;
-}
 
 // The window's size, caption band and corners, its fonts (a font defined again replaces its id and
 // keeps the default), and class defaults under the controls' own attributes.
@@ -125,31 +103,37 @@ TEST(BuilderSkin, TheSkinGivesTheWindowItsSizeFontsAndClassDefaults) {
     EXPECT_EQ(Rect(frame) + " caption " + Rect(manager.GetCaptionRect()) + " corner " +
                   std::to_string(corner.cx) + "," + std::to_string(corner.cy),
               "100,100,420,340 caption 0,0,0,40 corner 6,8");
-    EXPECT_EQ(FontText(manager.GetFont(1)), "20px w700 underline 微软雅黑");
-    EXPECT_EQ(FontText(manager.GetFont(2)), "14px w400 宋体");
-    EXPECT_EQ(FontText(manager.GetFont(3)), "12px w400 微软雅黑") << "a font without a size";
+    // "20px w700 underline 微软雅黑": what a font element decided. A font without a size is 12 px.
+    auto font = [&](int id) {
+        LOGFONTA info{};
+        ::GetObjectA(manager.GetFont(id), sizeof(info), &info);
+        return std::to_string(-info.lfHeight) + "px w" + std::to_string(info.lfWeight) +
+               (info.lfUnderline ? " underline " : " ") + info.lfFaceName;
+    };
+    EXPECT_EQ(font(1) + " | " + font(2) + " | " + font(3),
+              "20px w700 underline 微软雅黑 | 14px w400 宋体 | 12px w400 微软雅黑");
     // The font marked default serves every id the skin does not define.
-    EXPECT_EQ(manager.GetFont(7), manager.GetFont(1));
-    EXPECT_EQ(manager.GetFont(-1), manager.GetFont(1));
-    EXPECT_NE(manager.GetFont(0), manager.GetFont(1));
-    // Class defaults, as background colour / fixed size / tooltip / background image.
-    auto looks = [&](const char* name) {
+    EXPECT_TRUE(manager.GetFont(7) == manager.GetFont(1) &&
+                manager.GetFont(-1) == manager.GetFont(1) &&
+                manager.GetFont(0) != manager.GetFont(1));
+    // Class defaults, as background colour / fixed size / tooltip / background image; they
+    // belong to their class only.
+    std::string looks;
+    for (const char* name : {"plain", "own", "label"}) {
         CControlUI* c = window.Get(name);
         char color[12];
         std::snprintf(color, sizeof(color), "%08lX", c->GetBkColor());
-        return std::string(color) + "/" + std::to_string(c->GetFixedWidth()) + "x" +
-               std::to_string(c->GetFixedHeight()) + "/" + c->GetToolTip().str() + "/" +
-               c->GetBkImage().str();
-    };
-    EXPECT_EQ(looks("plain"), "FF102030/0x24/默认/file='b.png' source='0,0,8,3'");
-    EXPECT_EQ(looks("own"), "FF405060/0x30/自己的/file='b.png' source='0,0,8,3'");
-    // Defaults belong to their class only.
-    EXPECT_EQ(looks("label"), "00000000/77x0//");
+        looks += std::string(color) + "/" + std::to_string(c->GetFixedWidth()) + "x" +
+                 std::to_string(c->GetFixedHeight()) + "/" + c->GetToolTip().str() + "/" +
+                 c->GetBkImage().str() + " | ";
+    }
+    EXPECT_EQ(looks,
+              "FF102030/0x24/默认/file='b.png' source='0,0,8,3' | "
+              "FF405060/0x30/自己的/file='b.png' source='0,0,8,3' | 00000000/77x0// | ");
 }
 
 // A control class the toolkit does not know, made by the window's callback.
-class RecordingContainer : public CContainerUI {
-public:
+struct RecordingContainer : CContainerUI {
     void SetAttribute(const char* pstrName, const char* pstrValue) override {
         seen.push_back(std::string(pstrName) + "=" + pstrValue);
         CContainerUI::SetAttribute(pstrName, pstrValue);
@@ -157,8 +141,7 @@ public:
     Log seen;
 };
 
-class RecordingCallback final : public IDialogBuilderCallback {
-public:
+struct RecordingCallback final : IDialogBuilderCallback {
     CControlUI* CreateControl(const char* pstrClass) override {
         asked.push_back(pstrClass);
         return std::strcmp(pstrClass, "Recording") == 0 ? new RecordingContainer : nullptr;
@@ -179,10 +162,8 @@ TEST(BuilderErrors, MalformedOrMissingSkinsGiveNullAndSayWhy) {
     }
     EXPECT_NE(builder.GetLastError().str().find("no_such_skin_file.xml"), std::string::npos);
     // A good build clears the previous fault.
-    CControlUI* fine = builder.Create(R"(<Window><Control/></Window>)");
-    EXPECT_NE(fine, nullptr);
-    EXPECT_TRUE(builder.GetLastError().IsEmpty()) << builder.GetLastError().str();
-    delete fine;
+    std::unique_ptr<CControlUI> fine(builder.Create(R"(<Window><Control/></Window>)"));
+    EXPECT_TRUE(fine && builder.GetLastError().IsEmpty()) << builder.GetLastError().str();
 }
 
 // Classes the toolkit does not know are made by the window's callback, or skipped with all they
@@ -199,23 +180,22 @@ TEST(BuilderErrors, UnknownClassesGoToTheCallbackAndWhatNoOneMakesIsSkippedAndRe
       </VerticalLayout>
       <Button name="second_root"/></Window>)",
                    &callback);
-    ASSERT_NE(skin.root(), nullptr) << skin.error();
+    ASSERT_NE(skin.root, nullptr) << skin.error();
     auto* custom = static_cast<RecordingContainer*>(skin.Find("custom"));
-    ASSERT_TRUE(custom && skin.Find("child"));
+    ASSERT_TRUE(custom && skin.Find("child") && skin.Find("after"));
     // Class defaults first, then the element's own attributes in order.
     EXPECT_EQ(custom->seen, (Log{"height=33", "name=custom", "width=40"}));
-    EXPECT_EQ(skin.Find("child")->GetParent(), custom);
     EXPECT_EQ(callback.asked, (Log{"Recording", "Gadget", "Widget"}));
-    EXPECT_EQ(skin.root()->GetName().str(), "root");
+    EXPECT_EQ(skin.root->GetName().str(), "root");
     for (const char* skipped : {"gadget", "inside", "deeper", "refused", "below", "second_root"}) {
         EXPECT_EQ(skin.Find(skipped), nullptr) << skipped;
     }
-    EXPECT_EQ(skin.root()->GetChildCount(), 3);
-    ASSERT_NE(skin.Find("after"), nullptr);
-    EXPECT_EQ(skin.Find("after")->GetParent(), skin.root());
+    EXPECT_TRUE(skin.Find("child")->GetParent() == custom &&
+                skin.Find("after")->GetParent() == skin.root);
+    EXPECT_EQ(skin.root->GetChildCount(), 3);
     EXPECT_EQ(skin.Find("button")->GetChildCount(), 0);
     for (const char* what : {"Gadget", "Widget", "Label", "Button"}) {
-        EXPECT_TRUE(skin.reported(what)) << skin.error();
+        EXPECT_NE(skin.error().find(what), std::string::npos) << skin.error();
     }
 }
 
@@ -253,17 +233,15 @@ TEST(BuilderSkin, MixedTextsSurviveEveryWayIntoASkin) {
         const std::string both = text + "/" + text;
         EXPECT_EQ(read(skin), both);
         for (std::size_t padding = 8000; padding < 8200; ++padding) {
-            const std::string padded = "<Window><VerticalLayout><Control tooltip=\"" +
-                                       std::string(padding, 'x') + "\"/>" + element +
-                                       "</VerticalLayout></Window>";
-            folder.Write("utf8.xml",
-                         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n" + Utf8(padded));
+            folder.Write("utf8.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n" +
+                                         Utf8("<Window><VerticalLayout><Control tooltip=\"" +
+                                              std::string(padding, 'x') + "\"/>" + element +
+                                              "</VerticalLayout></Window>"));
             EXPECT_EQ(read("utf8.xml"), both) << padding;
         }
         folder.Write("marked.xml", "\xEF\xBB\xBF" + Utf8(skin));
-        EXPECT_EQ(read("marked.xml"), both);
         folder.Write("ansi.xml", skin);
-        EXPECT_EQ(read("ansi.xml"), both);
+        EXPECT_EQ(read("marked.xml") + " " + read("ansi.xml"), both + " " + both);
     }
     CPaintManagerUI::SetResourcePath(resources.c_str());
 }
@@ -315,34 +293,28 @@ TEST(LayoutAfterPaint, TabLayoutShowsOnePageAndSelectItemSwitches) {
         <HorizontalLayout><Button name="b2"/><Edit name="e2" text="x"/></HorizontalLayout>
       </TabLayout></Window>)");
     auto* tabs = window.Get<CTabLayoutUI>("tabs");
-    auto nativeEditShown = [&] {
-        return ::IsWindowVisible(window.Get<CEditUI>("e2")->GetNativeWindow()) != FALSE;
+    // The shown controls, and whether the edit box's native window shows its text.
+    auto shown = [&](std::initializer_list<const char*> names) {
+        PaintNow(window);
+        const bool native = ::IsWindowVisible(window.Get<CEditUI>("e2")->GetNativeWindow());
+        return window.Which(names, Shown) + (native ? " +native" : "");
     };
     ExpectPlaces(window, {"b1=0,0,200,100"});
-    EXPECT_EQ(window.Which({"b0", "b1", "b2", "e2"}, Shown), "b1");
+    EXPECT_EQ(shown({"b0", "b1", "b2", "e2"}), "b1");
     ClickAt(window, POINT{50, 50});
-    EXPECT_TRUE(tabs->SelectItem(2));
-    EXPECT_FALSE(tabs->SelectItem(3));
-    EXPECT_FALSE(tabs->SelectItem(-1));
-    PaintNow(window);
-    EXPECT_EQ(window.Which({"b0", "b1", "b2", "e2"}, Shown), "b2 e2");
-    EXPECT_TRUE(nativeEditShown()) << "the shown page's edit box shows its text";
+    EXPECT_TRUE(tabs->SelectItem(2) && !tabs->SelectItem(3) && !tabs->SelectItem(-1));
+    EXPECT_EQ(shown({"b0", "b1", "b2", "e2"}), "b2 e2 +native");
     EXPECT_TRUE(tabs->SelectItem(0));
-    PaintNow(window);
-    EXPECT_EQ(window.Which({"b0", "b1", "b2", "e2"}, Shown), "b0");
-    EXPECT_FALSE(nativeEditShown()) << "a hidden page's edit box shows";
+    EXPECT_EQ(shown({"b0", "b1", "b2", "e2"}), "b0");
     ClickAt(window, POINT{50, 50});
     EXPECT_EQ(window.Clicks(), (Log{"click:b1", "click:b0"}));
 
     auto* added = new CButtonUI;
     added->SetName("added");
     ASSERT_TRUE(tabs->AddAt(added, 0));
-    PaintNow(window);
-    EXPECT_EQ(window.Which({"added", "b0", "b1", "b2"}, Shown), "b0");
-    ASSERT_TRUE(tabs->SelectItem(2));
-    ASSERT_TRUE(tabs->Remove(window.Get("p0")));
-    PaintNow(window);
-    EXPECT_EQ(window.Which({"added", "b1", "b2"}, Shown), "b1");
+    EXPECT_EQ(shown({"added", "b0", "b1", "b2"}), "b0");
+    ASSERT_TRUE(tabs->SelectItem(2) && tabs->Remove(window.Get("p0")));
+    EXPECT_EQ(shown({"added", "b1", "b2"}), "b1");
 }
 
 // Options of a group keep one selected, whether built, set by code or clicked; only a whole click
@@ -364,8 +336,7 @@ TEST(Buttons, OptionsKeepOneOfAGroupAndOnlyAWholeClickOnAnEnabledShownButtonCoun
     Click(window, window.Get("r1"));
     EXPECT_EQ(window.Which(options, Chosen), "r1 other");
 
-    CControlUI* ok = window.Get("ok");
-    CControlUI* cancel = window.Get("cancel");
+    CControlUI *ok = window.Get("ok"), *cancel = window.Get("cancel");
     Click(window, ok);
     ClickAt(window, Centre(ok), Centre(cancel));  // moved away before the release
     Click(window, window.Get("off"));
@@ -389,10 +360,12 @@ TEST(Buttons, OptionsKeepOneOfAGroupAndOnlyAWholeClickOnAnEnabledShownButtonCoun
     EXPECT_EQ(window.manager().FindControl(POINT{400, 30}), nullptr);
 }
 
-// Types into the edit box's native window over the selection from..to (-1: the end).
-void TypeOver(CEditUI* edit, int from, int to, const wchar_t* keys) {
-    ::SendMessageW(edit->GetNativeWindow(), EM_SETSEL, from, to);
+// Clicks into the edit box and types over all its text; returns the text then.
+std::string TypeInto(HWND window, CEditUI* edit, const wchar_t* keys) {
+    Click(window, edit);
+    ::SendMessageW(edit->GetNativeWindow(), EM_SETSEL, 0, -1);
     for (; *keys; ++keys) ::SendMessageW(edit->GetNativeWindow(), WM_CHAR, *keys, 0);
+    return edit->GetText().str();
 }
 
 // Clicks and Tab move the focus, kill before set, skipping what cannot take it; typing goes into
@@ -406,10 +379,8 @@ TEST(EditBox, FocusMovesByClickOrTabAndTypedTextKeepsItsCodePageAndLimits) {
       </VerticalLayout></Window>)");
     auto* account = window.Get<CEditUI>("account");
     EXPECT_EQ(account->GetText().str(), "登录名");
-    Click(window, account);
+    EXPECT_EQ(TypeInto(window, account, L"登录"), "登录");
     EXPECT_EQ(::GetFocus(), account->GetNativeWindow()) << "typing goes into the edit box";
-    TypeOver(account, 0, -1, L"登录");
-    EXPECT_EQ(account->GetText().str(), "登录");
     account->SetText("中文帐号abc");
     wchar_t shown[64] = {};
     ::GetWindowTextW(account->GetNativeWindow(), shown, 64);
@@ -419,8 +390,7 @@ TEST(EditBox, FocusMovesByClickOrTabAndTypedTextKeepsItsCodePageAndLimits) {
               (Log{"setfocus:account", "killfocus:account", "setfocus:logon"}));
     EXPECT_EQ(::GetFocus(), window.GetHWND()) << "keys must reach the focused button, not the edit";
     for (const char* next : {"account", "password", "short", "fixed", "logon", "account"}) {
-        HWND keys = ::GetFocus() ? ::GetFocus() : window.GetHWND();
-        ::PostMessageA(keys, WM_KEYDOWN, VK_TAB, 0);
+        ::PostMessageA(::GetFocus() ? ::GetFocus() : window.GetHWND(), WM_KEYDOWN, VK_TAB, 0);
         PumpFor(60);
         CControlUI* focus = window.manager().GetFocus();
         EXPECT_EQ(focus ? focus->GetName().str() : "nothing", next);
@@ -429,35 +399,25 @@ TEST(EditBox, FocusMovesByClickOrTabAndTypedTextKeepsItsCodePageAndLimits) {
     auto* password = window.Get<CEditUI>("password");
     password->SetText("secret密码");
     EXPECT_NE(::SendMessageW(password->GetNativeWindow(), EM_GETPASSWORDCHAR, 0, 0), 0);
-    auto* limited = window.Get<CEditUI>("short");
-    Click(window, limited);
-    TypeOver(limited, 0, -1, L"abcdefgh");
-    EXPECT_EQ(limited->GetText().str(), "abcde");
+    EXPECT_EQ(TypeInto(window, window.Get<CEditUI>("short"), L"abcdefgh"), "abcde");
     auto* fixed = window.Get<CEditUI>("fixed");
-    Click(window, fixed);
-    TypeOver(fixed, 0, -1, L"z");
-    EXPECT_EQ(fixed->GetText().str(), "fixed");
+    EXPECT_EQ(TypeInto(window, fixed, L"z"), "fixed");
     fixed->SetText("code may");
     EXPECT_EQ(fixed->GetText().str(), "code may");
     fixed->SetReadOnly(false);
-    TypeOver(fixed, 0, -1, L"z");
-    EXPECT_EQ(fixed->GetText().str(), "z");
-}
-
-// A 4x4 red 24-bit BMP (rows of 12 bytes need no padding).
-std::string RedBitmap() {
-    constexpr DWORD kHeaders = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    BITMAPFILEHEADER file{0x4D42, kHeaders + 48, 0, 0, kHeaders};
-    BITMAPINFOHEADER info{sizeof(BITMAPINFOHEADER), 4, 4, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
-    bytes.append(reinterpret_cast<const char*>(&info), sizeof(info));
-    for (int i = 0; i < 16; ++i) bytes.append("\x00\x00\xFF", 3);
-    return bytes;
+    EXPECT_EQ(TypeInto(window, fixed, L"z"), "z");
 }
 
 TEST(ProgressBar, TheFillCoversTheValuesShareOfTheRangeAboveTheMinimum) {
+    // A 4x4 red 24-bit BMP (rows of 12 bytes need no padding).
+    constexpr DWORD kHeaders = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    BITMAPFILEHEADER file{0x4D42, kHeaders + 48, 0, 0, kHeaders};
+    BITMAPINFOHEADER info{sizeof(BITMAPINFOHEADER), 4, 4, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    std::string bitmap = std::string(reinterpret_cast<const char*>(&file), sizeof(file)) +
+                         std::string(reinterpret_cast<const char*>(&info), sizeof(info));
+    for (int i = 0; i < 16; ++i) bitmap.append("\x00\x00\xFF", 3);
     gatevane::testing::TestFolder folder;
-    folder.Write("fill.bmp", RedBitmap());
+    folder.Write("fill.bmp", bitmap);
     std::string skin = R"(<Window size="200,20"><VerticalLayout><Progress name="bar" min="10" )"
                        R"(max="50" value="20" bkcolor="#FFFFFFFF" foreimage=")" +
                        folder.Path("fill.bmp") + R"("/></VerticalLayout></Window>)";
@@ -472,17 +432,14 @@ TEST(ProgressBar, TheFillCoversTheValuesShareOfTheRangeAboveTheMinimum) {
     EXPECT_EQ(seen, "RRW") << "20 in 10..50 fills a quarter of 200 px";
 }
 
-// Bounds every modal loop of these tests: the window goes away if the case never ends it.
-void CALLBACK DestroyOnTimer(HWND window, UINT, UINT_PTR, DWORD) {
-    ::DestroyWindow(window);
-}
-
-// A dialog of one button whose click, posted now, arrives once its modal loop runs.
+// A dialog of one button whose click, posted now, arrives once its modal loop runs. A timer
+// bounds the loop: the window goes away if the case never ends it.
 class ModalDialog : public ShownSkin {
 public:
     explicit ModalDialog(HWND owner)
         : ShownSkin(R"(<Window size="200,80"><Button name="act"/></Window>)", owner) {
-        ::SetTimer(*this, 1, 5000, &DestroyOnTimer);
+        ::SetTimer(*this, 1, 5000,
+                   [](HWND window, UINT, UINT_PTR, DWORD) { ::DestroyWindow(window); });
         ::PostMessageA(*this, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 40));
         ::PostMessageA(*this, WM_LBUTTONUP, 0, MAKELPARAM(100, 40));
     }
@@ -511,8 +468,7 @@ TEST(ModalLoop, EndsWithTheCodeGivenToCloseOrForAQuitAndGivesTheOwnerBack) {
         closing.Close(42);
     };
     EXPECT_EQ(closing.ShowModal(), 42u);
-    EXPECT_FALSE(ownerEnabledDuring);
-    EXPECT_TRUE(::IsWindowEnabled(owner));
+    EXPECT_TRUE(!ownerEnabledDuring && ::IsWindowEnabled(owner));
     // A quit message ends the loop and is posted again for the outer loop.
     ModalDialog quitting(owner);
     quitting.onNotify = [](TNotifyUI& msg) {
@@ -522,31 +478,21 @@ TEST(ModalLoop, EndsWithTheCodeGivenToCloseOrForAQuitAndGivesTheOwnerBack) {
     EXPECT_TRUE(::IsWindowEnabled(owner));
     EXPECT_TRUE(::IsWindow(quitting.GetHWND())) << "the loop ended for the quit, not a close";
     MSG quit{};
-    ASSERT_TRUE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(quit.wParam, 5u);
+    EXPECT_TRUE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && quit.wParam == 5u);
     // The window lives on after its loop: closing it later must not touch the loop's stack.
     EXPECT_TRUE(CloseLeavesTheStackAlone(quitting));
     EXPECT_FALSE(::IsWindow(quitting.GetHWND()));
 }
-
-// A button that writes its end into a log, to see when the toolkit frees it.
-class LoggedButton : public CButtonUI {
-public:
-    LoggedButton(Log& log, const char* name) : log_(log) { SetName(name); }
-    ~LoggedButton() override { log_.push_back("freed:" + GetName().str()); }
-
-private:
-    Log& log_;
-};
 
 TEST(DelayedFree, ControlsRemovedByTheirOwnClickAreFreedAfterItAndOthersAtOnce) {
     ShownSkin window(R"(<Window size="300,120"><VerticalLayout name="root">
         <HorizontalLayout name="row" height="60"><VerticalLayout name="cell"/></HorizontalLayout>
       </VerticalLayout></Window>)");
     Log log;
-    window.Get<CContainerUI>("cell")->Add(std::make_unique<LoggedButton>(log, "remove"));
-    window.Get<CContainerUI>("row")->Add(std::make_unique<LoggedButton>(log, "neighbour"));
-    window.Get<CContainerUI>("root")->Add(std::make_unique<LoggedButton>(log, "other"));
+    for (auto [parent, name] :
+         {std::pair{"cell", "remove"}, {"row", "neighbour"}, {"root", "other"}}) {
+        window.Get<CContainerUI>(parent)->Add(std::make_unique<Logged<CButtonUI>>(log, name));
+    }
     PaintNow(window);
     window.onNotify = [&](TNotifyUI& msg) {
         if (msg.sType != DUI_MSGTYPE_CLICK || msg.pSender->GetName() != "remove") return;
@@ -557,7 +503,7 @@ TEST(DelayedFree, ControlsRemovedByTheirOwnClickAreFreedAfterItAndOthersAtOnce) 
     };
     Click(window, window.Get("remove"));
     EXPECT_EQ(log, (Log{"click-begin", "click-end:remove", "freed:remove", "freed:neighbour"}));
-    EXPECT_EQ(window.Find<CControlUI>("remove"), nullptr);
+    EXPECT_EQ(window.Find("remove"), nullptr);
     EXPECT_EQ(window.manager().GetFocus(), nullptr) << "the pressed button had the focus";
     // The window goes on working where the removed controls were.
     PaintNow(window);
@@ -573,25 +519,26 @@ TEST(DelayedFree, ControlsRemovedByTheirOwnClickAreFreedAfterItAndOthersAtOnce) 
 // A skinned window as the launcher's windows are made: a WindowImplBase with its skin.
 class ProbeWindow : public WindowImplBase {
 public:
-    explicit ProbeWindow(const char* skin) : skin_(skin) {}
+    explicit ProbeWindow(const char* skin, bool keepOpenOnEscape = false)
+        : skin_(skin), keepOpenOnEscape_(keepOpenOnEscape) {}
     ~ProbeWindow() override {
         if (::IsWindow(window_)) ::DestroyWindow(window_);
     }
     HWND Open() { return Create(nullptr, "probe", WS_POPUP | WS_VISIBLE, 0, 100, 100, 300, 200); }
     CControlUI* Find(const char* name) { return paintManager_.FindControl(name); }
-    bool keepOpenOnEscape = false;
 
 protected:
     const char* GetWindowClassName() const override { return "GatevaneProbeWindow"; }
     CDuiString GetSkinFolder() override { return CPaintManagerUI::GetResourcePath(); }
     CDuiString GetSkinFile() override { return skin_; }
     bool ResponseDefaultKeyEvent(WPARAM wParam) override {
-        if (wParam == VK_ESCAPE && keepOpenOnEscape) return true;
-        return WindowImplBase::ResponseDefaultKeyEvent(wParam);
+        return (wParam == VK_ESCAPE && keepOpenOnEscape_) ||
+               WindowImplBase::ResponseDefaultKeyEvent(wParam);
     }
 
 private:
     const char* skin_;
+    bool keepOpenOnEscape_;
 };
 
 constexpr const char* kImplSkin = R"(<Window size="300,200" caption="0,0,0,40"><VerticalLayout>
@@ -601,8 +548,7 @@ constexpr const char* kImplSkin = R"(<Window size="300,200" caption="0,0,0,40"><
 
 // Whether Escape, pressed in the window or typed into its edit box, closes it.
 bool EscapeCloses(bool keepOpen, bool inEditBox) {
-    ProbeWindow window(kImplSkin);
-    window.keepOpenOnEscape = keepOpen;
+    ProbeWindow window(kImplSkin, keepOpen);
     if (!window.Open()) return false;
     PaintNow(window);
     HWND keys = window;
@@ -616,30 +562,25 @@ bool EscapeCloses(bool keepOpen, bool inEditBox) {
 }
 
 // Escape closes the window unless it keeps it; the caption band drags except over buttons and
-// inputs; a skin that cannot be loaded makes Create fail.
+// inputs (an option is a button too: a tab or check box in the band takes its click); a skin
+// that cannot be loaded makes Create fail.
 TEST(ImplBase, EscapeClosesTheCaptionDragsAndABadSkinFailsCreate) {
-    EXPECT_TRUE(EscapeCloses(false, false));
-    EXPECT_TRUE(EscapeCloses(false, true)) << "typed into an edit box";
-    EXPECT_FALSE(EscapeCloses(true, false));
+    EXPECT_TRUE(EscapeCloses(false, false) && EscapeCloses(false, true) &&
+                !EscapeCloses(true, false));
 
     ProbeWindow window(kImplSkin);
     ASSERT_NE(window.Open(), nullptr);
     PaintNow(window);
-    auto hitTest = [&](const char* name) {
+    std::string hits;
+    for (const char* name : {"title", "close", "tab", "edit"}) {
         POINT pt = Centre(window.Find(name));
         ::ClientToScreen(window, &pt);
-        return ::SendMessageA(window, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
-    };
-    EXPECT_EQ(hitTest("title"), HTCAPTION);
-    EXPECT_EQ(hitTest("close"), HTCLIENT);
-    // An option is a button too: a tab or check box in the band must take its click, and an edit
-    // box its typing.
-    EXPECT_EQ(hitTest("tab"), HTCLIENT);
-    EXPECT_EQ(hitTest("edit"), HTCLIENT);
+        hits += std::to_string(::SendMessageA(window, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y)));
+    }
+    EXPECT_EQ(hits, std::to_string(HTCAPTION) + "111") << "HTCLIENT is 1";
 
     ProbeWindow broken("<Window><VerticalLayout></Window>");
-    EXPECT_EQ(broken.Open(), nullptr);
-    EXPECT_EQ(broken.GetHWND(), nullptr);
+    EXPECT_TRUE(broken.Open() == nullptr && broken.GetHWND() == nullptr);
 }
 
 }  // namespace

@@ -35,23 +35,6 @@ using Log = std::vector<std::string>;
 // "itemselect" notifications as (new index, old index).
 using Selections = std::vector<std::pair<int, int>>;
 
-// A list element as the launcher builds one: a child label, and optionally a button.
-class LoggedElement : public CListContainerElementUI {
-public:
-    LoggedElement(Log& log, const std::string& name, int height) : log_(log), name_(name) {
-        SetName(name.c_str());
-        SetFixedHeight(height);
-        auto* label = new CLabelUI;
-        label->SetText(name.c_str());
-        Add(label);
-    }
-    ~LoggedElement() override { log_.push_back("destroyed " + name_); }
-
-private:
-    Log& log_;
-    std::string name_;
-};
-
 // The account list's delete button: `onPress` runs from the OnEvent delegates, before the
 // button's own handling of the press, which logs when it is over.
 class DeleteButton : public CButtonUI {
@@ -107,20 +90,20 @@ class ComboTest : public ::testing::Test {
 protected:
     void SetUp() override {
         window_ = std::make_unique<SkinTestWindow>(kSkin);
-        ASSERT_TRUE(window_->built());
-        combo_ = window_->Find<CComboUI>("combo");
-        ASSERT_NE(combo_, nullptr);
+        combo_ = window_->Get<CComboUI>("combo");
         window_->onNotify = [this](TNotifyUI& msg) {
             if (msg.sType == DUI_MSGTYPE_ITEMSELECT && msg.pSender == combo_) {
                 selections_.emplace_back(static_cast<int>(msg.wParam),
                                          static_cast<int>(msg.lParam));
             }
         };
-        PaintNow(*window_);
     }
 
-    LoggedElement* AddElement(const std::string& name, int height = 30) {
-        auto* element = new LoggedElement(log_, name, height);
+    CListContainerElementUI* NewElement(const std::string& name, int height = 30) {
+        return Labelled(new Logged<CListContainerElementUI>(log_, name), name, height);
+    }
+    CListContainerElementUI* AddElement(const std::string& name, int height = 30) {
+        CListContainerElementUI* element = NewElement(name, height);
         EXPECT_TRUE(combo_->Add(element));
         return element;
     }
@@ -131,7 +114,6 @@ protected:
         if (open && done()) PaintNow(DropBox());
         return done();
     }
-    bool WaitClosed() { return WaitDropped(false); }
     bool OpenByClick() {
         ClickAt(*window_, Centre(combo_));
         return WaitDropped(true);
@@ -151,14 +133,14 @@ protected:
         for (const auto& [name, height] : refill) AddElement(name, height);
         log_.push_back("list changed");
     }
-    // Elements are children of the combo but hidden in its window while the box is closed.
-    bool InComboWindow(CControlUI* element) const {
-        return element->GetManager() == &window_->manager() && element->GetParent() == combo_ &&
-               !element->IsVisible();
-    }
-    bool InDropBox(CControlUI* element) const {
-        return DropBox() && element->GetManager() &&
-               element->GetManager()->GetPaintWindow() == DropBox() && element->IsVisible();
+    // Elements are children of the combo, hidden in its window while the box is closed.
+    std::string Where(CControlUI* element) const {
+        HWND in = element->GetManager() ? element->GetManager()->GetPaintWindow() : nullptr;
+        std::string where = in && in == DropBox()            ? "box"
+                            : element->GetParent() != combo_ ? "astray"
+                            : in == *window_                 ? "combo window"
+                                                             : "?";
+        return where + (element->IsVisible() ? " shown" : " hidden");
     }
 
     Log log_;
@@ -172,31 +154,27 @@ protected:
 TEST_F(ComboTest, SelectionRaisesItemSelectAndFollowsItsElementAsTheListChanges) {
     auto label = std::make_unique<CLabelUI>();
     EXPECT_FALSE(combo_->AddAt(label.get(), 0)) << "only list elements";
-    auto stray = std::make_unique<LoggedElement>(log_, "stray", 30);
+    std::unique_ptr<CListContainerElementUI> stray(NewElement("stray"));
     EXPECT_FALSE(stray->Select()) << "an element outside a list";
-    EXPECT_FALSE(combo_->AddAt(stray.get(), -1));
-    EXPECT_FALSE(combo_->AddAt(stray.get(), 1));
+    EXPECT_FALSE(combo_->AddAt(stray.get(), -1) || combo_->AddAt(stray.get(), 1));
     EXPECT_EQ(stray->GetOwner(), nullptr);
 
     CListContainerElementUI* a = AddElement("a");
     CListContainerElementUI* b = AddElement("b");
     EXPECT_FALSE(combo_->Add(a)) << "an element is in the list once";
-    EXPECT_TRUE(combo_->SelectItem(1));
-    EXPECT_TRUE(combo_->SelectItem(1));
-    EXPECT_FALSE(combo_->SelectItem(2));
-    EXPECT_FALSE(combo_->SelectItem(-2));
+    EXPECT_TRUE(combo_->SelectItem(1) && combo_->SelectItem(1) && !combo_->SelectItem(2) &&
+                !combo_->SelectItem(-2));
     // Adding at or before the selection moves it along; adding after leaves it alone.
-    CListContainerElementUI* c = new LoggedElement(log_, "c", 30);
-    ASSERT_TRUE(combo_->AddAt(c, 1));
+    CListContainerElementUI* c = NewElement("c");
+    ASSERT_TRUE(combo_->AddAt(c, 1) && combo_->AddAt(NewElement("d"), 3));
     EXPECT_EQ(c->GetIndex(), 1) << "it knows its list";
-    ASSERT_TRUE(combo_->AddAt(new LoggedElement(log_, "d", 30), 3));
     EXPECT_EQ(combo_->GetCurSel(), 2);
     // Removing before the selection moves it back; removing the selected one, or all, clears it.
     ASSERT_TRUE(combo_->Remove(c));
     EXPECT_TRUE(b->IsSelected());
     ASSERT_TRUE(combo_->Remove(b));
     EXPECT_EQ(combo_->GetCurSel(), -1);
-    EXPECT_EQ(log_, (Log{"destroyed c", "destroyed b"}));
+    EXPECT_EQ(log_, (Log{"freed:c", "freed:b"}));
     ASSERT_TRUE(combo_->SelectItem(0));
     PaintNow(*window_);
     EXPECT_GT(CountDominant(*window_, combo_->GetPos(), kBlue), 0) << "the text, in its colour";
@@ -206,7 +184,7 @@ TEST_F(ComboTest, SelectionRaisesItemSelectAndFollowsItsElementAsTheListChanges)
     ASSERT_TRUE(combo_->SelectItem(1));
     combo_->RemoveAll();
     EXPECT_EQ(combo_->GetCurSel(), -1);
-    EXPECT_EQ(log_, (Log{"destroyed c", "destroyed b", "destroyed a", "destroyed d"}));
+    EXPECT_EQ(log_, (Log{"freed:c", "freed:b", "freed:a", "freed:d"}));
     EXPECT_EQ(selections_, (Selections{{1, -1}, {1, 1}, {0, -1}, {-1, 0}, {1, -1}}))
         << "only the explicit selections";
 }
@@ -217,16 +195,15 @@ TEST_F(ComboTest, ClickOpensTheBoxUnderTheComboSizedByTheElementsOrDropBoxSize) 
     ClickAt(*window_, Centre(combo_));
     PumpFor(200);
     EXPECT_EQ(DropBox(), nullptr) << "an empty list opens no box";
-    AddElement("a", 30);
-    AddElement("b", 40);
-    AddElement("c", 20);
+    for (const auto& [name, height] : {std::pair{"a", 30}, {"b", 40}, {"c", 20}}) {
+        AddElement(name, height);
+    }
     ASSERT_TRUE(OpenByClick());
     const RECT combo = combo_->GetPos();
-    RECT expected{combo.left, combo.bottom, combo.right, combo.bottom + 90};
-    RECT rc = DropBoxRect();
-    EXPECT_TRUE(::EqualRect(&expected, &rc));
+    EXPECT_EQ(Rect(DropBoxRect()),
+              Rect({combo.left, combo.bottom, combo.right, combo.bottom + 90}));
     combo_->CloseDrop();
-    ASSERT_TRUE(WaitClosed());
+    ASSERT_TRUE(WaitDropped(false));
 
     combo_->SetAttribute("dropboxsize", "150,50");
     RECT work{};
@@ -235,9 +212,7 @@ TEST_F(ComboTest, ClickOpensTheBoxUnderTheComboSizedByTheElementsOrDropBoxSize) 
     ::SetWindowPos(*window_, nullptr, 100, work.bottom - 80, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ASSERT_TRUE(OpenByClick());
-    expected = RECT{combo.left, combo.top - 50, combo.left + 150, combo.top};
-    rc = DropBoxRect();
-    EXPECT_TRUE(::EqualRect(&expected, &rc));
+    EXPECT_EQ(Rect(DropBoxRect()), Rect({combo.left, combo.top - 50, combo.left + 150, combo.top}));
 }
 
 // However the box closes, the elements go back to the combo's window, unselected and alive; the
@@ -259,10 +234,10 @@ TEST_F(ComboTest, TheBoxClosesOnEscapeLostActivationAPressOnTheComboHidingOrDefa
     for (const auto& [way, close] : ways) {
         ASSERT_TRUE(OpenByClick()) << way;
         close();
-        ASSERT_TRUE(WaitClosed()) << way;
+        ASSERT_TRUE(WaitDropped(false)) << way;
         PumpFor(100);
         EXPECT_FALSE(combo_->IsDropped()) << way << ": the release does not open it again";
-        EXPECT_TRUE(InComboWindow(combo_->GetItemAt(0))) << way;
+        EXPECT_EQ(Where(combo_->GetItemAt(0)), "combo window hidden") << way;
         combo_->SetVisible(true);
         PaintNow(*window_);  // laid out again
     }
@@ -272,7 +247,7 @@ TEST_F(ComboTest, TheBoxClosesOnEscapeLostActivationAPressOnTheComboHidingOrDefa
     HWND box = DropBox();
     window_.reset();
     EXPECT_FALSE(::IsWindow(box));
-    EXPECT_EQ(log_, (Log{"destroyed a"}));
+    EXPECT_EQ(log_, (Log{"freed:a"}));
 }
 
 // Controls in an element notify the combo's window; a click on the element, or its default action,
@@ -288,9 +263,12 @@ TEST_F(ComboTest, ClicksInTheBoxReachTheCombosWindowAndAClickOnAnElementSelectsI
     EXPECT_GT(CountDominant(box, a->GetPos(), kRed), 100) << "the selected background";
     EXPECT_EQ(CountDominant(box, b->GetPos(), kRed), 0);
     ClickAt(box, Centre(button));
-    const std::vector<std::string>& notes = window_->notifications();
-    PumpFor(kWaitMs, [&] { return std::count(notes.begin(), notes.end(), "click:delete"); });
-    EXPECT_EQ(std::count(notes.begin(), notes.end(), "click:delete"), 1);
+    auto deletes = [this] {
+        const Log& notes = window_->notifications();
+        return std::count(notes.begin(), notes.end(), "click:delete");
+    };
+    PumpFor(kWaitMs, deletes);
+    EXPECT_EQ(deletes(), 1);
     EXPECT_TRUE(combo_->IsDropped()) << "the element was not clicked";
 
     MoveTo(box, Centre(b));
@@ -298,12 +276,12 @@ TEST_F(ComboTest, ClicksInTheBoxReachTheCombosWindowAndAClickOnAnElementSelectsI
     PaintNow(box);
     EXPECT_GT(CountDominant(box, b->GetPos(), kGreen), 100) << "the hot background";
     ClickAt(box, Centre(b));
-    ASSERT_TRUE(WaitClosed());
+    ASSERT_TRUE(WaitDropped(false));
     EXPECT_FALSE(b->IsHot());
     EXPECT_TRUE(b->AccessibleState() & STATE_SYSTEM_SELECTED);
     ASSERT_TRUE(OpenByClick());
     window_->manager().PostDefaultAction(a);
-    ASSERT_TRUE(WaitClosed());
+    ASSERT_TRUE(WaitDropped(false));
     EXPECT_EQ(selections_, (Selections{{0, -1}, {1, 0}, {0, 1}}));
 }
 
@@ -316,9 +294,8 @@ TEST_F(ComboTest, AnElementsButtonMayEmptyOrRefillTheListDuringItsOwnPress) {
     a->Add(remove);
     ASSERT_TRUE(OpenByClick());
     ClickAt(DropBox(), Centre(remove));
-    ASSERT_TRUE(WaitClosed());
-    EXPECT_EQ(log_,
-              (Log{"remove all", "list changed", "button done", "destroyed a", "destroyed b"}));
+    ASSERT_TRUE(WaitDropped(false));
+    EXPECT_EQ(log_, (Log{"remove all", "list changed", "button done", "freed:a", "freed:b"}));
 
     log_.clear();
     a = AddElement("a");
@@ -328,20 +305,19 @@ TEST_F(ComboTest, AnElementsButtonMayEmptyOrRefillTheListDuringItsOwnPress) {
     HWND box = DropBox();
     ClickAt(box, Centre(remove));
     PumpFor(kWaitMs, [this] { return DropBox() && DropBoxHeight() == 80; });
-    EXPECT_EQ(log_, (Log{"remove all", "list changed", "button done", "destroyed a"}));
+    EXPECT_EQ(log_, (Log{"remove all", "list changed", "button done", "freed:a"}));
     ASSERT_EQ(DropBox(), box) << "the box stays open for the new list";
     EXPECT_EQ(::GetCapture(), nullptr) << "the box does not keep the press's capture";
     EXPECT_EQ(DropBoxHeight(), 80);
     ASSERT_EQ(combo_->GetCount(), 2);
     CControlUI* second = combo_->GetItemAt(1);
-    EXPECT_TRUE(InDropBox(combo_->GetItemAt(0)));
-    EXPECT_TRUE(InDropBox(second));
+    EXPECT_EQ(Where(combo_->GetItemAt(0)) + ", " + Where(second), "box shown, box shown");
     ASSERT_TRUE(combo_->Remove(combo_->GetItemAt(0)));
     PumpFor(kWaitMs, [this] { return DropBoxHeight() == 50; });
     EXPECT_EQ(DropBoxHeight(), 50) << "the box fits the list left";
     PaintNow(box);
     ClickAt(box, Centre(second));
-    ASSERT_TRUE(WaitClosed());
+    ASSERT_TRUE(WaitDropped(false));
     EXPECT_EQ(selections_, (Selections{{0, -1}})) << "presses on the buttons were no clicks";
 }
 

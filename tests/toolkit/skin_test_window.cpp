@@ -4,6 +4,12 @@
 
 SkinTestWindow::SkinTestWindow(const char* skin, HWND owner) : skin_(skin) {
     Create(owner, "skin test", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 100, 100, 400, 300);
+    if (!built_) {
+        ::DestroyWindow(window_);
+        throw std::runtime_error("the skin did not build");
+    }
+    PaintNow(window_);
+    notifications_.clear();
 }
 
 SkinTestWindow::~SkinTestWindow() {

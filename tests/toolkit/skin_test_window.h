@@ -5,27 +5,34 @@
 #include <windows.h>
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "toolkit/control_win.h"
+#include "toolkit/label_win.h"
+#include "toolkit/list_element_win.h"
 #include "toolkit/paint_manager_win.h"
 #include "toolkit/window_wnd_win.h"
 
 class SkinTestWindow : public CWindowWnd, public INotifyUI {
 public:
-    // Builds the skin (text starting with '<', or a file under the resource path) into a shown
-    // popup window of the skin's size. `built` tells whether the skin gave a tree.
+    // Builds the skin (text starting with '<', or a file under the resource path) into a shown,
+    // painted popup of the skin's size; throws if the skin gives no tree.
     explicit SkinTestWindow(const char* skin, HWND owner = nullptr);
     ~SkinTestWindow() override;
 
-    bool built() const { return built_; }
     CPaintManagerUI& manager() { return manager_; }
-    template <typename Control>
+    template <typename Control = CControlUI>
     Control* Find(const char* name) {
         return static_cast<Control*>(manager_.FindControl(name));
     }
-    // Notifications so far, as "type:sender name".
+    // Throws for a missing control, so the case fails.
+    template <typename Control = CControlUI>
+    Control* Get(const char* name) {
+        if (Control* control = Find<Control>(name)) return control;
+        throw std::runtime_error(std::string("no control named ") + name);
+    }
     const std::vector<std::string>& notifications() const { return notifications_; }
     void ClearNotifications() { notifications_.clear(); }
     // Called for each notification after it is recorded.
@@ -44,21 +51,40 @@ private:
     std::vector<std::string> notifications_;
 };
 
+// A control that logs "freed:name" when the toolkit frees it.
+template <typename Base>
+class Logged : public Base {
+public:
+    Logged(std::vector<std::string>& log, const std::string& name) : log_(log) {
+        this->SetName(name.c_str());
+    }
+    ~Logged() override { log_.push_back("freed:" + this->GetName().str()); }
+
+private:
+    std::vector<std::string>& log_;
+};
+
+// A list element as the launcher builds one, `text` shown by a label inside.
+inline CListContainerElementUI* Labelled(CListContainerElementUI* element, const std::string& text,
+                                         int height) {
+    element->SetFixedHeight(height);
+    auto* label = new CLabelUI;
+    label->SetText(text.c_str());
+    element->Add(label);
+    return element;
+}
+
 // Processes the thread's messages for `ms` milliseconds (or until `done` answers true).
 void PumpFor(DWORD ms, const std::function<bool()>& done = nullptr);
 // Makes the window paint now (layout, first-paint notification).
 void PaintNow(HWND window);
-
-// The middle of a control's place.
 POINT Centre(CControlUI* control);
 // "left,top,right,bottom"
 std::string Rect(const RECT& rc);
-// The pointer moves to `client`; the cursor goes there too, so the window's mouse tracking sees it
-// inside.
+// The pointer and the cursor move to `client`, so the window's mouse tracking sees it inside.
 void MoveTo(HWND window, POINT client);
-// A left click as the system delivers it: the pointer moves to `down`, the button goes down there
-// (`meanwhile` runs once the press is handled), the pointer is dragged to `up` and the button comes
-// up there; then the messages are processed for 100 ms.
+// A left click as the system delivers it: pressed at `down` (`meanwhile` runs once the press is
+// handled), dragged to `up` and released there; then 100 ms of messages.
 void ClickAt(HWND window, POINT down, POINT up, const std::function<void()>& meanwhile = nullptr);
 inline void ClickAt(HWND window, POINT at) {
     ClickAt(window, at, at);
