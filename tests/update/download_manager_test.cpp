@@ -51,7 +51,7 @@ protected:
         std::string name;    // as in the update list
         std::string served;  // the file under the server's root
         std::string content;
-        std::string checksum;  // empty: the content's
+        std::string checksum = "";  // empty: the content's
     };
 
     // Puts the files on the server and writes LobbyUpdate.log for them, then runs the update until
@@ -96,12 +96,12 @@ TEST_F(DownloadManagerTest, FetchesVerifiesAndInstallsFilesInNestedFolders) {
         testing::StartProgram(program_.Path("Helper.exe"), program_.path());
     ASSERT_TRUE(running);
     const std::vector<File> files = {
-        {"a/x.dat", "a/x.dat", Content("first x", 300000), ""},
-        {"b/x.dat", "b/x.dat", Content("second x", 20000), ""},
-        {"sub\\x.dat", "sub/x.dat", Content("third x", 10000), ""},
-        {"empty.dat", "empty.dat", "", ""},
-        {"Helper.exe", "Helper.exe", Content("new helper", 40000), ""},
-        {"Quarnel.exe", "Quarnel.dll", Content("launcher", 70000), ""},
+        {"a/x.dat", "a/x.dat", Content("first x", 300000)},
+        {"b/x.dat", "b/x.dat", Content("second x", 20000)},
+        {"sub\\x.dat", "sub/x.dat", Content("third x", 10000)},
+        {"empty.dat", "empty.dat", ""},
+        {"Helper.exe", "Helper.exe", Content("new helper", 40000)},
+        {"Quarnel.exe", "Quarnel.dll", Content("launcher", 70000)},
     };
     RunUpdate(files, kPlainFiles);
     ::TerminateProcess(running.get(), 0);
@@ -130,8 +130,8 @@ TEST_F(DownloadManagerTest, FetchesVerifiesAndInstallsFilesInNestedFolders) {
 // launcher included); a resumption answered with the whole file is taken at its word, one
 // answered at the wrong offset makes the next attempt start over.
 TEST_F(DownloadManagerTest, FailedAttemptsAreRetriedAndResumed) {
-    RunUpdate({{"Quarnel.exe", "Quarnel.dll", Content("launcher", 90000), ""},
-               {"data/x.bin", "data/x.bin", Content("x", 50000), ""}},
+    RunUpdate({{"Quarnel.exe", "Quarnel.dll", Content("launcher", 90000)},
+               {"data/x.bin", "data/x.bin", Content("x", 50000)}},
               std::string(kServerRoot) + "flaky/1");
     EXPECT_EQ(server_.Count("/flaky/1/Quarnel.dll?x="), 2) << server_.Log();
     EXPECT_EQ(server_.Count("range=bytes=45000-"), 1) << "resumed after the first half";
@@ -139,9 +139,9 @@ TEST_F(DownloadManagerTest, FailedAttemptsAreRetriedAndResumed) {
     EXPECT_TRUE(program_.Read("UpdateDownLoad\\Quarnel.exe") == Content("launcher", 90000));
     EXPECT_TRUE(program_.Read("data\\x.bin") == Content("x", 50000));
 
-    const std::vector<File> files = {{"flaky/2/Game.dll", "Game.dll", Content("game", 200000), ""},
-                                     {"flakywhole/1/y.bin", "y.bin", Content("y", 40000), ""},
-                                     {"flakybadrange/1/z.bin", "z.bin", Content("z", 30000), ""}};
+    const std::vector<File> files = {{"flaky/2/Game.dll", "Game.dll", Content("game", 200000)},
+                                     {"flakywhole/1/y.bin", "y.bin", Content("y", 40000)},
+                                     {"flakybadrange/1/z.bin", "z.bin", Content("z", 30000)}};
     RunUpdate(files, kServerRoot);
     EXPECT_EQ(owner_.lobbyStarts, 2) << server_.Log();
     EXPECT_EQ(server_.Count("/Game.dll?x="), 3);
@@ -155,9 +155,9 @@ TEST_F(DownloadManagerTest, FailedAttemptsAreRetriedAndResumed) {
 // installs what was verified before it; a launcher that fails its check never waits for start-up.
 TEST_F(DownloadManagerTest, AThirdFailureOrAMismatchStopsTheUpdateAtThatFile) {
     program_.MakeFolder("UpdateDownLoad\\Blocked.dll");  // a folder where the file would go
-    RunUpdate({{"first.dll", "first.dll", Content("first", 1000), ""},
-               {"Blocked.dll", "Blocked.dll", Content("blocked", 1000), ""},
-               {"third.dll", "third.dll", Content("third", 1000), ""}},
+    RunUpdate({{"first.dll", "first.dll", Content("first", 1000)},
+               {"Blocked.dll", "Blocked.dll", Content("blocked", 1000)},
+               {"third.dll", "third.dll", Content("third", 1000)}},
               kPlainFiles);
     const std::string message = "文件 Blocked.dll 无法下载,可能由网络原因造成,请稍后重试！";
     ASSERT_EQ(owner_.messages, std::vector<std::string>{message});
@@ -166,9 +166,9 @@ TEST_F(DownloadManagerTest, AThirdFailureOrAMismatchStopsTheUpdateAtThatFile) {
     EXPECT_EQ(server_.Count("third.dll"), 0);
     EXPECT_EQ(program_.Read("UpdateError.log"), message + "\r\n");
 
-    RunUpdate({{"one.dat", "one.dat", Content("one", 20000), ""},
+    RunUpdate({{"one.dat", "one.dat", Content("one", 20000)},
                {"Quarnel.exe", "Quarnel.dll", Content("launcher", 5000), ChecksumTextOf("other")},
-               {"three.dat", "three.dat", Content("three", 20000), ""}},
+               {"three.dat", "three.dat", Content("three", 20000)}},
               kPlainFiles);
     EXPECT_EQ(owner_.messages.back(), "文件 Quarnel.exe 校验结果与服务器不匹配,请重新下载更新！");
     EXPECT_EQ(owner_.lobbyStarts, 0);
