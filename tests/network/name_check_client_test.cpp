@@ -81,10 +81,7 @@ TEST_F(NameCheckClientTest, EachCheckSendsOneRequestAndShowsTheAnswerForItsKind)
     EXPECT_TRUE(PumpMessagesUntil(3000, [&] { return server.Count("close conn=") == 3; }))
         << "each check closes its connection once answered\n"
         << server.Log();
-    EXPECT_EQ(server.Count("frame conn="), 3) << server.Log();
-    EXPECT_EQ(server.Count("main=1 sub=4 size=32"), 2);
-    EXPECT_EQ(server.Count("name=" + EncodeHex("free01") + " "), 1);
-    EXPECT_EQ(server.Count("main=1 sub=5 size=32"), 1);
+    EXPECT_EQ(server.Count("frame conn="), 3) << "one request each (the core lays it out)";
 
     EXPECT_FALSE(client_.RequestNameCheck(3, "player01")) << "no such check";
     std::strcpy(settings_.serverEntries[0], "0badc0de");
