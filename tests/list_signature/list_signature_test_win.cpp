@@ -41,10 +41,9 @@ Bytes Flipped(Bytes bytes, std::size_t offset) {
 
 class ListSignatureTest : public ::testing::Test {
 protected:
-    ListOriginVerdict Check(const Bytes& list, const Bytes* signature) const {
-        return CheckListOrigin(folder_.path(), list.data(), list.size(),
-                               signature ? signature->data() : nullptr,
-                               signature ? signature->size() : 0);
+    ListOriginVerdict Check(const Bytes& list, const Bytes& signature) const {
+        return CheckListOrigin(folder_.path(), list.data(), list.size(), signature.data(),
+                               signature.size());
     }
     void InstallKey() const { folder_.Write("UpdateKey.pem", Text(Fixture("UpdateKey.pem"))); }
 
@@ -56,7 +55,7 @@ protected:
 // The update list loader's tests see an older release refused after a newer one.
 TEST_F(ListSignatureTest, SignedReleasesAreTakenAndTheInstalledSerialNeverGoesBack) {
     InstallKey();
-    const ListOriginVerdict first = Check(list_, &signature_);
+    const ListOriginVerdict first = Check(list_, signature_);
     ASSERT_TRUE(first.accepted) << first.reason;
     EXPECT_EQ(first.serial, 5u);
     ASSERT_TRUE(RecordInstalledSerial(folder_.path(), first.serial));
@@ -66,8 +65,7 @@ TEST_F(ListSignatureTest, SignedReleasesAreTakenAndTheInstalledSerialNeverGoesBa
 
     // A serial file that does not read counts as nothing installed yet.
     folder_.Write("UpdateSerial.ini", "[Release]\r\nSerial=5x\r\n");
-    const Bytes older = Fixture("Older.txt.sig");
-    EXPECT_TRUE(Check(Fixture("Older.txt"), &older).accepted);
+    EXPECT_TRUE(Check(Fixture("Older.txt"), Fixture("Older.txt.sig")).accepted);
 }
 
 // Any byte of the list or of the signed serial, r or s changed, or another hall's key, fails CNG's
@@ -88,7 +86,7 @@ TEST_F(ListSignatureTest, RefusesListsTheKeyDidNotSign) {
         {"another hall's key", list_, Fixture("Stranger.txt.sig")},
     };
     for (const auto& c : cases) {
-        const ListOriginVerdict verdict = Check(c.list, &c.signature);
+        const ListOriginVerdict verdict = Check(c.list, c.signature);
         EXPECT_FALSE(verdict.accepted) << c.what;
         EXPECT_EQ(verdict.reason,
                   "update list refused: Update.txt.sig does not match the list and UpdateKey.pem")
@@ -104,14 +102,14 @@ TEST_F(ListSignatureTest, AKeyOffTheCurveOrThatCannotBeReadRefusesEveryList) {
     const std::size_t lastGroup = offCurve.find("==\n-----END") - 2;
     offCurve[lastGroup] = offCurve[lastGroup] == 'A' ? 'B' : 'A';
     folder_.Write("UpdateKey.pem", offCurve);
-    const ListOriginVerdict verdict = Check(list_, &signature_);
+    const ListOriginVerdict verdict = Check(list_, signature_);
     EXPECT_FALSE(verdict.accepted);
     EXPECT_NE(verdict.reason.find("UpdateKey.pem"), std::string::npos) << verdict.reason;
 
     ::DeleteFileA(folder_.Path("UpdateKey.pem").c_str());
     folder_.MakeFolder("UpdateKey.pem");
     EXPECT_TRUE(UpdateKeyPresent(folder_.path())) << "a folder in the key's place";
-    EXPECT_EQ(Check(list_, &signature_).reason,
+    EXPECT_EQ(Check(list_, signature_).reason,
               "update list refused: UpdateKey.pem: cannot be read");
 }
 
