@@ -5,17 +5,10 @@ set -u
 tool=$1
 failures=0
 check() {  # check DESCRIPTION EXPECTED ACTUAL
-    if [ "$2" != "$3" ]; then
-        echo "FAIL: $1: expected [$2], got [$3]"
-        failures=$((failures + 1))
-    fi
+    [ "$2" = "$3" ] || { echo "FAIL: $1: expected [$2], got [$3]"; failures=$((failures + 1)); }
 }
-exits() {  # exits CODE DESCRIPTION COMMAND...: checks the exit code; stderr is left in $work/err
-    local code=$1 what=$2
-    shift 2
-    "$@" >/dev/null 2>"$work/err"
-    check "$what" "$code" $?
-}
+# exits CODE DESCRIPTION COMMAND...: checks the exit code; stderr is left in $work/err
+exits() { local code=$1 what=$2; shift 2; "$@" >/dev/null 2>"$work/err"; check "$what" "$code" $?; }
 says() { grep -q "$2" "$work/err"; check "$1" 0 $?; }                  # says DESCRIPTION PATTERN
 absent() { check "$1" no "$([ -e "$2" ] && echo yes || echo no)"; }  # absent DESCRIPTION PATH
 
@@ -24,12 +17,9 @@ trap 'rm -rf "$work"' EXIT
 release=$work/release
 gbk=skin/$(printf '\xdf\x5c').png  # GBK, trail byte 0x5C
 mkdir -p "$release/data/maps" "$release/skin/empty-folder"
-printf 'launcher' >"$release/Quarnel.exe"
-printf 'one map' >"$release/data/maps/1.map"
-printf 'lobby' >"$release/Lobby.dll"
+printf launcher >"$release/Quarnel.exe"; printf 'one map' >"$release/data/maps/1.map"
+printf lobby >"$release/Lobby.dll"; printf gbk >"$release/$gbk"; : >"$release/skin/empty.txt"
 head -c 200000 /dev/urandom >"$release/data/big.bin"
-: >"$release/skin/empty.txt"
-printf 'gbk' >"$release/$gbk"
 
 address=http://update.velmora.cn/Update/New/
 exits 0 "build" "$tool" build "$release" "$address" "$work/Update.txt"
@@ -87,8 +77,7 @@ rm -r "$release/bin"
 mkdir "$work/linked" && ln -s "$work/linked" "$release/link"
 exits 1 "a linked folder" "$tool" build "$release" "$address" "$work/bad.txt"
 rm "$release/link"
-longest="$(printf 'n%.0s' $(seq 128))"
-: >"$release/$longest"
+longest="$(printf 'n%.0s' $(seq 128))" && : >"$release/$longest"
 exits 0 "128 bytes build" "$tool" build "$release" "$address" "$work/long.txt"
 "$tool" print "$work/long.txt" | grep -q "  $longest\$"; check "128 bytes listed" 0 $?
 rm "$release/$longest"
@@ -105,8 +94,7 @@ exits 1 "missing list refused" "$tool" print "$work/missing.txt"
 
 # Signing: a key pair once, a signature per release, checked as the launcher checks it (the
 # launcher's own check of these signatures is the Wine list signature tests' part).
-keys=$work/keys
-mkdir "$keys"
+keys=$work/keys && mkdir "$keys"
 exits 0 "keygen" "$tool" keygen "$keys/private.pem" "$keys/UpdateKey.pem"
 check "private key for its owner only" 600 "$(stat -c %a "$keys/private.pem")"
 check "public key is the private key's public half" "$(cat "$keys/UpdateKey.pem")" \
@@ -122,9 +110,9 @@ exits 1 "keygen whose public key cannot be made" \
     "$tool" keygen "$keys/lone.pem" "$keys/missing/UpdateKey.pem"
 absent "and takes its private key back" "$keys/lone.pem"
 
+verified() { "$tool" verify "$work/Update.txt" "$keys/UpdateKey.pem" | head -n 1; }
 exits 0 "sign" "$tool" sign "$work/Update.txt" "$keys/private.pem" 7
-check "verify prints the serial" "serial: 7" \
-    "$("$tool" verify "$work/Update.txt" "$keys/UpdateKey.pem" | head -n 1)"
+check "verify prints the serial" "serial: 7" "$(verified)"
 
 cp "$work/Update.txt.sig" "$work/Flipped.txt.sig"
 python3 -c 'import sys; d = bytearray(open(sys.argv[1], "rb").read()); d[20] ^= 0xff
@@ -142,8 +130,7 @@ for serial in 0 4294967296 -1 x; do
     exits 1 "serial '$serial' refused" "$tool" sign "$work/Update.txt" "$keys/private.pem" "$serial"
 done
 "$tool" sign "$work/Update.txt" "$keys/private.pem" 4294967295 >/dev/null
-check "the largest serial signs" "serial: 4294967295" \
-    "$("$tool" verify "$work/Update.txt" "$keys/UpdateKey.pem" | head -n 1)"
+check "the largest serial signs" "serial: 4294967295" "$(verified)"
 exits 1 "signing junk refused" "$tool" sign "$work/junk.txt" "$keys/private.pem" 8
 absent "and writes no signature" "$work/junk.txt.sig"
 exits 1 "signing with the public key refused" \
@@ -157,5 +144,5 @@ exits 2 "unknown option is a usage error" \
 exits 2 "sign without a serial is a usage error" "$tool" sign "$work/Update.txt" "$keys/private.pem"
 "$tool" --help | grep -q "mkupdatelist verify LIST PUBLIC_KEY"; check "--help tells of signing" 0 $?
 
-if [ $failures -eq 0 ]; then echo "mkupdatelist: all checks passed"; fi
+[ $failures -eq 0 ] && echo "mkupdatelist: all checks passed"
 exit $((failures > 0))

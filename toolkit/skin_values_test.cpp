@@ -2,66 +2,47 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cstdint>
-#include <ostream>
+#include <string>
 #include <utility>
 
 namespace ui {
+namespace {
 
-void PrintTo(const Box& box, std::ostream* out) {
-    *out << "{" << box.left << "," << box.top << "," << box.right << "," << box.bottom << "}";
+using std::to_string;
+std::string to_string(const Box& box) {
+    return to_string(box.left) + "," + to_string(box.top) + "," + to_string(box.right) + "," +
+           to_string(box.bottom);
+}
+std::string to_string(const Extent& extent) {
+    return to_string(extent.cx) + "," + to_string(extent.cy);
 }
 
-namespace {
+// What `parse` makes of each text, separated by spaces.
+template <typename Parse>
+std::string Each(Parse parse, std::initializer_list<const char*> texts) {
+    std::string shown;
+    for (const char* text : texts) shown += to_string(parse(text)) + " ";
+    return shown;
+}
 
 // Lists of numbers fill what is missing with zero, stop at the first fault, and saturate a number
 // too big for an int: a width of "3000000000" wrapping to a negative size would fold a control
 // inside out.
-TEST(SkinNumbers, ListsStopAtTheFirstFaultAndSaturate) {
-    const std::pair<const char*, Box> boxes[] = {{" 1 , 2 ,3,  4 ", {1, 2, 3, 4}},
-                                                 {"-5,-6,+7,8", {-5, -6, 7, 8}},
-                                                 {"4", {4, 0, 0, 0}},
-                                                 {"", {}},
-                                                 {"1,2,3,4,5,6", {1, 2, 3, 4}},
-                                                 {"1,2,x,4", {1, 2, 0, 0}},
-                                                 {"1,,3,4", {1, 0, 0, 0}},
-                                                 {"-,2,3,4", {}},
-                                                 {"1 2 3 4", {1, 0, 0, 0}},
-                                                 {"0,0,4294967296,10", {0, 0, INT_MAX, 10}}};
-    for (const auto& [text, box] : boxes) EXPECT_EQ(ParseBox(text), box) << text;
-    const std::pair<const char*, Extent> extents[] = {{" 6 , 6 ", {6, 6}},
-                                                      {"400", {400, 0}},
-                                                      {"400,300,200", {400, 300}},
-                                                      {"w,h", {}},
-                                                      {"5000000000,1", {INT_MAX, 1}}};
-    for (const auto& [text, extent] : extents) EXPECT_EQ(ParseExtent(text), extent) << text;
-    const std::pair<const char*, int> ints[] = {{"  42  ", 42},
-                                                {"-7", -7},
-                                                {"+7", 7},
-                                                {"12px", 12},
-                                                {"", 0},
-                                                {"px12", 0},
-                                                {"--5", 0},
-                                                {"2147483647", INT_MAX},
-                                                {"2147483648", INT_MAX},
-                                                {"99999999999999999999", INT_MAX},
-                                                {"-2147483648", INT_MIN},
-                                                {"-99999999999", INT_MIN}};
-    for (const auto& [text, value] : ints) EXPECT_EQ(ParseInt(text), value) << text;
-}
-
-TEST(SkinBooleans, TrueInAnyCaseOrOneIsTrueEverythingElseFalse) {
-    for (const char* yes : {"true", "tRuE", "1", " true ", "\ttrue\n"}) {
-        EXPECT_TRUE(ParseBool(yes)) << "'" << yes << "'";
-    }
-    for (const char* no : {"false", "0", "", "yes", "2", "01", "tru", "truee", "true1", "t rue"}) {
-        EXPECT_FALSE(ParseBool(no)) << "'" << no << "'";
-    }
-}
-
-// "#AARRGGBB" or "0xAARRGGBB" keeps its alpha, "#RRGGBB" is opaque; anything else is no colour.
-TEST(SkinColors, LongFormKeepsAlphaShortFormIsOpaque) {
+TEST(SkinValues, ByExample) {
+    EXPECT_EQ(Each(ParseBox, {" 1 , 2 ,3,  4 ", "-5,-6,+7,8", "4", "", "1,2,3,4,5,6", "1,2,x,4",
+                              "1,,3,4", "-,2,3,4", "1 2 3 4", "0,0,4294967296,10"}),
+              "1,2,3,4 -5,-6,7,8 4,0,0,0 0,0,0,0 1,2,3,4 1,2,0,0 1,0,0,0 0,0,0,0 1,0,0,0 "
+              "0,0,2147483647,10 ");
+    EXPECT_EQ(Each(ParseExtent, {" 6 , 6 ", "400", "400,300,200", "w,h", "5000000000,1"}),
+              "6,6 400,0 400,300 0,0 2147483647,1 ");
+    EXPECT_EQ(Each(ParseInt, {"  42  ", "-7", "+7", "12px", "", "px12", "--5", "2147483647",
+                              "2147483648", "99999999999999999999", "-2147483648", "-99999999999"}),
+              "42 -7 7 12 0 0 0 2147483647 2147483647 2147483647 -2147483648 -2147483648 ");
+    EXPECT_EQ(Each(ParseBool, {"true", "tRuE", "1", " true ", "\ttrue\n", "false", "0", "", "yes",
+                               "2", "01", "tru", "truee", "true1", "t rue"}),
+              "1 1 1 1 1 0 0 0 0 0 0 0 0 0 0 ");
+    // "#AARRGGBB" or "0xAARRGGBB" keeps its alpha, "#RRGGBB" is opaque; anything else is no colour.
     const std::pair<const char*, std::optional<std::uint32_t>> colors[] = {
         {"#80112233", 0x80112233u},     {"#00000000", 0x00000000u},  {"#112233", 0xFF112233u},
         {"#AbCdEf", 0xFFABCDEFu},       {"0x80112233", 0x80112233u}, {"0X112233", 0xFF112233u},
@@ -72,10 +53,7 @@ TEST(SkinColors, LongFormKeepsAlphaShortFormIsOpaque) {
                             "#-1122334", "#+1122334", "0x-1122334", "##112233", "#FF112233;"}) {
         EXPECT_EQ(ParseColor(bad), std::nullopt) << "'" << bad << "'";
     }
-}
-
-// What <Default value="..."/> hands over: every pair in order, up to the first fault.
-TEST(SkinAttributeLists, DefaultValueFormGivesEveryPairUpToTheFirstFault) {
+    // What <Default value="..."/> hands over: every pair in order, up to the first fault.
     EXPECT_EQ(ParseAttributeList("\n  normalimage=\"file='btn.png' source='0,0,80,30'\"\t "
                                  "text=\"a = b\"  tooltip=\"\" width = \"60\""),
               (AttributeList{{"normalimage", "file='btn.png' source='0,0,80,30'"},
@@ -97,11 +75,8 @@ TEST(SkinAttributeLists, DefaultValueFormGivesEveryPairUpToTheFirstFault) {
     for (const auto& [text, pairs] : faults) {
         EXPECT_EQ(ParseAttributeList(text), AttributeList(pairs, {"a", "1"})) << text;
     }
-}
-
-// Plain text is the file name; keys come in any order and spacing, unknown keys are skipped, bad
-// values dropped, and broken quoting never invents a file or part.
-TEST(SkinImageStrings, ByExample) {
+    // Plain text is the file name; keys come in any order and spacing, unknown keys are skipped,
+    // bad values dropped, and broken quoting never invents a file or part.
     const Box source{0, 0, 80, 30};
     const ImageSpec full{"Login/btn.png", source, {4, 4, 4, 4}, Box{0, 8, 16, 24}, 0xFFFF00FFu};
     const std::pair<const char*, ImageSpec> cases[] = {

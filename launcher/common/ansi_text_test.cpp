@@ -5,25 +5,14 @@
 namespace gatevane {
 namespace {
 
-TEST(LowerAnsiText, LowersAsciiLettersButNotTrailBytesOfChineseCharacters) {
+TEST(AnsiText, CaseAndCutsLeaveTheBytesOfChineseCharactersWhole) {
     EXPECT_EQ(LowerAnsiText("OstrelPet.DLL"), "ostrelpet.dll");
-    // "丂" is 0x81 0x40 and "亅" is 0x81 0x5A in GBK: trail bytes '@' and 'Z'.
-    const std::string withTrailZ =
-        "\x81\x5A"
-        "AB";
-    EXPECT_EQ(LowerAnsiText(withTrailZ),
-              "\x81\x5A"
-              "ab");
+    // "亅AB": 0x81 0x5A is one GBK character, its trail byte a 'Z' that stays.
+    EXPECT_EQ(LowerAnsiText("\x81\x5A\x41\x42"), "\x81\x5A\x61\x62");
     EXPECT_EQ(LowerAnsiText("宠物PET"), "宠物pet");
-}
-
-TEST(EqualIgnoringCase, ComparesWholeNames) {
     EXPECT_TRUE(EqualIgnoringCase("OSTRELPET.DLL", "OstrelPet.dll"));
     EXPECT_FALSE(EqualIgnoringCase("OstrelPet.dll.exe", "OstrelPet.dll"));
     EXPECT_FALSE(EqualIgnoringCase("\x81\x5A", "\x81\x7A"));
-}
-
-TEST(CopyAnsiText, CutsToTheBufferWithoutSplittingACharacter) {
     char out[6];
     EXPECT_EQ(CopyAnsiText("abcdefgh", out, sizeof out), 5u);
     EXPECT_STREQ(out, "abcde");

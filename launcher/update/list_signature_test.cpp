@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -37,40 +38,46 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
     return text;
 }
 
-TEST(ListSignatureFile, WritesTheDocumentedLayoutAndRefusesAnyOther) {
+// Facts of a hall with a key and a well-formed signature of release `serial`.
+ListOriginFacts Signed(std::uint32_t serial, bool matches, std::uint32_t installed) {
+    return {UpdateKeyState::kLoaded, "", true, {ListSignature{serial, {}}, ""}, matches, installed};
+}
+
+std::string Verdict(const ListOriginFacts& facts) {
+    const ListOriginVerdict verdict = JudgeListOrigin(facts);
+    return verdict.accepted ? "release " + std::to_string(verdict.serial) : verdict.reason;
+}
+
+TEST(ListSignature, FilesAreReadOnlyInTheirLayoutsAndListsTakenOnlyWhenSignedWhereAKeyIs) {
     ListSignature sample{0x01020304, {}};
     for (std::size_t i = 0; i < sample.signature.size(); ++i) sample.signature[i] = 0xa0 + i;
     const Bytes file = WriteListSignature(sample);
     ASSERT_EQ(file.size(), kListSignatureFileSize);
-    EXPECT_EQ(Hex(file.data(), 12),
-              "47564c53"
-              "0100"
-              "04030201"
-              "a0a1");
+    // Magic "GVLS", version 1, serial, then the signature; numbers little-endian.
+    EXPECT_EQ(Hex(file.data(), 12), "47564c53010004030201a0a1");
     EXPECT_EQ(file[73], 0xa0 + 63);
     const ListSignatureResult read = ReadListSignature(file.data(), file.size());
     ASSERT_TRUE(read.signature) << read.reason;
     EXPECT_EQ(read.signature->serial, 0x01020304u);
     EXPECT_EQ(read.signature->signature, sample.signature);
 
-    const Bytes list = {'z', 0, 'x'};
-    Bytes signedBytes(file.begin(), file.begin() + kSignatureHeaderSize);
-    signedBytes.insert(signedBytes.end(), list.begin(), list.end());
-    EXPECT_EQ(SignedMessage(MakeSignatureHeader(0x01020304), list.data(), list.size()),
-              signedBytes);
+    const std::uint8_t list[] = {'z', 0, 'x'};
+    const Bytes message = SignedMessage(MakeSignatureHeader(0x01020304), list, sizeof list);
+    EXPECT_EQ(Hex(message.data(), message.size()),
+              Hex(file.data(), kSignatureHeaderSize) + "7a0078");
 
-    Bytes longer = file;
-    longer.push_back(0);
-    Bytes magic = file;
-    magic[3] = 'X';
-    Bytes version = file;
-    version[4] = 2;
+    const auto changed = [&file](std::size_t at, std::uint8_t byte) {
+        Bytes bytes = file;
+        bytes.resize(std::max(bytes.size(), at + 1));
+        bytes[at] = byte;
+        return bytes;
+    };
     const std::pair<Bytes, std::string> cases[] = {
         {{}, "0 bytes, not 74"},
         {Bytes(file.begin(), file.end() - 1), "73 bytes, not 74"},
-        {longer, "75 bytes, not 74"},
-        {magic, "not a list signature (wrong magic)"},
-        {version, "format version 2, this launcher reads version 1"},
+        {changed(74, 0), "75 bytes, not 74"},
+        {changed(3, 'X'), "not a list signature (wrong magic)"},
+        {changed(4, 2), "format version 2, this launcher reads version 1"},
         {WriteListSignature({0, sample.signature}), "release serial 0; serials start at 1"},
     };
     for (const auto& [bad, reason] : cases) {
@@ -78,9 +85,7 @@ TEST(ListSignatureFile, WritesTheDocumentedLayoutAndRefusesAnyOther) {
         EXPECT_FALSE(refused.signature) << reason;
         EXPECT_EQ(refused.reason, "Update.txt.sig: " + reason);
     }
-}
-
-TEST(UpdateKeyFile, TakesTheKeyOpensslWrites) {
+    // The update key as openssl writes it, whatever the line ends and text around it.
     const std::string spaced =
         "a label before\r\n" +
         Replaced(Replaced(kOpensslKey, "\n", "\r\n"), "Rr\r\n", "Rr \t\r\n") + "trailing text\n";
@@ -89,11 +94,8 @@ TEST(UpdateKeyFile, TakesTheKeyOpensslWrites) {
         ASSERT_TRUE(key.point) << key.reason;
         EXPECT_EQ(Hex(key.point->data(), key.point->size()), kOpensslPointHex);
     }
-}
-
-TEST(UpdateKeyFile, RefusesWhatIsNotAnUncompressedP256Key) {
     const std::string key = kOpensslKey;
-    const std::pair<std::string, const char*> cases[] = {
+    const std::pair<std::string, const char*> keys[] = {
         {"", "UpdateKey.pem: no \"-----BEGIN PUBLIC KEY-----\" line"},
         {Replaced(Replaced(key, "BEGIN PUBLIC", "BEGIN EC PRIVATE"), "END PUBLIC",
                   "END EC PRIVATE"),
@@ -116,42 +118,18 @@ TEST(UpdateKeyFile, RefusesWhatIsNotAnUncompressedP256Key) {
         {Replaced(key, "QgAE", "QgAG"), "point uncompressed"},
         {key + std::string(4096, '\n'), "UpdateKey.pem: over 4096 bytes"},
     };
-    for (const auto& [text, reason] : cases) {
-        const UpdateKeyResult read = ReadUpdateKey(text);
-        EXPECT_FALSE(read.point) << reason;
-        EXPECT_NE(read.reason.find(reason), std::string::npos) << read.reason;
+    for (const auto& [text, reason] : keys) {
+        const UpdateKeyResult refused = ReadUpdateKey(text);
+        EXPECT_FALSE(refused.point) << reason;
+        EXPECT_NE(refused.reason.find(reason), std::string::npos) << refused.reason;
     }
-}
-
-TEST(InstalledSerial, ReadsDecimalU32AndEverythingElseAsZero) {
-    const std::pair<const char*, std::uint32_t> cases[] = {{"7", 7},
-                                                           {"0000000012", 12},
-                                                           {"4294967295", 4294967295u},
-                                                           {"", 0},
-                                                           {"4294967296", 0},
-                                                           {"99999999999", 0},
-                                                           {"00000000001", 0},
-                                                           {"-1", 0},
-                                                           {"+1", 0},
-                                                           {" 5", 0},
-                                                           {"5 ", 0},
-                                                           {"0x10", 0},
-                                                           {"12a", 0}};
-    for (const auto& [text, serial] : cases) EXPECT_EQ(ReadSerialText(text), serial) << text;
-}
-
-// Facts of a hall with a key and a well-formed signature of release `serial`.
-ListOriginFacts Signed(std::uint32_t serial, bool matches, std::uint32_t installed) {
-    ListOriginFacts facts;
-    facts.key = UpdateKeyState::kLoaded;
-    facts.signatureFetched = true;
-    facts.signature.signature = ListSignature{serial, {}};
-    facts.signatureMatches = matches;
-    facts.installedSerial = installed;
-    return facts;
-}
-
-TEST(ListOrigin, TakesUnsignedListsOnlyWithoutKeyAndSignedOnesThatMatchAndDoNotGoBack) {
+    // Serials installed are decimal u32 text, anything else counting as none (zero).
+    std::string serials;
+    for (const char* text : {"7", "0000000012", "4294967295", "", "4294967296", "99999999999",
+                             "00000000001", "-1", "+1", " 5", "5 ", "0x10", "12a"}) {
+        serials += std::to_string(ReadSerialText(text)) + " ";
+    }
+    EXPECT_EQ(serials, "7 12 4294967295 0 0 0 0 0 0 0 0 0 0 ");
     ListOriginFacts malformedKey = Signed(9, true, 0);
     malformedKey.key = UpdateKeyState::kMalformed;
     malformedKey.keyReason = "UpdateKey.pem: not valid base64";
@@ -159,27 +137,19 @@ TEST(ListOrigin, TakesUnsignedListsOnlyWithoutKeyAndSignedOnesThatMatchAndDoNotG
     notFetched.signatureFetched = false;
     ListOriginFacts unreadable = Signed(9, true, 0);
     unreadable.signature = {std::nullopt, "Update.txt.sig: 3 bytes, not 74"};
-    const std::pair<ListOriginFacts, std::uint32_t> accepted[] = {
-        {ListOriginFacts{}, 0},  // no key: unsigned
-        {Signed(1, true, 0), 1},
-        {Signed(5, true, 5), 5},
-        {Signed(4294967295u, true, 4294967294u), 4294967295u}};
-    for (const auto& [facts, serial] : accepted) {
-        const ListOriginVerdict verdict = JudgeListOrigin(facts);
-        EXPECT_TRUE(verdict.accepted) << verdict.reason;
-        EXPECT_EQ(verdict.serial, serial);
-    }
-    const std::pair<ListOriginFacts, std::string> refused[] = {
-        {malformedKey, "UpdateKey.pem: not valid base64"},
-        {notFetched, "no Update.txt.sig on the server, and this hall takes only signed lists"},
-        {unreadable, "Update.txt.sig: 3 bytes, not 74"},
-        {Signed(9, false, 0), "Update.txt.sig does not match the list and UpdateKey.pem"},
-        {Signed(4, true, 5), "release 4 is older than release 5, already installed"}};
-    for (const auto& [facts, reason] : refused) {
-        const ListOriginVerdict verdict = JudgeListOrigin(facts);
-        EXPECT_FALSE(verdict.accepted) << reason;
-        EXPECT_EQ(verdict.reason, "update list refused: " + reason);
-    }
+    const std::string refused = "update list refused: ";
+    const std::pair<ListOriginFacts, std::string> origins[] = {
+        {ListOriginFacts{}, "release 0"},  // no key: unsigned
+        {Signed(1, true, 0), "release 1"},
+        {Signed(5, true, 5), "release 5"},
+        {Signed(4294967295u, true, 4294967294u), "release 4294967295"},
+        {malformedKey, refused + "UpdateKey.pem: not valid base64"},
+        {notFetched,
+         refused + "no Update.txt.sig on the server, and this hall takes only signed lists"},
+        {unreadable, refused + "Update.txt.sig: 3 bytes, not 74"},
+        {Signed(9, false, 0), refused + "Update.txt.sig does not match the list and UpdateKey.pem"},
+        {Signed(4, true, 5), refused + "release 4 is older than release 5, already installed"}};
+    for (const auto& [facts, verdict] : origins) EXPECT_EQ(Verdict(facts), verdict);
 }
 
 }  // namespace

@@ -35,17 +35,14 @@ std::string Plain(std::string_view scrambled, std::uint16_t size = 300) {
     return std::string(out.data(), length);
 }
 
-TEST(ScrambleText, UnitsAreKeyThenKeyXorByteInLowercaseHexInWholeGroupsOfFive) {
+TEST(ScrambleText, UnitsAreKeyThenKeyXorByteInLowercaseHexRoundTripAndMustFitTheLengthByte) {
     // Key bytes 6, 0xA0, 0x0B, 0xFE, 0x00, then padding bytes 0x55 .. 0x58.
-    const std::string out = Scrambled("\x41\x42\x01\xff\x63\x21",  // "AB", 0x01, 0xFF, "c!"
-                                      Bytes({0xA0, 0x0B, 0xFE, 0x00, 0x55, 0x56, 0x57, 0x58}));
+    const std::string units = Scrambled("\x41\x42\x01\xff\x63\x21",  // "AB", 0x01, 0xFF, "c!"
+                                        Bytes({0xA0, 0x0B, 0xFE, 0x00, 0x55, 0x56, 0x57, 0x58}));
     const std::string firstFive = "0647a0e20b0afe010063";   // "A" ^ 6, "B" ^ 0xA0, ...
     const std::string secondFive = "0627a0f50b5dfea90058";  // "!" ^ 6, then padding
-    EXPECT_EQ(out, firstFive + secondFive);
+    EXPECT_EQ(units, firstFive + secondFive);
     EXPECT_EQ(Scrambled("", Bytes({1})), "");
-}
-
-TEST(ScrambleText, RefusesTextsLongerThanItsLengthByteOrItsBuffer) {
     char out[40] = "untouched";
     EXPECT_EQ(ScrambleText(std::string(256, 'x'), out, sizeof out, Bytes({9})), 0);
     EXPECT_STREQ(out, "");
@@ -53,9 +50,6 @@ TEST(ScrambleText, RefusesTextsLongerThanItsLengthByteOrItsBuffer) {
     EXPECT_EQ(ScrambleText("abcdef", out, 40, Bytes({3})), 41) << "the size needed";
     EXPECT_STREQ(out, "");
     EXPECT_EQ(ScrambleText("abcdef", out, 0, Bytes({3})), 41);
-}
-
-TEST(ScrambleText, RoundTripsWhateverTheKeyBytes) {
     const std::string texts[] = {"a", "abcde", std::string("\0\x01zero", 6),
                                  "/Type:1 /ServerID:7 /Account:玩家 /PassWord:p@ss w0rd",
                                  std::string(255, '\xfe')};
@@ -70,7 +64,7 @@ TEST(ScrambleText, RoundTripsWhateverTheKeyBytes) {
     }
 }
 
-TEST(UnscrambleText, RefusesMalformedInput) {
+TEST(UnscrambleText, IgnoresPaddingAndDigitCaseButRefusesMalformedInputOrTooSmallABuffer) {
     const std::string good = Scrambled("abcdef", Bytes({5}));
     std::string notHex = good;
     notHex[6] = 'g';
@@ -79,23 +73,18 @@ TEST(UnscrambleText, RefusesMalformedInput) {
           good + std::string(20, '0'), "zz" + good.substr(2), notHex, std::string(20, '0')}) {
         EXPECT_EQ(Plain(bad), "") << bad;
     }
-}
-
-TEST(UnscrambleText, IgnoresPaddingAndAcceptsUppercaseDigits) {
     std::string scrambled = Scrambled("abc", Bytes({0x10, 0x20, 0x30, 0x40}));
     std::string garbledPadding = scrambled;
     garbledPadding.replace(12, 8, "ffffffff");
     EXPECT_EQ(Plain(garbledPadding), "abc");
     for (char& c : scrambled) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     EXPECT_EQ(Plain(scrambled), "abc");
-}
-
-TEST(UnscrambleText, APlainTextTooLongForTheBufferGivesItsLengthAndAnEmptyText) {
-    const std::string scrambled = Scrambled(std::string(40, 'p'), Bytes({8}));
+    // A plain text too long for the buffer gives its length and an empty text.
+    const std::string longer = Scrambled(std::string(40, 'p'), Bytes({8}));
     char out[40] = "untouched";
-    EXPECT_EQ(UnscrambleText(scrambled, out, sizeof out), 40);
+    EXPECT_EQ(UnscrambleText(longer, out, sizeof out), 40);
     EXPECT_STREQ(out, "");
-    EXPECT_EQ(Plain(scrambled, 41), std::string(40, 'p'));
+    EXPECT_EQ(Plain(longer, 41), std::string(40, 'p'));
 }
 
 }  // namespace

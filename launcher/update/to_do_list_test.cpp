@@ -6,6 +6,8 @@
 #include <mutex>
 #include <set>
 
+#include "launcher/update/download_plan.h"
+
 namespace gatevane {
 namespace {
 
@@ -18,7 +20,9 @@ Entries EntriesOf(const ToDoList& list) {
     return entries;
 }
 
-TEST(ToDoList, TheWrittenFileReadsBackAsTheProfileFunctionsWouldReadIt) {
+using Step = DownloadPlan::Step;
+
+TEST(ToDoList, IsWrittenAndReadBackSafelyHoldsTheStaleFilesAndIsFetchedInOrder) {
     const ToDoList list{"http://h:81/files/", {{"Lobby.dll", kSum}, {"皮肤/\x81\x5C.png", kSum}}};
     const std::string text = FormatToDoFile(list);
     EXPECT_EQ(text.substr(0, 82),
@@ -35,9 +39,6 @@ TEST(ToDoList, TheWrittenFileReadsBackAsTheProfileFunctionsWouldReadIt) {
         "filenetaddress=http://h/f/\nFILEINDEX0=a.dll\nFileIndex0=b.dll\nfilechecknum0=" +
         kSum + "\nFileIndex1=stale.dll\nFileCheckNum1=" + kSum + "\n");
     EXPECT_EQ(EntriesOf(odd), (Entries{{"a.dll", kSum}}));
-}
-
-TEST(ToDoList, EntriesThatCouldNotBeWrittenSafelyOrVerifiedAreLeftOut) {
     const std::string head = "[UPDATEFILELIST]\r\nUPDATEFILECOUNT=5\r\nFILENETADDRESS=";
     const std::string entries =
         "FileIndex0=../../evil.dll\r\nFileCheckNum0=" + kSum +
@@ -45,22 +46,19 @@ TEST(ToDoList, EntriesThatCouldNotBeWrittenSafelyOrVerifiedAreLeftOut) {
         "FileIndex2=upper.dll\r\nFileCheckNum2=0123456789ABCDEF0123456789ABCDEF\r\n"
         "FileIndex3=good.dll\r\nFileCheckNum3=" +
         kSum + "\r\n";
-    const ToDoList list = ParseToDoFile(head + "http://h/f/\r\n" + entries);
-    EXPECT_EQ(EntriesOf(list), (Entries{{"good.dll", kSum}}));
+    EXPECT_EQ(EntriesOf(ParseToDoFile(head + "http://h/f/\r\n" + entries)),
+              (Entries{{"good.dll", kSum}}));
     EXPECT_TRUE(ParseToDoFile(head + "http://h/x\\..\\..\\Windows\r\n" + entries).entries.empty());
     EXPECT_TRUE(ParseToDoFile("[UPDATEFILELIST]\r\nUPDATEFILECOUNT=-3\r\n").entries.empty());
-}
-
-TEST(ToDoList, OnlyEntriesWhoseFileDiffersAreToDoInListOrderOnAnyNumberOfThreads) {
     const std::string kOther(32, 'e');
-    UpdateList list{"http://h/f/", {{"same", kSum}, {"differs", kSum}, {"missing", kSum}}};
-    for (int i = 0; i < 500; ++i) list.entries.push_back({"f" + std::to_string(i), kSum});
-    list.entries.push_back({"also", kOther});
+    UpdateList update{"http://h/f/", {{"same", kSum}, {"differs", kSum}, {"missing", kSum}}};
+    for (int i = 0; i < 500; ++i) update.entries.push_back({"f" + std::to_string(i), kSum});
+    update.entries.push_back({"also", kOther});
     for (unsigned workers : {1u, 4u}) {
         std::mutex asked;
         std::multiset<std::string> names;
         const ToDoList toDo = StaleEntries(
-            list,
+            update,
             [&](const std::string& name) -> std::string {
                 std::lock_guard<std::mutex> lock(asked);
                 names.insert(name);
@@ -72,17 +70,39 @@ TEST(ToDoList, OnlyEntriesWhoseFileDiffersAreToDoInListOrderOnAnyNumberOfThreads
         EXPECT_EQ(EntriesOf(toDo),
                   (Entries{{"differs", kSum}, {"missing", kSum}, {"f250", kSum}, {"also", kOther}}))
             << workers;
-        EXPECT_EQ(names.size(), list.entries.size()) << "each file is read once";
+        EXPECT_EQ(names.size(), update.entries.size()) << "each file is read once";
         EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), names.size());
     }
-}
-
-TEST(ToDoList, TheLargestListIsWrittenAndReadInLinearTime) {
-    ToDoList list{"http://h/f/", {}};
-    for (int i = 0; i < 65535; ++i) list.entries.push_back({"f/" + std::to_string(i), kSum});
+    // The largest list is written and read in linear time.
+    ToDoList largest{"http://h/f/", {}};
+    for (int i = 0; i < 65535; ++i) largest.entries.push_back({"f/" + std::to_string(i), kSum});
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(EntriesOf(ParseToDoFile(FormatToDoFile(list))), EntriesOf(list));
+    EXPECT_EQ(EntriesOf(ParseToDoFile(FormatToDoFile(largest))), EntriesOf(largest));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+
+    // The messages and the stops are seen end to end in the download manager's Wine tests; here the
+    // order of the steps, the resumes and the count of files done.
+    DownloadPlan plan(ToDoList{"http://h/f/", {{"one", kSum}, {"two", kOther}}});
+    ASSERT_EQ(plan.Begin(), Step::kFetch);
+    EXPECT_FALSE(plan.Resume());
+    EXPECT_EQ(plan.OnAttempt(false, ""), Step::kFetch);
+    EXPECT_TRUE(plan.Resume()) << "a failed attempt resumes";
+    EXPECT_EQ(plan.OnAttempt(false, ""), Step::kFetch);
+    EXPECT_EQ(plan.OnAttempt(true, kSum), Step::kFetch) << "the third attempt may still succeed";
+    EXPECT_EQ(plan.Current().name, "two");
+    EXPECT_FALSE(plan.Resume()) << "the next file starts fresh";
+    EXPECT_EQ(plan.FilesDone(), 1);
+    EXPECT_EQ(plan.OnAttempt(true, kSum), Step::kStopMismatch);
+    EXPECT_EQ(plan.OnAttempt(true, kOther), Step::kDone) << "nothing after a stop";
+    EXPECT_EQ(plan.FilesDone(), 1);
+    EXPECT_EQ(plan.FileCount(), 2);
+    EXPECT_EQ(DownloadPlan(ToDoList{}).Begin(), Step::kDone);
+
+    DownloadPlan unreachable(ToDoList{"http://h/f/", {{"one", kSum}}});
+    unreachable.OnAttempt(false, "");
+    unreachable.OnAttempt(false, "");
+    EXPECT_EQ(unreachable.OnAttempt(false, ""), Step::kStopUnreachable);
+    EXPECT_TRUE(unreachable.Stopped());
 }
 
 }  // namespace

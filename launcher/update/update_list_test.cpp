@@ -14,6 +14,7 @@ namespace gatevane {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using namespace std::string_literals;
 
 const std::string kSumA = "0123456789abcdef0123456789abcdef";
 const std::string kSumB = "d41d8cd98f00b204e9800998ecf8427e";
@@ -48,8 +49,20 @@ Bytes Table(const Bytes& header, const std::vector<Bytes>& records) {
     return table;
 }
 
-UpdateListResult Read(const Bytes& table) {
-    return ReadUpdateTable(table.data(), table.size());
+std::string Shown(const UpdateList& list) {
+    std::string shown = list.address;
+    for (const UpdateListEntry& entry : list.entries)
+        shown += " " + entry.name + "=" + entry.checksum;
+    return shown;
+}
+
+// What a reader made of its bytes: the list it read, or the reason it refused them.
+std::string Shown(const UpdateListResult& result) {
+    return result.reason + (result.list ? Shown(*result.list) : "");
+}
+
+std::string Read(const Bytes& table) {
+    return Shown(ReadUpdateTable(table.data(), table.size()));
 }
 
 Bytes Packed(const Bytes& table) {
@@ -62,8 +75,8 @@ Bytes Packed(const Bytes& table) {
     return packed;
 }
 
-UpdateListResult Unpack(const Bytes& packed) {
-    return ReadUpdateList(packed.data(), packed.size());
+std::string Unpack(const Bytes& packed) {
+    return Shown(ReadUpdateList(packed.data(), packed.size()));
 }
 
 UpdateList SampleList() {
@@ -75,7 +88,7 @@ UpdateList SampleList() {
 // record (the next part's size field, 0x24 '$', is not read into them), junk after a zero inside
 // the declared sizes is skipped, checksums come in either case and are kept in lower case, and
 // bytes after the counted records are never read.
-TEST(ReadUpdateTable, ReadsEachPartWhereTheSizeBeforeItSays) {
+TEST(ReadUpdateTable, ReadsEachPartWhereTheSizeBeforeItSaysAndRefusesWithItsReason) {
     Bytes junkHeader = Header(40, 2, "http://a/");
     junkHeader[30] = 'J';
     Bytes junkRecord = Record(100, kSumA, "one.txt");
@@ -104,16 +117,9 @@ TEST(ReadUpdateTable, ReadsEachPartWhereTheSizeBeforeItSays) {
         // An empty list needs no plain address: no file is fetched from it.
         {Header(10, 0, "http:/"), {"http:/", {}}},
     };
-    for (const auto& [table, expected] : cases) {
-        const UpdateListResult result = Read(table);
-        ASSERT_TRUE(result.list) << result.reason;
-        EXPECT_EQ(result.reason, "");
-        EXPECT_EQ(*result.list, expected);
-    }
-}
+    for (const auto& [table, expected] : cases) EXPECT_EQ(Read(table), Shown(expected));
 
-// Each refusal names its reason, for the update error log; one bad part refuses the whole list.
-TEST(ReadUpdateTable, RefusesWithItsReason) {
+    // Each refusal names its reason, for the update error log; one bad part refuses the whole list.
     const Bytes header = Header(14, 2, "http://a/");
     const Bytes good = Record(40, kSumA, "good");
     Bytes cutHeader = Header(20, 0, "http://a/");
@@ -126,7 +132,7 @@ TEST(ReadUpdateTable, RefusesWithItsReason) {
     const auto two = [&header](const Bytes& first, const Bytes& second) {
         return Table(header, {first, second});
     };
-    std::vector<std::pair<Bytes, std::string>> cases = {
+    std::vector<std::pair<Bytes, std::string>> refusals = {
         {{8, 0, 0}, "3 bytes are too short for the header"},
         {Table(Header(3, 0, ""), {{0}}), "header size 3 is outside 4..264"},
         {Header(265, 0, "x"), "header size 265 is outside 4..264"},
@@ -155,29 +161,21 @@ TEST(ReadUpdateTable, RefusesWithItsReason) {
          "'quarnel.dll' names a file listed before it"},
     };
     for (const char* address : {"", "http://h/x\\..\\..\\Windows"}) {
-        cases.push_back(
+        refusals.push_back(
             {Table(Header(kMaxListHeaderSize, 1, address), {Record(40, kSumA, "a")}),
              std::string("the base address '") + address + "' is not a plain http address"});
     }
-    EXPECT_EQ(ReadUpdateTable(nullptr, 0).reason,
+    EXPECT_EQ(Shown(ReadUpdateTable(nullptr, 0)),
               "update list: 0 bytes are too short for the header");
-    for (const auto& [table, reason] : cases) {
-        const UpdateListResult result = Read(table);
-        EXPECT_FALSE(result.list) << reason;
-        EXPECT_EQ(result.reason, "update list: " + reason);
-    }
+    for (const auto& [table, reason] : refusals) EXPECT_EQ(Read(table), "update list: " + reason);
 }
 
-TEST(UpdateListBuilder, WritesTheSmallestHeaderAndRecordsThatReadBackIdentically) {
-    Bytes expected = {14, 0, 2, 0};
-    const std::string address = "http://a/";
-    expected.insert(expected.end(), address.begin(), address.end());
-    Append(expected, {0, 41, 0});
-    for (char c : kSumB + std::string(1, '\0') + "a.dll") expected.push_back(c);
-    Append(expected, {0, 40, 0});
-    for (char c : kSumA + std::string(1, '\0') + "運/b") expected.push_back(c);
-    expected.push_back(0);
-    EXPECT_EQ(EncodeUpdateTable({"http://a/", {{"a.dll", kSumB}, {"運/b", kSumA}}}), expected);
+TEST(UpdateListBuilder, WritesTheSmallestListThatReadsBackIdenticallyAndRefusesAnyOther) {
+    // Sizes 14, 41 and 40 (little-endian), the count, then texts with their ending zeros.
+    const std::string expected =
+        "\x0e\0\x02\0http://a/\0\x29\0"s + kSumB + "\0a.dll\0\x28\0"s + kSumA + "\0運/b\0"s;
+    EXPECT_EQ(EncodeUpdateTable({"http://a/", {{"a.dll", kSumB}, {"運/b", kSumA}}}),
+              Bytes(expected.begin(), expected.end()));
 
     const UpdateList lists[] = {
         SampleList(),
@@ -186,16 +184,9 @@ TEST(UpdateListBuilder, WritesTheSmallestHeaderAndRecordsThatReadBackIdentically
         {"http://b/", {{"\x81\x5c.png", kSumA}, {"\x81\x7c.png", kSumA}}},
     };
     for (const UpdateList& list : lists) {
-        const UpdateListResult read = Read(EncodeUpdateTable(list));
-        ASSERT_TRUE(read.list) << read.reason;
-        EXPECT_EQ(*read.list, list);
-        const UpdateListResult unpacked = Unpack(CompressUpdateList(list));
-        ASSERT_TRUE(unpacked.list) << unpacked.reason;
-        EXPECT_EQ(*unpacked.list, list);
+        EXPECT_EQ(Read(EncodeUpdateTable(list)), Shown(list));
+        EXPECT_EQ(Unpack(CompressUpdateList(list)), Shown(list));
     }
-}
-
-TEST(UpdateListBuilder, RefusesWhatTheLauncherCouldNotReadAsGiven) {
     const auto refused = [](const UpdateList& list) {
         EXPECT_THROW(EncodeUpdateTable(list), std::invalid_argument);
         EXPECT_THROW(CompressUpdateList(list), std::invalid_argument);
@@ -215,14 +206,9 @@ TEST(UpdateListBuilder, RefusesWhatTheLauncherCouldNotReadAsGiven) {
     for (std::size_t i = 0; i < kMaxListEntries; ++i) {
         longest.entries.push_back({"f" + std::to_string(i), kSumA});
     }
-    const UpdateListResult read = Unpack(CompressUpdateList(longest));
-    ASSERT_TRUE(read.list) << read.reason;
-    EXPECT_EQ(read.list->entries.size(), kMaxListEntries);
+    EXPECT_EQ(Unpack(CompressUpdateList(longest)), Shown(longest));
     longest.entries.push_back({"one-too-many", kSumA});
     EXPECT_THROW(EncodeUpdateTable(longest), std::invalid_argument);
-}
-
-TEST(UpdateListBuilder, PacksLooserWhenTheBestLevelWouldNotUnpackWithinFourTimes) {
     // Long, alike names with one checksum pack far tighter than 4:1 at the best level.
     UpdateList list{"http://a/", {}};
     const std::string folder = "images/interface/buttons/normal/state/" + std::string(60, 'x');
@@ -232,20 +218,16 @@ TEST(UpdateListBuilder, PacksLooserWhenTheBestLevelWouldNotUnpackWithinFourTimes
 
     const Bytes packed = CompressUpdateList(list);
     EXPECT_LE(table.size(), kListExpansionFactor * packed.size());
-    const UpdateListResult read = Unpack(packed);
-    ASSERT_TRUE(read.list) << read.reason;
-    EXPECT_EQ(*read.list, list);
+    EXPECT_EQ(Unpack(packed), Shown(list));
 }
 
 // The table inside the zlib stream, bytes after the stream ignored; anything that is not a whole
 // zlib stream of at most 16 MiB is refused before any table is read.
-TEST(ReadUpdateList, ReadsTheTableInsideTheZlibStreamAndRefusesAnythingElse) {
-    const Bytes table = Table(Header(14, 1, "http://a/"), {Record(40, kSumA, "a.dll")});
+TEST(ReadUpdateList, ReadsTheTableInsideTheZlibStreamOfUpToAQuarterItsSizeAndRefusesAnythingElse) {
+    Bytes table = Table(Header(14, 1, "http://a/"), {Record(40, kSumA, "a.dll")});
     Bytes trailing = Packed(table);
     Append(trailing, {0xde, 0xad, 0xbe, 0xef});
-    const UpdateListResult result = Unpack(trailing);
-    ASSERT_TRUE(result.list) << result.reason;
-    EXPECT_EQ(*result.list, (UpdateList{"http://a/", {{"a.dll", kSumA}}}));
+    EXPECT_EQ(Unpack(trailing), "http://a/ a.dll=" + kSumA);
 
     const Bytes packed = CompressUpdateList(SampleList());
     Bytes flipped = packed;
@@ -261,24 +243,18 @@ TEST(ReadUpdateList, ReadsTheTableInsideTheZlibStreamAndRefusesAnythingElse) {
         {flipped, "zlib data corrupt"},
         {Bytes(packed.begin(), packed.end() - 1), "zlib data corrupt"},
     };
-    EXPECT_EQ(ReadUpdateList(nullptr, 0).reason, "update list: the download is empty");
+    EXPECT_EQ(Shown(ReadUpdateList(nullptr, 0)), "update list: the download is empty");
     for (const auto& [bytes, reason] : cases) {
-        EXPECT_EQ(Unpack(bytes).reason, "update list: " + reason) << bytes.size() << " bytes";
+        EXPECT_EQ(Unpack(bytes), "update list: " + reason) << bytes.size() << " bytes";
     }
-}
-
-TEST(ReadUpdateList, TakesATableOfUpToFourTimesTheDownloadsSize) {
     // Trailing zeros after a table are allowed but pack to next to nothing; bytes after the stream
     // make the download up to the size that just holds it.
-    Bytes table = Table(Header(14, 1, "http://a/"), {Record(40, kSumA, "a.dll")});
     table.resize(4000, 0);
     Bytes download = Packed(table);
     download.resize(table.size() / kListExpansionFactor, 0xee);
-    const UpdateListResult fits = Unpack(download);
-    ASSERT_TRUE(fits.list) << fits.reason;
-    EXPECT_EQ(fits.list->entries, (std::vector<UpdateListEntry>{{"a.dll", kSumA}}));
+    EXPECT_EQ(Unpack(download), "http://a/ a.dll=" + kSumA);
     download.pop_back();
-    EXPECT_EQ(Unpack(download).reason,
+    EXPECT_EQ(Unpack(download),
               "update list: zlib data corrupt (unpacks to more than 4 times its size)");
 }
 
