@@ -34,9 +34,8 @@ public:
     Log Only(std::initializer_list<const char*> types) const {
         Log kept;
         for (const std::string& entry : notifications()) {
-            for (const char* type : types) {
+            for (const char* type : types)
                 if (entry.rfind(std::string(type) + ":", 0) == 0) kept.push_back(entry);
-            }
         }
         return kept;
     }
@@ -45,9 +44,8 @@ public:
     template <typename Test>
     std::string Which(std::initializer_list<const char*> names, Test test) {
         std::string found;
-        for (const char* name : names) {
+        for (const char* name : names)
             if (test(Get(name))) found += (found.empty() ? "" : " ") + std::string(name);
-        }
         return found;
     }
 };
@@ -187,16 +185,14 @@ TEST(BuilderErrors, UnknownClassesGoToTheCallbackAndWhatNoOneMakesIsSkippedAndRe
     EXPECT_EQ(custom->seen, (Log{"height=33", "name=custom", "width=40"}));
     EXPECT_EQ(callback.asked, (Log{"Recording", "Gadget", "Widget"}));
     EXPECT_EQ(skin.root->GetName().str(), "root");
-    for (const char* skipped : {"gadget", "inside", "deeper", "refused", "below", "second_root"}) {
+    for (const char* skipped : {"gadget", "inside", "deeper", "refused", "below", "second_root"})
         EXPECT_EQ(skin.Find(skipped), nullptr) << skipped;
-    }
     EXPECT_TRUE(skin.Find("child")->GetParent() == custom &&
                 skin.Find("after")->GetParent() == skin.root);
     EXPECT_EQ(skin.root->GetChildCount(), 3);
     EXPECT_EQ(skin.Find("button")->GetChildCount(), 0);
-    for (const char* what : {"Gadget", "Widget", "Label", "Button"}) {
+    for (const char* what : {"Gadget", "Widget", "Label", "Button"})
         EXPECT_NE(skin.error().find(what), std::string::npos) << skin.error();
-    }
 }
 
 // Bytes of ANSI text as UTF-8.
@@ -254,8 +250,7 @@ TEST(LayoutAfterPaint, VerticalLayoutStacksFixedStretchedAndFloatingChildren) {
       <VerticalLayout name="root" inset="10,20,30,40" childpadding="5">
         <Control name="a" height="50"/>
         <VerticalLayout name="panel" inset="7,7,7,7" childpadding="3">
-          <Control name="x"/><Control name="y"/>
-          <Control name="floating" float="true" pos="5,6,25,36"/>
+          <Control name="x"/><Control name="y"/><Control name="floating" float="true" pos="5,6,25,36"/>
         </VerticalLayout>
         <Control name="c" height="30" width="60" padding="7,3,0,4"/>
         <Control name="d" padding="0,0,12,0"/><Control name="sized" pos="100,100,160,130"/>
@@ -308,7 +303,6 @@ TEST(LayoutAfterPaint, TabLayoutShowsOnePageAndSelectItemSwitches) {
     EXPECT_EQ(shown({"b0", "b1", "b2", "e2"}), "b0");
     ClickAt(window, POINT{50, 50});
     EXPECT_EQ(window.Clicks(), (Log{"click:b1", "click:b0"}));
-
     auto* added = new CButtonUI;
     added->SetName("added");
     ASSERT_TRUE(tabs->AddAt(added, 0));
@@ -335,7 +329,6 @@ TEST(Buttons, OptionsKeepOneOfAGroupAndOnlyAWholeClickOnAnEnabledShownButtonCoun
     Click(window, window.Get("r1"));
     Click(window, window.Get("r1"));
     EXPECT_EQ(window.Which(options, Chosen), "r1 other");
-
     CControlUI *ok = window.Get("ok"), *cancel = window.Get("cancel");
     Click(window, ok);
     ClickAt(window, Centre(ok), Centre(cancel));  // moved away before the release
@@ -352,9 +345,8 @@ TEST(Buttons, OptionsKeepOneOfAGroupAndOnlyAWholeClickOnAnEnabledShownButtonCoun
     ClickAt(window, at, at, [&] { cancel->SetVisible(false); });
     PaintNow(window);
     ClickAt(window, at);
-    for (const std::string& click : window.Clicks()) {
+    for (const std::string& click : window.Clicks())
         EXPECT_TRUE(click != "click:cancel" && click != "click:gone") << click;
-    }
     // A disabled button is still hit (it swallows the click); nothing is outside the window.
     EXPECT_EQ(window.manager().FindControl(Centre(window.Get("off"))), window.Get("off"));
     EXPECT_EQ(window.manager().FindControl(POINT{400, 30}), nullptr);
@@ -452,9 +444,8 @@ __attribute__((noinline)) bool CloseLeavesTheStackAlone(CWindowWnd& window) {
     volatile UINT guard[512];
     for (volatile UINT& slot : guard) slot = kPattern;
     window.SendMessage(WM_CLOSE, 0x77);
-    for (volatile UINT& slot : guard) {
+    for (volatile UINT& slot : guard)
         if (slot != kPattern) return false;
-    }
     return true;
 }
 
@@ -578,7 +569,6 @@ TEST(ImplBase, EscapeClosesTheCaptionDragsAndABadSkinFailsCreate) {
         hits += std::to_string(::SendMessageA(window, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y)));
     }
     EXPECT_EQ(hits, std::to_string(HTCAPTION) + "111") << "HTCLIENT is 1";
-
     ProbeWindow broken("<Window><VerticalLayout></Window>");
     EXPECT_TRUE(broken.Open() == nullptr && broken.GetHWND() == nullptr);
 }

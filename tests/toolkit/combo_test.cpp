@@ -195,16 +195,14 @@ TEST_F(ComboTest, ClickOpensTheBoxUnderTheComboSizedByTheElementsOrDropBoxSize) 
     ClickAt(*window_, Centre(combo_));
     PumpFor(200);
     EXPECT_EQ(DropBox(), nullptr) << "an empty list opens no box";
-    for (const auto& [name, height] : {std::pair{"a", 30}, {"b", 40}, {"c", 20}}) {
+    for (const auto& [name, height] : {std::pair{"a", 30}, {"b", 40}, {"c", 20}})
         AddElement(name, height);
-    }
     ASSERT_TRUE(OpenByClick());
     const RECT combo = combo_->GetPos();
     EXPECT_EQ(Rect(DropBoxRect()),
               Rect({combo.left, combo.bottom, combo.right, combo.bottom + 90}));
     combo_->CloseDrop();
     ASSERT_TRUE(WaitDropped(false));
-
     combo_->SetAttribute("dropboxsize", "150,50");
     RECT work{};
     ASSERT_TRUE(::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
@@ -242,7 +240,6 @@ TEST_F(ComboTest, TheBoxClosesOnEscapeLostActivationAPressOnTheComboHidingOrDefa
         PaintNow(*window_);  // laid out again
     }
     EXPECT_TRUE(selections_.empty() && log_.empty()) << "nothing selected, nothing freed";
-
     ASSERT_TRUE(OpenByClick());
     HWND box = DropBox();
     window_.reset();
@@ -296,7 +293,6 @@ TEST_F(ComboTest, AnElementsButtonMayEmptyOrRefillTheListDuringItsOwnPress) {
     ClickAt(DropBox(), Centre(remove));
     ASSERT_TRUE(WaitDropped(false));
     EXPECT_EQ(log_, (Log{"remove all", "list changed", "button done", "freed:a", "freed:b"}));
-
     log_.clear();
     a = AddElement("a");
     remove = new DeleteButton(log_, [this] { EmptyList({{"new1", 30}, {"new2", 50}}); });

@@ -4,7 +4,7 @@
 
 SkinTestWindow::SkinTestWindow(const char* skin, HWND owner) : skin_(skin) {
     Create(owner, "skin test", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 100, 100, 400, 300);
-    if (!built_) {
+    if (!manager_.GetRoot()) {
         ::DestroyWindow(window_);
         throw std::runtime_error("the skin did not build");
     }
@@ -27,7 +27,6 @@ LRESULT SkinTestWindow::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         manager_.Init(window_);
         CDialogBuilder builder;
         CControlUI* root = builder.Create(skin_, nullptr, nullptr, &manager_);
-        built_ = root != nullptr;
         if (root) manager_.AttachDialog(std::unique_ptr<CControlUI>(root));
         manager_.AddNotifier(this);
         return 0;

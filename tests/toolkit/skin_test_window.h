@@ -46,7 +46,6 @@ protected:
 
 private:
     const char* skin_;
-    bool built_ = false;
     CPaintManagerUI manager_;
     std::vector<std::string> notifications_;
 };

@@ -233,13 +233,11 @@ TEST_F(WebBrowserHostTest, EveryFaceIsTheSameObjectAndRefusesWhatTheHostHasNot) 
     }
     ComPtr<IServiceProvider> services = FaceOf<IServiceProvider>();
     const ULONG before = References(host_.Get());
-    void* object = &object;
+    void *object = &object, *service = &service;
     EXPECT_EQ(E_NOINTERFACE, services->QueryInterface(__uuidof(IOleControlSite), &object));
-    EXPECT_EQ(nullptr, object);
-    object = &object;
     EXPECT_EQ(E_NOINTERFACE,
-              services->QueryService(__uuidof(IWebBrowser2), __uuidof(IWebBrowser2), &object));
-    EXPECT_EQ(nullptr, object);
+              services->QueryService(__uuidof(IWebBrowser2), __uuidof(IWebBrowser2), &service));
+    EXPECT_TRUE(!object && !service) << "a refusal empties the output";
     EXPECT_EQ(E_POINTER, services->QueryInterface(__uuidof(IUnknown), nullptr));
     EXPECT_EQ(before, References(host_.Get())) << "a refusal adds no reference";
 }
@@ -267,8 +265,7 @@ TEST_F(WebBrowserHostTest, TheHandlerAnswersTheBrowserUntilDetachedThenTheDefaul
     host_->SetEventHandler(nullptr);
     EXPECT_EQ(S_OK, downloads->Download(nullptr, nullptr, BINDVERB_GET, 0, nullptr, L"", L"", 0));
     void* out = &out;
-    EXPECT_EQ(S_OK, host->GetExternal(reinterpret_cast<IDispatch**>(&out)));
-    EXPECT_EQ(nullptr, out);
+    EXPECT_TRUE(host->GetExternal(reinterpret_cast<IDispatch**>(&out)) == S_OK && !out);
     EXPECT_EQ(heard, handler_.calls) << "a detached handler hears nothing more";
 }
 
