@@ -146,7 +146,7 @@ TEST_F(FlashHostTest, AnswersTheControlsQuestionsAsOneObject) {
         0x618F8AD4, 0x8B7A, 0x11D0, {0x8F, 0xCC, 0x00, 0xC0, 0x4F, 0xD9, 0x18, 0x9D}};
     Microsoft::WRL::ComPtr<IUnknown> first = service(directDraw);
     EXPECT_NE(first, nullptr);
-    EXPECT_EQ(service(directDraw), first);
+    EXPECT_EQ(service(directDraw).Get(), first.Get());
 }
 
 // A player that refuses any of the names the host calls is let go whole, and no window stays.
