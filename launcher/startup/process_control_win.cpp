@@ -27,10 +27,6 @@ bool EndProcessByName(const char* fileName) {
     return false;
 }
 
-bool LaunchProcess(const char* path) {
-    return LaunchProcess(path, std::string());
-}
-
 bool LaunchProcess(const char* path, const std::string& arguments) {
     std::string commandLine =
         arguments.empty() ? std::string() : "\"" + std::string(path) + "\" " + arguments;

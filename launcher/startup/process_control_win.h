@@ -9,11 +9,9 @@ namespace gatevane {
 // ignored). True when one was found; whether it could be opened and ended is not examined.
 bool EndProcessByName(const char* fileName);
 
-// Starts the program at `path` with an empty command line and does not wait for it. On failure
-// shows "创建宿主进程失败!(<path>)" in a plain message box and returns false.
-bool LaunchProcess(const char* path);
-
-// The same with `arguments` after the program's quoted path on its command line.
+// Starts the program at `path`, with `arguments` after its quoted path on the command line (an
+// empty command line when there are none), and does not wait for it. On failure shows
+// "创建宿主进程失败!(<path>)" in a plain message box and returns false.
 bool LaunchProcess(const char* path, const std::string& arguments);
 
 // Starts the program at `path` with exactly `commandLine` (the program's name is not put in front)
