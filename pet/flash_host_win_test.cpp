@@ -1,6 +1,6 @@
 // FlashHost in this process with the stand-in player: the frames it hands to UpdateLayeredWindow
-// (alpha made by the player or by the two renders), the window following a move, its COM answers,
-// and the player let go when the host ends or when the player refuses a step.
+// (alpha made by the player or by the two renders), its COM answers, and the player let go when
+// the host ends or when the player refuses a step.
 #include "pet/flash_host_win.h"
 
 #include <windows.h>
@@ -67,13 +67,12 @@ protected:
     std::unique_ptr<FlashHost> host_;
 };
 
-TEST_F(FlashHostTest, FramesCarryPremultipliedAlphaToWhereTheWindowIsForEitherPlayerVersion) {
+// (Where the frames go on the screen, also after a drag, the whole pet's test sees.)
+TEST_F(FlashHostTest, FramesCarryPremultipliedAlphaForEitherPlayerVersion) {
     for (DWORD version : {10u, 8u}) {
         SCOPED_TRACE(version);
         movie_player::ConfigurePlayer(version, "");
         ASSERT_TRUE(Create());
-        EXPECT_EQ(host_->twoPassAlpha(), version == 8);
-        EXPECT_EQ(host_->flashVersion() >> 16, static_cast<long>(version));
         EXPECT_FALSE(::IsWindowVisible(owner_));
         ASSERT_TRUE(
             PumpMessagesUntil(3000, [&] { return host_->frame() && AlphaAt(82, 95) == 255; }));
@@ -94,19 +93,6 @@ TEST_F(FlashHostTest, FramesCarryPremultipliedAlphaToWhereTheWindowIsForEitherPl
         EXPECT_EQ(AlphaAt(164, 0), 0);
         // The creature's shadow covers 35 %: 89 of 255, both ways of finding alpha.
         EXPECT_NEAR(AlphaAt(82, 150), 89, 2);
-        EXPECT_EQ(host_->lastAlphaPassTicks() > 0, version == 8);
-
-        // The frame goes to the window's own place: a moved pet stays where it was put.
-        RECT before{};
-        ::GetWindowRect(host_->window(), &before);
-        ::SetWindowPos(host_->window(), nullptr, before.left - 50, before.top + 30, 0, 0,
-                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        PumpMessagesUntil(400, [] { return false; });  // several frames
-        RECT after{};
-        ::GetWindowRect(host_->window(), &after);
-        EXPECT_EQ(after.left, before.left - 50);
-        EXPECT_EQ(after.top, before.top + 30);
-        EXPECT_EQ(AlphaAt(82, 95), 255);
         host_.reset();
         EXPECT_FALSE(PlayerAlive()) << "the host let the player go";
     }
