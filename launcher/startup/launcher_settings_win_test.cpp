@@ -14,6 +14,12 @@ namespace {
 // them from its own current directory. Which line and host values count is the core's to decide.
 class LauncherSettingsTest : public ::testing::Test {
 protected:
+    // "kind colour picture" (kind 1: a picture).
+    std::string Skin() const {
+        return std::to_string(settings_.skinUsesImage) + " " + std::to_string(settings_.skinColor) +
+               " " + std::to_string(settings_.skinImage);
+    }
+
     testing::TestFolder folder_;
     testing::CurrentDirectory inFolder_{folder_.path()};
     LauncherSettings settings_;
@@ -24,11 +30,8 @@ TEST_F(LauncherSettingsTest, WithoutFilesEveryKeyTakesItsDefault) {
     for (const auto& entry : settings_.serverEntries) EXPECT_STREQ(entry, kBuiltInServerEntry);
     char address[64];
     EXPECT_GT(UnscrambleText(kBuiltInServerEntry, address, sizeof address), 0);
-    EXPECT_EQ(settings_.selectedLine, 0);
-    EXPECT_TRUE(settings_.skinUsesImage);
-    EXPECT_EQ(settings_.skinColor + settings_.skinImage, 0u);
-    EXPECT_EQ(settings_.defaultLogonHost, kBuiltInLogonHost);
-    EXPECT_TRUE(settings_.UpdateOnStart);
+    EXPECT_TRUE(settings_.selectedLine == 0 && settings_.UpdateOnStart);
+    EXPECT_EQ(Skin() + " " + settings_.defaultLogonHost, "1 0 0 " + std::string(kBuiltInLogonHost));
     EXPECT_FALSE(folder_.Exists("ServerInfo.ini"));
 }
 
@@ -40,14 +43,14 @@ TEST_F(LauncherSettingsTest, ServerLinesAreReadCutToThePathLimitAndASelectionIsS
     EXPECT_EQ(settings_.selectedLine, 12);
     EXPECT_STREQ(settings_.serverEntries[1], "");
     EXPECT_STREQ(settings_.serverEntries[2], kBuiltInServerEntry);
-    EXPECT_EQ(std::string(settings_.serverEntries[8]), longValue.substr(0, 259));
-    EXPECT_EQ(std::string(settings_.GetServerEntry(8)), longValue.substr(0, 259));
+    EXPECT_EQ(settings_.serverEntries[8] + std::string(" ") + settings_.GetServerEntry(8),
+              longValue.substr(0, 259) + " " + longValue.substr(0, 259));
     EXPECT_STREQ(settings_.GetServerEntry(-1), "00aa") << "the selection out of range";
 
     settings_.SelectServerLine(7);
     LauncherSettings reread;
     reread.LoadServerList();
-    EXPECT_EQ(reread.selectedLine, 7);
+    EXPECT_EQ(reread.selectedLine, 7) << "stored at once";
 
     ::DeleteFileA(folder_.Path("ServerInfo.ini").c_str());
     folder_.MakeFolder("ServerInfo.ini");  // a folder in the file's place cannot be written
@@ -58,14 +61,10 @@ TEST_F(LauncherSettingsTest, ServerLinesAreReadCutToThePathLimitAndASelectionIsS
 TEST_F(LauncherSettingsTest, SkinKindColourAndPicture) {
     folder_.Write("SkinInfo.ini", "[Skin]\r\nKind=1\r\nColor=4278190335\r\nImage=11\r\n");
     settings_.LoadSkinInfo();
-    EXPECT_FALSE(settings_.skinUsesImage);
-    EXPECT_EQ(settings_.skinColor, 4278190335u);
-    EXPECT_EQ(settings_.skinImage, 11u);
-
+    EXPECT_EQ(Skin(), "0 4278190335 11");
     folder_.Write("SkinInfo.ini", "[Skin]\r\nKind=abc\r\nImage=x\r\n");
     settings_.LoadSkinInfo();
-    EXPECT_TRUE(settings_.skinUsesImage);
-    EXPECT_EQ(settings_.skinImage, 0u);
+    EXPECT_EQ(Skin(), "1 0 0");
 }
 
 TEST_F(LauncherSettingsTest, TheOperatorMayNameOtherHostsAndAnUnusableOneKeepsTheBuiltIn) {
@@ -73,11 +72,10 @@ TEST_F(LauncherSettingsTest, TheOperatorMayNameOtherHostsAndAnUnusableOneKeepsTh
                   "[Hosts]\r\nLogonHost=127.0.0.5\r\nUpdateHost=127.0.0.1:8080\r\n"
                   "ForumHost=bbs.staging.example\r\nWebHost=evil.example/x?\r\n");
     settings_.LoadHostOverrides();
-    EXPECT_EQ(settings_.defaultLogonHost, "127.0.0.5");
-    EXPECT_EQ(settings_.hosts.update, "127.0.0.1:8080");
-    EXPECT_EQ(settings_.hosts.forum, "bbs.staging.example");
-    EXPECT_EQ(settings_.hosts.web, HallHosts{}.web);
-    EXPECT_EQ(settings_.hosts.pay, HallHosts{}.pay);
+    const HallHosts& hosts = settings_.hosts;
+    EXPECT_EQ(settings_.defaultLogonHost + " " + hosts.update + " " + hosts.forum + " " + hosts.web,
+              "127.0.0.5 127.0.0.1:8080 bbs.staging.example " + HallHosts{}.web);
+    EXPECT_EQ(hosts.pay, HallHosts{}.pay);
 }
 
 }  // namespace

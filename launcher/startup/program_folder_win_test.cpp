@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "tests/support/test_folder.h"
 
 namespace gatevane {
@@ -14,10 +12,9 @@ TEST(ProgramFolder, IsTheExecutablesFolderCutToTheCallersBufferAndThePathLimit) 
     char folder[kPathCapacity];
     EXPECT_TRUE(GetProgramFolder(folder, sizeof folder));
     EXPECT_EQ(std::string(folder), built) << "without a trailing separator";
-    char cut[6];
-    std::memset(cut, 'x', sizeof cut);
+    char cut[] = "xxxxxx";
     EXPECT_TRUE(GetProgramFolder(cut, 5));
-    EXPECT_EQ(std::string(cut, sizeof cut), built.substr(0, 4) + '\0' + 'x');
+    EXPECT_EQ(std::string(cut, 6), built.substr(0, 4) + '\0' + 'x');
 
     EXPECT_EQ(ProgramFolderPath("/Quarnel.run"), built + "/Quarnel.run");
     const std::string longPath = ProgramFolderPath("\\" + std::string(400, 'n'));

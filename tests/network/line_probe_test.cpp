@@ -17,31 +17,19 @@
 namespace gatevane {
 namespace {
 
-using testing::LogonServer;
 using testing::PumpMessagesUntil;
 
 std::string ProbeHost(int index) {
     return "127.0.0." + std::to_string(index + 2);
 }
 
-class ProbeOwner final : public LineProbeOwner {
-public:
-    explicit ProbeOwner(LauncherSettings& settings) : settings_(settings) {}
+class LineProbeTest : public ::testing::Test, public LineProbeOwner {
+protected:
     void OnLineReachable(int index) override {
-        answers.push_back(index);
-        if (const char* option = reachable.Accept(index, settings_)) selectedOption = option;
+        answers_.push_back(index);
+        if (const char* option = reachable_.Accept(index, settings_)) selectedOption_ = option;
     }
 
-    std::vector<int> answers;
-    ReachableLine reachable;
-    std::string selectedOption;
-
-private:
-    LauncherSettings& settings_;
-};
-
-class LineProbeTest : public ::testing::Test {
-protected:
     // Line `selected` selected, entry i naming ProbeHost(i) but the first `empty` entries empty.
     void SetLines(int selected, int empty = 0) {
         settings_.selectedLine = selected;
@@ -51,10 +39,9 @@ protected:
         }
     }
 
-    // Starts the nine probes for `owner` and waits until `events` probe events have been traced in
-    // all.
-    LineProbes RunProbes(ProbeOwner& owner, int events) {
-        LineProbes probes = CreateLineProbes(&owner, settings_);
+    // Starts the nine probes and waits until `events` probe events have been traced in all.
+    LineProbes RunProbes(int events) {
+        LineProbes probes = CreateLineProbes(this, settings_);
         PumpMessagesUntil(8000, [&] { return capture_.Count("Check.....") >= events; });
         PumpMessagesUntil(300, [] { return false; });
         return probes;
@@ -63,7 +50,9 @@ protected:
     testing::TestFolder folder_;
     testing::CurrentDirectory inFolder_{folder_.path()};
     LauncherSettings settings_;
-    ProbeOwner owner_{settings_};
+    std::vector<int> answers_;
+    ReachableLine reachable_;
+    std::string selectedOption_;
     testing::DebugOutputCapture capture_;
 };
 
@@ -76,23 +65,19 @@ TEST_F(LineProbeTest, TheFirstLineToAnswerCountsAndEveryProbeClosesAtOnce) {
     for (int i = 4; i < kServerLineCount; ++i)
         listen.insert(listen.end(), {"--listen", ProbeHost(i)});
     {
-        ProbeOwner unanswered(settings_);
-        LineProbes probes = RunProbes(unanswered, 5);
-        EXPECT_TRUE(unanswered.answers.empty());
-        EXPECT_EQ(settings_.selectedLine, 7);
+        LineProbes probes = RunProbes(5);
+        EXPECT_TRUE(answers_.empty() && settings_.selectedLine == 7);
         EXPECT_FALSE(folder_.Exists("ServerInfo.ini"));
-        for (int i = 4; i < kServerLineCount; ++i) {
+        for (int i = 4; i < kServerLineCount; ++i)
             EXPECT_EQ(capture_.Count("Link----error!!--" + std::to_string(i)), 1) << i;
-        }
         EXPECT_EQ(capture_.Lines().size(), 5u);
     }
 
-    LogonServer server(listen);
-    LineProbes probes = RunProbes(owner_, 10);
-    ASSERT_EQ(owner_.answers.size(), 5u);
-    const int first = owner_.answers.front();
-    EXPECT_EQ(owner_.reachable.line(), first);
-    EXPECT_EQ(owner_.selectedOption, LineOptionForEntry(first));
+    testing::LogonServer server(listen);
+    LineProbes probes = RunProbes(10);
+    ASSERT_EQ(answers_.size(), 5u);
+    const int first = answers_.front();
+    EXPECT_TRUE(reachable_.line() == first && selectedOption_ == LineOptionForEntry(first));
     LauncherSettings reread;
     reread.LoadServerList();
     EXPECT_EQ(reread.selectedLine, first) << "the choice is stored at once";
@@ -107,10 +92,8 @@ TEST_F(LineProbeTest, AProbeThatCannotStartSaysWhy) {
     std::strcpy(settings_.serverEntries[0], "0badc0de");  // unscrambles to no host
     {
         LineProbe probe(settings_);
-        EXPECT_FALSE(probe.StartProbe(-1));
-        EXPECT_FALSE(probe.StartProbe(9));
-        EXPECT_TRUE(probe.StartProbe(2));
-        EXPECT_EQ(probe.failure(), nullptr);
+        EXPECT_FALSE(probe.StartProbe(-1) || probe.StartProbe(9));
+        EXPECT_TRUE(probe.StartProbe(2) && probe.failure() == nullptr);
         EXPECT_FALSE(probe.StartProbe(0));
         EXPECT_STREQ(probe.failure(), "服务器连接错误，可能是你的系统还没有成功连接上网络！");
     }  // its component goes, and with it the module

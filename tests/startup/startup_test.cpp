@@ -15,7 +15,6 @@ namespace gatevane {
 namespace {
 
 using testing::RunTraced;
-using testing::TestFolder;
 using testing::TracedRun;
 
 constexpr char kStartupDone[] = "Quarnel: start-up done";
@@ -27,13 +26,11 @@ protected:
     TracedRun RunLauncher(const std::string& commandLine = "") {
         TracedRun run =
             RunTraced(folder_.Path("Quarnel.exe"), commandLine, folder_.path(), 20000, "GameLogin");
-        EXPECT_TRUE(run.started);
-        EXPECT_FALSE(run.timedOut);
-        EXPECT_EQ(run.exitCode, 0u);
+        EXPECT_TRUE(run.started && !run.timedOut && run.exitCode == 0u) << run.exitCode;
         return run;
     }
 
-    TestFolder folder_;
+    testing::TestFolder folder_;
 };
 
 // A stand-in for the lobby's main window, on a thread of its own so that the launcher's calls to it
@@ -62,7 +59,7 @@ private:
         HWND window = ::CreateWindowA("Quarnel", "大厅", WS_OVERLAPPEDWINDOW, 100, 100, 400, 300,
                                       nullptr, nullptr, windowClass.hInstance, nullptr);
         ::ShowWindow(window, SW_SHOWMINIMIZED);
-        window_ = window;
+        window_ = window;  // shown minimised before anyone sees it
         MSG message;
         while (::GetMessageA(&message, nullptr, 0, 0) > 0) ::DispatchMessageA(&message);
         ::UnregisterClassA("Quarnel", windowClass.hInstance);
@@ -81,8 +78,7 @@ TEST_F(StartupTest, OneLauncherAtATimeAndWhatStartUpDecides) {
     folder_.Write("QuarnelOld.exe", "old");
     {
         LobbyWindow lobby;
-        ASSERT_TRUE(lobby.window());
-        ASSERT_TRUE(::IsIconic(lobby.window()));
+        ASSERT_TRUE(lobby.window() && ::IsIconic(lobby.window()));
         EXPECT_TRUE(RunLauncher().debugLines.empty());
         EXPECT_TRUE(testing::WaitUntil(3000, [&] { return !::IsIconic(lobby.window()); }));
         EXPECT_EQ(::GetForegroundWindow(), lobby.window());
@@ -105,8 +101,7 @@ TEST_F(StartupTest, OneLauncherAtATimeAndWhatStartUpDecides) {
     EXPECT_FALSE(folder_.Exists("QuarnelOld.exe"));
     EXPECT_EQ(folder_.Read("ServerInfo.ini"), "[logon]\r\nselected=12\r\n");
     unsigned long exitCode = 99;
-    EXPECT_TRUE(testing::EndsWithin(pet, 5000, &exitCode));
-    EXPECT_EQ(exitCode, 0u);
+    EXPECT_TRUE(testing::EndsWithin(pet, 5000, &exitCode) && exitCode == 0u) << exitCode;
 }
 
 // The verified launcher an update left is swapped in by a copy of the running one (QuarnelOld.exe),
@@ -121,23 +116,21 @@ TEST_F(StartupTest, APendingLauncherIsSwappedInWhenItCanBeAndRolledBackIfItCanno
         UniqueFileHandle locked(::CreateFileA(folder_.Path("UpdateDownLoad\\Quarnel.exe").c_str(),
                                               GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(locked);
-        EXPECT_TRUE(RunLauncher().Said(kStartupDone));
-        EXPECT_FALSE(folder_.Exists("QuarnelOld.exe"));
+        EXPECT_TRUE(RunLauncher().Said(kStartupDone) && !folder_.Exists("QuarnelOld.exe"));
     }
     {
         folder_.CopyBuilt("Quarnel.exe", "QuarnelOld.exe");
         UniqueKernelHandle running(::CreateMutexA(nullptr, TRUE, "Quarnel"));
         const DWORD start = ::GetTickCount();
         TracedRun run = RunTraced(folder_.Path("QuarnelOld.exe"), "", folder_.path());
-        EXPECT_TRUE(run.started && !run.timedOut);
-        EXPECT_LT(::GetTickCount() - start, 9000u);
+        EXPECT_TRUE(run.started && !run.timedOut && ::GetTickCount() - start < 9000u);
     }
     EXPECT_EQ(folder_.Read("Quarnel.exe"), launcher);
 
     EXPECT_FALSE(RunLauncher("/StartLogin:1 -x").Said(kStartupDone));
     ASSERT_TRUE(testing::WaitUntil(10000, [&] { return folder_.Exists("Quarnel.exe.cmdline"); }));
-    EXPECT_EQ(folder_.Read("Quarnel.exe"), pending);
-    EXPECT_FALSE(folder_.Exists("UpdateDownLoad\\Quarnel.exe"));
+    EXPECT_TRUE(folder_.Read("Quarnel.exe") == pending &&
+                !folder_.Exists("UpdateDownLoad\\Quarnel.exe"));
     EXPECT_NE(folder_.Read("Quarnel.exe.cmdline").find("\narguments: [/StartLogin:1 -x]\n"),
               std::string::npos)
         << folder_.Read("Quarnel.exe.cmdline");

@@ -20,13 +20,11 @@
 namespace gatevane {
 namespace {
 
-using testing::HttpFaultServer;
-using testing::NginxServer;
 using testing::PumpMessagesUntil;
 using testing::UnixPath;
 
 constexpr char kNginx[] = "127.0.0.40:8040";
-constexpr char kLists[] = "http://127.0.0.40:8040/config/";
+constexpr char kLists[] = "http://127.0.0.40:8040/";
 constexpr char kFilesAddress[] = "http://127.0.0.40:8040/files/";
 // A GBK name whose trail byte is '\': one character, no folder.
 constexpr char kGbkName[] = "skin/\xdf\x5c.png";
@@ -40,7 +38,6 @@ class RecordingOwner final : public UpdateOwner {
 public:
     std::vector<bool> listDone;  // the argument of each OnUpdateListDone
     int finished = 0;            // ShowUpdateFinished calls
-
     bool Told() const { return finished > 0 || !listDone.empty(); }
 
     void OnUpdateListDone(bool filesToFetch) override { listDone.push_back(filesToFetch); }
@@ -52,22 +49,14 @@ public:
 
 class UpdateListLoaderTest : public ::testing::Test {
 protected:
-    UpdateListLoaderTest() { server_.MakeFolder("config"); }
-
-    void Publish(const std::string& name, const std::string& bytes) {
-        server_.Write("config/" + name, bytes);
-    }
-
-    // A file of the program folder, folders made as needed.
     void Install(const std::string& name, const std::string& content) {
         const std::size_t slash = name.rfind('/');
         if (slash != std::string::npos) program_.MakeFolder(name.substr(0, slash));
         program_.Write(name, content);
     }
 
-    // Runs `loader` on `url` (a list's name under kLists when not an address) until it has told
-    // its owner, then a little longer: anything it would tell twice comes then. Only one fetch
-    // runs at a time.
+    // Runs `loader` on `url` (a name under kLists, or an address) until it tells its owner, and a
+    // little longer for anything it would tell twice. Only one fetch runs at a time.
     std::vector<bool> Load(UpdateListLoader& loader, std::string url, int milliseconds = 10000) {
         if (url.find("://") == std::string::npos) url = kLists + url;
         owner_ = RecordingOwner();
@@ -82,17 +71,15 @@ protected:
         return Load(loader, url);
     }
 
-    // LobbyUpdate.log naming `names`, each with the checksum of its name (the core's tests read
-    // the format back as the download manager does).
+    // LobbyUpdate.log naming `names`, each with the checksum of its name.
     static std::string ToDoOf(const std::vector<std::string>& names) {
         ToDoList toDo{kFilesAddress, {}};
         for (const std::string& name : names) toDo.entries.push_back({name, ChecksumTextOf(name)});
         return FormatToDoFile(toDo);
     }
 
-    testing::TestFolder server_;
-    NginxServer nginx_{{"--listen", kNginx, "--root", UnixPath(server_.path())}};
-    testing::TestFolder program_;
+    testing::TestFolder server_, program_;
+    testing::NginxServer nginx_{{"--listen", kNginx, "--root", UnixPath(server_.path())}};
     // UpdateError.log goes to the current directory, the game hall's folder.
     testing::CurrentDirectory inProgram_{program_.path()};
     RecordingOwner owner_;
@@ -105,55 +92,51 @@ TEST_F(UpdateListLoaderTest, OutOfDateFilesAreListedInListOrderAndAnUpToDateFold
     program_.Write("LobbyUpdate.log",
                    "[UPDATEFILELIST]\r\nFileIndex3=old\r\nFileCheckNum3=1\r\nUPDATEFILECOUNT=4\r\n"
                    "FILENETADDRESS=http://127.0.0.1/old/\r\n");
-    Install("Lobby.dll", "lobby");
-    Install("data/maps/1.map", "old map");
-    Install(kGbkName, "old skin");
-    Install("bin/Quarnel.exe", "a tool");
-    Publish("Update.txt", BuiltList({{"Lobby.dll", ChecksumTextOf("lobby")},
-                                     {"data/maps/1.map", ChecksumTextOf("data/maps/1.map")},
-                                     {"data/gone.bin", ChecksumTextOf("data/gone.bin")},
-                                     {kGbkName, ChecksumTextOf(kGbkName)},
-                                     {"bin/Quarnel.exe", ChecksumTextOf("a tool")}}));
-    Publish("Empty.txt", BuiltList({}));
+    for (const auto& [name, content] : {std::pair{"Lobby.dll", "lobby"},
+                                        {"data/maps/1.map", "old map"},
+                                        {kGbkName, "old skin"},
+                                        {"bin/Quarnel.exe", "a tool"}})
+        Install(name, content);
+    server_.Write("Update.txt", BuiltList({{"Lobby.dll", ChecksumTextOf("lobby")},
+                                           {"data/maps/1.map", ChecksumTextOf("data/maps/1.map")},
+                                           {"data/gone.bin", ChecksumTextOf("data/gone.bin")},
+                                           {kGbkName, ChecksumTextOf(kGbkName)},
+                                           {"bin/Quarnel.exe", ChecksumTextOf("a tool")}}));
+    server_.Write("Empty.txt", BuiltList({}));
 
     UpdateListLoader loader(&owner_, program_.path());
     EXPECT_EQ(loader.state(), UpdateListLoader::kIdle);
     EXPECT_EQ(Load(loader, "Update.txt"), std::vector<bool>{true});
     EXPECT_EQ(loader.state(), UpdateListLoader::kComplete);
-    EXPECT_FALSE(loader.Start((kLists + std::string("Update.txt")).c_str())) << "complete";
+    EXPECT_FALSE(loader.Start(kLists)) << "complete";
     EXPECT_EQ(program_.Read("LobbyUpdate.log"),
               ToDoOf({"data/maps/1.map", "data/gone.bin", kGbkName}));
 
     const std::string earlier = program_.Read("LobbyUpdate.log");
-    for (const char* name : {"data/maps/1.map", "data/gone.bin", kGbkName}) {
-        Install(name, name);
-    }
+    for (const char* name : {"data/maps/1.map", "data/gone.bin", kGbkName}) Install(name, name);
     EXPECT_EQ(Load("Update.txt"), std::vector<bool>{false});
     EXPECT_EQ(Load("Empty.txt"), std::vector<bool>{false});
     EXPECT_EQ(program_.Read("LobbyUpdate.log"), earlier);
-    EXPECT_EQ(owner_.finished, 0);
-    EXPECT_FALSE(program_.Exists("UpdateError.log"));
+    EXPECT_TRUE(owner_.finished == 0 && !program_.Exists("UpdateError.log"));
 }
 
 TEST_F(UpdateListLoaderTest, ABadListOrAFailedFetchIsLoggedAndLogonGoesOn) {
     // Every reason a list is refused for is the reader's (update_list); each goes to the log.
-    Publish("Garbage.txt", "this is no zlib stream, only text");
-    EXPECT_EQ(Load("Garbage.txt"), std::vector<bool>{false});
-    EXPECT_EQ(owner_.finished, 0);
+    server_.Write("Garbage.txt", "this is no zlib stream, only text");
+    EXPECT_TRUE(Load("Garbage.txt") == std::vector<bool>{false} && owner_.finished == 0);
     EXPECT_EQ(program_.Read("UpdateError.log"), "update list: zlib data corrupt\r\n");
 
     // A failed fetch is told once, and the loader may be started again.
     UpdateListLoader loader(&owner_, program_.path());
     for (int attempt = 0; attempt < 2; ++attempt) {
         EXPECT_TRUE(Load(loader, "Missing.txt").empty());
-        EXPECT_EQ(owner_.finished, 1);
-        EXPECT_EQ(loader.state(), UpdateListLoader::kFailed);
+        EXPECT_TRUE(owner_.finished == 1 && loader.state() == UpdateListLoader::kFailed);
     }
     owner_ = RecordingOwner();
     EXPECT_FALSE(loader.Start(nullptr));
     EXPECT_FALSE(loader.Start("not an address"));
-    EXPECT_EQ(owner_.finished, 1) << "an address that cannot be opened is told at once";
-    EXPECT_EQ(loader.state(), UpdateListLoader::kFailed);
+    EXPECT_TRUE(owner_.finished == 1 && loader.state() == UpdateListLoader::kFailed)
+        << "an address that cannot be opened is told at once";
     EXPECT_FALSE(program_.Exists("LobbyUpdate.log"));
 }
 
@@ -166,10 +149,10 @@ TEST_F(UpdateListLoaderTest, AHallWithAKeyTakesOnlyListsSignedWithItAndNeverAnOl
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     };
     for (const std::string name : {"Update.txt", "Older.txt"}) {
-        Publish(name, fixture(name));
-        Publish(name + ".sig", fixture(name + ".sig"));
+        server_.Write(name, fixture(name));
+        server_.Write(name + ".sig", fixture(name + ".sig"));
     }
-    Publish("Unsigned.txt", fixture("Update.txt"));
+    server_.Write("Unsigned.txt", fixture("Update.txt"));
 
     EXPECT_EQ(Load("Older.txt"), std::vector<bool>{true}) << "no key: taken as before";
     EXPECT_EQ(nginx_.Count(".sig?x="), 0) << "and no signature asked for";
@@ -186,20 +169,20 @@ TEST_F(UpdateListLoaderTest, AHeaderWithoutAUsableLengthIsRefusedAtOnce) {
     // The largest list taken, and one byte more: bytes after the zlib stream do not count.
     std::string largest = list;
     largest.resize(kMaxCompressedListSize, '\0');
-    Publish("Update.txt", list);
-    Publish("Largest.txt", largest);
-    Publish("TooLarge.txt", largest + '\0');
-    HttpFaultServer faults({"--listen", "127.0.0.41:8041", "--root", UnixPath(server_.path())});
+    server_.Write("Update.txt", list);
+    server_.Write("Largest.txt", largest);
+    server_.Write("TooLarge.txt", largest + '\0');
+    testing::HttpFaultServer faults(
+        {"--listen", "127.0.0.41:8041", "--root", UnixPath(server_.path())});
 
     const DWORD start = ::GetTickCount();
-    EXPECT_TRUE(Load("http://127.0.0.41:8041/nolength/config/Update.txt").empty());
+    EXPECT_TRUE(Load("http://127.0.0.41:8041/nolength/Update.txt").empty());
     EXPECT_LT(::GetTickCount() - start, 1000u) << "refused at the header, not at the close";
     EXPECT_EQ(owner_.finished, 1) << "told once: the request is abandoned, not failed again";
 
-    EXPECT_TRUE(Load("TooLarge.txt").empty());
-    EXPECT_EQ(owner_.finished, 1);
+    EXPECT_TRUE(Load("TooLarge.txt").empty() && owner_.finished == 1);
     // nginx logs the request when the connection ends: the loader hung up long before the end.
-    EXPECT_TRUE(PumpMessagesUntil(5000, [&] { return nginx_.Count("/config/TooLarge.txt") == 1; }))
+    EXPECT_TRUE(PumpMessagesUntil(5000, [&] { return nginx_.Count("/TooLarge.txt") == 1; }))
         << nginx_.Log();
     EXPECT_EQ(nginx_.Count(" bytes=16777217"), 0) << nginx_.Log();
     EXPECT_EQ(program_.Read("UpdateError.log"),
