@@ -49,10 +49,7 @@ public:
 private:
     void Run() {
         WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = [](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-            if (message == WM_DESTROY) ::PostQuitMessage(0);
-            return ::DefWindowProcA(hwnd, message, wParam, lParam);
-        };
+        windowClass.lpfnWndProc = Procedure;
         windowClass.hInstance = ::GetModuleHandleA(nullptr);
         windowClass.lpszClassName = "Quarnel";
         ::RegisterClassA(&windowClass);
@@ -63,6 +60,11 @@ private:
         MSG message;
         while (::GetMessageA(&message, nullptr, 0, 0) > 0) ::DispatchMessageA(&message);
         ::UnregisterClassA("Quarnel", windowClass.hInstance);
+    }
+
+    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_DESTROY) ::PostQuitMessage(0);
+        return ::DefWindowProcA(hwnd, message, wParam, lParam);
     }
 
     std::atomic<HWND> window_{nullptr};

@@ -430,10 +430,14 @@ class ModalDialog : public ShownSkin {
 public:
     explicit ModalDialog(HWND owner)
         : ShownSkin(R"(<Window size="200,80"><Button name="act"/></Window>)", owner) {
-        ::SetTimer(*this, 1, 5000,
-                   [](HWND window, UINT, UINT_PTR, DWORD) { ::DestroyWindow(window); });
+        ::SetTimer(*this, 1, 5000, &DestroyOnTimer);
         ::PostMessageA(*this, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 40));
         ::PostMessageA(*this, WM_LBUTTONUP, 0, MAKELPARAM(100, 40));
+    }
+
+private:
+    static void CALLBACK DestroyOnTimer(HWND window, UINT, UINT_PTR, DWORD) {
+        ::DestroyWindow(window);
     }
 };
 
