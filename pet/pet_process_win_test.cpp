@@ -15,6 +15,7 @@
 #include "tests/support/message_box_closer.h"
 #include "tests/support/native_server.h"
 #include "tests/support/test_folder.h"
+#include "tests/support/ui_automation.h"
 
 namespace ostrelpet {
 namespace {
@@ -23,11 +24,14 @@ using gatevane::UniqueKernelHandle;
 using gatevane::testing::EndsWithin;
 using gatevane::testing::MessageBoxCloser;
 using gatevane::testing::PumpMessagesUntil;
+using gatevane::testing::Rect;
 using gatevane::testing::TestFolder;
 
 constexpr UINT kClick = 1111;
-constexpr COLORREF kBackground = RGB(0, 128, 128);    // teal, under the pet
-constexpr std::uint32_t kBackgroundPixel = 0x008080;  // the same, as the screen reads 0xRRGGBB
+constexpr COLORREF kBackground = RGB(0, 128, 128);  // teal, under the pet
+// The same, as the screen is read: 0x00RRGGBB.
+constexpr std::uint32_t kBackgroundPixel =
+    GetRValue(kBackground) << 16 | GetGValue(kBackground) << 8 | GetBValue(kBackground);
 constexpr int kSize = 165;
 
 // Runs the test thread's messages for a while, so its watched window answers.
@@ -106,11 +110,6 @@ PetPixels ReadPet(const RECT& rect) {
         if (scaled && share > 0.1 && share < 0.9) ++counts.furEdge;
     }
     return counts;
-}
-
-std::string Text(const RECT& r) {
-    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
-           "," + std::to_string(r.bottom);
 }
 
 void MouseAt(int x, int y, DWORD flags = 0) {
@@ -201,7 +200,7 @@ TEST_P(PetLifeTest, StandsBlendedAtTheLowerRightIsClickedDraggedAndEndsWithTheWa
     EXPECT_TRUE(extended & WS_EX_TOPMOST);
     const RECT rect = PetRect();
     const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
-    EXPECT_EQ(Text(rect), Text({width - kSize, height - 225, width, height - 225 + kSize}));
+    EXPECT_EQ(Rect(rect), Rect({width - kSize, height - 225, width, height - 225 + kSize}));
     HWND owner = ::GetWindow(window, GW_OWNER);
     EXPECT_EQ(owner, ::FindWindowA("OSTRELPET", nullptr));
     EXPECT_FALSE(::IsWindowVisible(owner));
@@ -219,7 +218,7 @@ TEST_P(PetLifeTest, StandsBlendedAtTheLowerRightIsClickedDraggedAndEndsWithTheWa
     MouseAt(rect.left + 4, rect.top + 4, MOUSEEVENTF_LEFTUP);
     Pump(600);
     EXPECT_EQ(WatchedWindow::clicks, 0);
-    EXPECT_EQ(Text(PetRect()), Text(rect));
+    EXPECT_EQ(Rect(PetRect()), Rect(rect));
 
     // A click on the creature's belly posts 1111 once.
     const int x = (rect.left + rect.right) / 2;
@@ -239,7 +238,7 @@ TEST_P(PetLifeTest, StandsBlendedAtTheLowerRightIsClickedDraggedAndEndsWithTheWa
     Pump(600);
     EXPECT_EQ(WatchedWindow::clicks, 1);
     EXPECT_FALSE(::FindWindowA("#32768", nullptr)) << "a context menu opened";
-    EXPECT_EQ(Text(PetRect()), Text(clicked));
+    EXPECT_EQ(Rect(PetRect()), Rect(clicked));
 
     // A drag of more than 10 pixels moves the pet, and it is drawn at its new place; no click.
     MouseAt(x, y, MOUSEEVENTF_LEFTDOWN);

@@ -18,6 +18,7 @@ names. Each mutant holds build/<preset>.lock (flock) from its change to its rest
 building or testing in the same checkout under that lock never see a mutated source. Run from the root of the checkout to mutate (a worktree at an older commit can be
 measured the same way): scripts/mutants.py LIST [ID...] (results on stdout, one line each).
 """
+import contextlib
 import fcntl
 import pathlib
 import re
@@ -53,23 +54,32 @@ def parse(text):
     return mutants
 
 
+@contextlib.contextmanager
+def build_lock(build_dir):
+    with open(f"{build_dir}.lock", "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        yield
+
+
+def build(build_dir, targets):
+    return subprocess.run(["cmake", "--build", build_dir, "--target", *targets],
+                          capture_output=True).returncode == 0
+
+
 def run(mutant):
     source = ROOT / mutant["path"]
     original = source.read_text(encoding="utf-8")
     if original.count(mutant["old"]) != 1:
         return "stale (fragment not found once)"
     build_dir = ROOT / "build" / mutant["preset"]
-    with open(f"{build_dir}.lock", "w") as lock:
-        fcntl.flock(lock, fcntl.LOCK_EX)
+    with build_lock(build_dir):
         return run_locked(mutant, source, original, build_dir)
 
 
 def run_locked(mutant, source, original, build_dir):
     try:
         source.write_text(original.replace(mutant["old"], mutant["new"]), encoding="utf-8")
-        built = subprocess.run(["cmake", "--build", build_dir, "--target", *mutant["targets"]],
-                               capture_output=True)
-        if built.returncode != 0:
+        if not build(build_dir, mutant["targets"]):
             return "broken"
         pattern = "^(" + "|".join(mutant["tests"]) + ")$"
         tested = subprocess.run(["ctest", "--test-dir", build_dir, "-R", pattern],
@@ -80,19 +90,16 @@ def run_locked(mutant, source, original, build_dir):
 
 
 def main():
-    mutants = parse(pathlib.Path(sys.argv[1]).read_text(encoding="utf-8"))
     wanted = set(sys.argv[2:])
+    mutants = [m for m in parse(pathlib.Path(sys.argv[1]).read_text(encoding="utf-8"))
+               if not wanted or m["id"] in wanted]
     for mutant in mutants:
-        if wanted and mutant["id"] not in wanted:
-            continue
         print(f"{mutant['id']} {run(mutant)} {mutant['path']}", flush=True)
-    # The last mutant's objects are still in the build folders: build the restored sources again.
+    # The mutants' objects are still in the build folders: build the restored sources again.
     for preset, targets in {(m["preset"], tuple(m["targets"])) for m in mutants}:
         build_dir = ROOT / "build" / preset
-        with open(f"{build_dir}.lock", "w") as lock:
-            fcntl.flock(lock, fcntl.LOCK_EX)
-            subprocess.run(["cmake", "--build", build_dir, "--target", *targets],
-                           capture_output=True)
+        with build_lock(build_dir):
+            build(build_dir, targets)
 
 
 if __name__ == "__main__":

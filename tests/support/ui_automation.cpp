@@ -158,6 +158,11 @@ constexpr DWORD kPollMs = 50;
 
 }  // namespace
 
+std::string Rect(const RECT& rect) {
+    return std::to_string(rect.left) + "," + std::to_string(rect.top) + "," +
+           std::to_string(rect.right) + "," + std::to_string(rect.bottom);
+}
+
 std::optional<UiWindow> UiWindow::Find(const char* windowClass, DWORD timeoutMs) {
     DWORD start = ::GetTickCount();
     for (;;) {

@@ -13,6 +13,9 @@
 
 namespace gatevane::testing {
 
+// "left,top,right,bottom", for comparing places in one readable assertion.
+std::string Rect(const RECT& rect);
+
 // One child of a window's accessible object, as read at one moment.
 struct UiControl {
     long childId = 0;

@@ -60,11 +60,6 @@ POINT Centre(CControlUI* control) {
     return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
 }
 
-std::string Rect(const RECT& rc) {
-    return std::to_string(rc.left) + "," + std::to_string(rc.top) + "," + std::to_string(rc.right) +
-           "," + std::to_string(rc.bottom);
-}
-
 void MoveTo(HWND window, POINT client) {
     POINT screen = client;
     ::ClientToScreen(window, &screen);

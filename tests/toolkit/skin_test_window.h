@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ui_automation.h"
 #include "toolkit/control_win.h"
 #include "toolkit/label_win.h"
 #include "toolkit/list_element_win.h"
@@ -78,8 +79,7 @@ void PumpFor(DWORD ms, const std::function<bool()>& done = nullptr);
 // Makes the window paint now (layout, first-paint notification).
 void PaintNow(HWND window);
 POINT Centre(CControlUI* control);
-// "left,top,right,bottom"
-std::string Rect(const RECT& rc);
+using gatevane::testing::Rect;
 // The pointer and the cursor move to `client`, so the window's mouse tracking sees it inside.
 void MoveTo(HWND window, POINT client);
 // A left click as the system delivers it: pressed at `down` (`meanwhile` runs once the press is
